@@ -1,0 +1,97 @@
+# Shared by run.sh and test.sh: installs what the build needs, builds, and runs Windows programs under Wine
+# on a display, in a prefix of the project's own under the build folder. Source it; do not run it.
+
+ZOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ZOR_BUILD=${ZOR_BUILD_DIR:-$ZOR_ROOT/build}
+case "$ZOR_BUILD" in /*) ;; *) ZOR_BUILD=$ZOR_ROOT/$ZOR_BUILD ;; esac
+ZOR_XVFB_PID=
+ZOR_WINE_STARTED=
+
+zor_say() { printf '==> %s\n' "$*" >&2; }
+zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
+zor_install_deps() {
+  local -a want=()
+  command -v cmake >/dev/null || want+=(cmake)
+  command -v make >/dev/null || want+=(make)
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || want+=(g++-mingw-w64-x86-64-posix)
+  command -v x86_64-w64-mingw32-windres >/dev/null || want+=(binutils-mingw-w64-x86-64)
+  [ -x /usr/lib/wine/wine64 ] || want+=(wine wine64)
+  command -v Xvfb >/dev/null || want+=(xvfb)
+  command -v xdpyinfo >/dev/null || want+=(x11-utils)
+  command -v import >/dev/null || want+=(imagemagick)
+  [ -f /usr/src/googletest/CMakeLists.txt ] || want+=(googletest)
+  [ ${#want[@]} -eq 0 ] && return 0
+  zor_say "installing: ${want[*]}"
+  local sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q >/dev/null || zor_die "apt-get update failed"
+  $sudo apt-get install -y -q --no-install-recommends "${want[@]}" >/dev/null \
+    || zor_die "could not install: ${want[*]}"
+}
+
+zor_build() {
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  if [ ! -f "$ZOR_BUILD/CMakeCache.txt" ]; then
+    zor_say "configuring in $ZOR_BUILD"
+    cmake -S "$ZOR_ROOT" -B "$ZOR_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ZOR_ROOT/cmake/mingw-w64-x86_64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >"$ZOR_BUILD.configure.log" 2>&1 || { cat "$ZOR_BUILD.configure.log"; zor_die "cmake configure failed"; }
+  fi
+  zor_say "building"
+  cmake --build "$ZOR_BUILD" -j "$jobs" "$@" || zor_die "build failed"
+}
+
+zor_cleanup() {
+  if [ -n "$ZOR_WINE_STARTED" ]; then
+    WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=$WINEPREFIX wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "$ZOR_XVFB_PID" ]; then
+    kill "$ZOR_XVFB_PID" >/dev/null 2>&1 || true
+    wait "$ZOR_XVFB_PID" 2>/dev/null || true
+  fi
+}
+
+# Starts a virtual display and points DISPLAY at it. It must come before the first Wine process: a wine
+# server whose first client had no display gives every later window the null driver.
+zor_start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
+  ZOR_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill -0 "$ZOR_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$ZOR_BUILD/xvfb.log" >&2
+  zor_die "could not start a virtual display (Xvfb :$n)"
+}
+
+# Creates the project's Wine prefix on first use and starts one wine server for the whole run.
+zor_start_wine() {
+  export WINEPREFIX=$ZOR_BUILD/wineprefix
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  export WINEARCH=win64
+  local wine=$ZOR_ROOT/cmake/wine-run.sh
+  ZOR_WINE_STARTED=1
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    zor_say "creating the Wine prefix in $WINEPREFIX (first run only, takes a while)"
+    mkdir -p "$WINEPREFIX"
+    "$wine" wineboot --init >"$ZOR_BUILD/wineboot.log" 2>&1 || { cat "$ZOR_BUILD/wineboot.log" >&2; zor_die "wineboot failed"; }
+    wineserver -w
+  fi
+  # The services that wineserver starts inherit our output: keep them away from any pipe.
+  wineserver -p >"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
+  # Without a window manager every window hide would wait 2 s for one, unless Wine manages nothing.
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$ZOR_BUILD/wine-reg.log" 2>&1 \
+    || { cat "$ZOR_BUILD/wine-reg.log" >&2; zor_die "could not write the Wine registry"; }
+}

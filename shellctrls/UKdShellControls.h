@@ -1,0 +1,9 @@
+#pragma once
+// Unit UKdShellControls: the shell browsing controls and their companions.
+
+// Registers the "Shell IDList Array" clipboard format and starts OLE; the end undoes it.
+void InitializeShellControlsUnit();
+void FinalizeShellControlsUnit();
+
+// Clipboard format number of "Shell IDList Array", registered at unit start.
+extern unsigned int CF_IDLIST;

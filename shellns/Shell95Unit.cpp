@@ -1,0 +1,5 @@
+#include "shellns/UKdShell95.h"
+
+void InitializeShell95Unit() {}
+
+void FinalizeShell95Unit() {}

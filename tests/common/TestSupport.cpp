@@ -1,0 +1,133 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "toolkit/Application.h"
+
+namespace zortest {
+
+namespace {
+
+std::string TempRoot() {
+  char buffer[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, buffer);
+  std::string root = buffer;
+  if (!root.empty() && root.back() == '\\')
+    root.pop_back();
+  return root;
+}
+
+} // namespace
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  for (;;) {
+    FPath = TempRoot() + "\\zortest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++) + "-" +
+            std::to_string(GetTickCount() % 100000);
+    if (CreateDirectoryA(FPath.c_str(), nullptr))
+      return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      ADD_FAILURE() << "cannot create a temporary folder " << FPath;
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() { RemoveTree(FPath); }
+
+void WriteFileText(const std::string &path, const std::string &content) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot create " << path << " (error " << GetLastError() << ")";
+    return;
+  }
+  DWORD written = 0;
+  if (!content.empty())
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void MakeDir(const std::string &path) {
+  if (!CreateDirectoryA(path.c_str(), nullptr))
+    ADD_FAILURE() << "cannot create folder " << path << " (error " << GetLastError() << ")";
+}
+
+bool FileExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool RemoveTree(const std::string &path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..")
+          RemoveTree(path + "\\" + name);
+      } while (FindNextFileA(find, &data));
+      FindClose(find);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+  } else {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+  return !FileExists(path);
+}
+
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (Application)
+      Application->ProcessMessages();
+    if (done())
+      return true;
+    if (GetTickCount() - start >= timeoutMs)
+      return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+namespace {
+
+int FailOnMessageBox(HWND, const std::string &text, const std::string &caption, UINT) {
+  ADD_FAILURE() << "unexpected message box \"" << caption << "\": " << text;
+  return IDCANCEL;
+}
+
+} // namespace
+
+void InstallFailingMessageBoxHook() { SetMessageBoxHook(FailOnMessageBox); }
+
+MessageBoxCapture::MessageBoxCapture(int answer) : Answer(answer) {
+  SetMessageBoxHook([this](HWND, const std::string &text, const std::string &caption, UINT flags) {
+    Boxes.push_back({text, caption, flags});
+    return Answer;
+  });
+}
+
+MessageBoxCapture::~MessageBoxCapture() { InstallFailingMessageBoxHook(); }
+
+DWORD ProcessHandleCount() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+}
+
+std::string ExeDir() {
+  char buffer[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path = buffer;
+  return path.substr(0, path.find_last_of('\\'));
+}
+
+} // namespace zortest

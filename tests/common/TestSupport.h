@@ -1,0 +1,64 @@
+#pragma once
+// Helpers shared by every test executable.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zortest {
+
+// A fresh folder under the Wine (or Windows) temp folder, removed with everything in it at the end.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+
+  // The folder's path, without a trailing backslash.
+  const std::string &Path() const { return FPath; }
+  // Path() + "\" + relative.
+  std::string operator/(const std::string &relative) const { return FPath + "\\" + relative; }
+
+private:
+  std::string FPath;
+};
+
+// Creates (or truncates) a file with the given content; fails the test when it cannot.
+void WriteFileText(const std::string &path, const std::string &content = {});
+void MakeDir(const std::string &path);
+bool FileExists(const std::string &path);
+// Removes a file or a whole folder tree; true when nothing is left.
+bool RemoveTree(const std::string &path);
+
+// Dispatches messages (through the application object) until done() holds or timeoutMs passes.
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);
+// Dispatches messages for about ms milliseconds.
+void PumpFor(DWORD ms);
+
+// While it lives, every message box of the program is recorded here instead of shown, and answered with
+// Answer. Without one, a message box fails the running test.
+class MessageBoxCapture {
+public:
+  struct Box {
+    std::string Text;
+    std::string Caption;
+    UINT Flags;
+  };
+  explicit MessageBoxCapture(int answer = IDOK);
+  ~MessageBoxCapture();
+  MessageBoxCapture(const MessageBoxCapture &) = delete;
+  MessageBoxCapture &operator=(const MessageBoxCapture &) = delete;
+
+  std::vector<Box> Boxes;
+  int Answer;
+};
+
+// Number of open handles of this process (for leak checks).
+DWORD ProcessHandleCount();
+
+// Folder holding the running test executable (the program and tools are built beside it).
+std::string ExeDir();
+
+} // namespace zortest

@@ -1,0 +1,158 @@
+#include "toolkit/Application.h"
+
+#include <memory>
+
+TApplication *Application = nullptr;
+
+namespace {
+
+TMessageBoxHook &MessageBoxHook() {
+  static TMessageBoxHook hook;
+  return hook;
+}
+
+} // namespace
+
+int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT flags) {
+  if (MessageBoxHook())
+    return MessageBoxHook()(owner, text, caption, flags);
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook) {
+  TMessageBoxHook previous = std::move(MessageBoxHook());
+  MessageBoxHook() = std::move(hook);
+  return previous;
+}
+
+TApplication::TApplication(TComponent *AOwner) : TComponent(AOwner) {
+  if (!Application)
+    Application = this;
+}
+
+TApplication::~TApplication() {
+  // Forms go first, while Application still answers for them.
+  DestroyComponents();
+  if (Application == this)
+    Application = nullptr;
+}
+
+void TApplication::Initialize() { FTerminated = false; }
+
+void TApplication::Notification(TComponent *component, bool inserted) {
+  if (!inserted && component == FMainForm) {
+    FMainForm = nullptr;
+    FShowMainForm = nullptr;
+  }
+}
+
+bool TApplication::DispatchOne(MSG &msg) {
+  if (msg.message == WM_QUIT) {
+    FTerminated = true;
+    return false;
+  }
+  GuardedCall([&] {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  });
+  return true;
+}
+
+void TApplication::Run() {
+  if (FShowMainForm)
+    GuardedCall([&] { FShowMainForm(); });
+  MSG msg;
+  while (!FTerminated) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1)
+      break;
+    if (!got) {
+      FTerminated = true;
+      break;
+    }
+    DispatchOne(msg);
+  }
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (!DispatchOne(msg)) {
+      // Leave the quit request for the loop that owns it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::HandleException(TObject *Sender) {
+  if (HWND capture = GetCapture())
+    SendMessageA(capture, WM_CANCELMODE, 0, 0);
+  try {
+    throw;
+  } catch (const EAbort &) {
+  } catch (const Exception &e) {
+    if (OnException)
+      OnException(Sender, e);
+    else
+      ShowException(e);
+  } catch (const std::exception &e) {
+    ShowException(Exception(e.what()));
+  } catch (...) {
+    ShowException(Exception("Unknown exception"));
+  }
+}
+
+void TApplication::ShowException(const Exception &E) {
+  std::string text = E.Message();
+  if (!text.empty() && text.back() > '.')
+    text += '.';
+  MessageBox(text, FTitle, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string &text, const std::string &caption, UINT flags) {
+  return ShowMessageBox(GetActiveWindow(), text, caption.empty() ? FTitle : caption, flags);
+}
+
+// Hidden utility windows: one window class whose procedure forwards to the handler stored with the window.
+namespace {
+
+const char *UtilWindowClass = "TPUtilWindow";
+
+LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto *handler = reinterpret_cast<TWndMethod *>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+  if (!handler)
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+  return GuardedCall([&] { return (*handler)(wnd, msg, wParam, lParam); }, LRESULT(0));
+}
+
+} // namespace
+
+HWND AllocateHWnd(TWndMethod handler) {
+  static const ATOM atom = [] {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = UtilWindowProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = UtilWindowClass;
+    return RegisterClassA(&cls);
+  }();
+  (void)atom;
+  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+  if (!wnd)
+    RaiseLastOSError();
+  SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(std::move(handler))));
+  return wnd;
+}
+
+void DeallocateHWnd(HWND wnd) {
+  if (!wnd)
+    return;
+  auto *handler = reinterpret_cast<TWndMethod *>(SetWindowLongPtrA(wnd, GWLP_USERDATA, 0));
+  DestroyWindow(wnd);
+  delete handler;
+}

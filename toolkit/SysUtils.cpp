@@ -1,0 +1,74 @@
+#include "toolkit/SysUtils.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+void Abort() { throw EAbort(); }
+
+void OleCheck(HRESULT hr) {
+  if (FAILED(hr))
+    throw EOleError(SysErrorMessage(static_cast<DWORD>(hr)), hr);
+}
+
+std::string SysErrorMessage(DWORD code) {
+  char *buffer = nullptr;
+  DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<char *>(&buffer), 0, nullptr);
+  std::string text;
+  if (length && buffer)
+    text.assign(buffer, length);
+  if (buffer)
+    LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty())
+    text = FormatStr("System error 0x%08lX", static_cast<unsigned long>(code));
+  return text;
+}
+
+void RaiseLastOSError() {
+  DWORD code = GetLastError();
+  throw Exception(
+      FormatStr("System Error.  Code: %lu.\n%s", static_cast<unsigned long>(code), SysErrorMessage(code).c_str()));
+}
+
+std::string FormatStr(const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string result;
+  if (needed > 0) {
+    std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    result.assign(buffer.data(), static_cast<size_t>(needed));
+  }
+  va_end(args);
+  return result;
+}
+
+std::wstring Utf8ToWide(const std::string &text) {
+  if (text.empty())
+    return {};
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring result(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
+  return result;
+}
+
+std::string WideToUtf8(const wchar_t *text, int length) {
+  if (!text || length == 0)
+    return {};
+  int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0)
+    return {};
+  std::string result(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), size, nullptr, nullptr);
+  if (length < 0 && !result.empty() && result.back() == '\0')
+    result.pop_back();
+  return result;
+}
