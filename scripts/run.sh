@@ -6,7 +6,7 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
 
-zor_install_deps
+zor_install_deps screenshot
 mkdir -p "$ZOR_BUILD"
 zor_build --target ZorExplorer wincontrol
 bin=$ZOR_BUILD/bin

@@ -11,6 +11,7 @@ zor_say() { printf '==> %s\n' "$*" >&2; }
 zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
+# With "screenshot" it also brings ImageMagick's import, which only run.sh needs.
 zor_install_deps() {
   local -a want=()
   command -v cmake >/dev/null || want+=(cmake)
@@ -20,7 +21,7 @@ zor_install_deps() {
   [ -x /usr/lib/wine/wine64 ] || want+=(wine wine64)
   command -v Xvfb >/dev/null || want+=(xvfb)
   command -v xdpyinfo >/dev/null || want+=(x11-utils)
-  command -v import >/dev/null || want+=(imagemagick)
+  [ "${1:-}" = screenshot ] && ! command -v import >/dev/null && want+=(imagemagick)
   [ -f /usr/src/googletest/CMakeLists.txt ] || want+=(googletest)
   [ ${#want[@]} -eq 0 ] && return 0
   zor_say "installing: ${want[*]}"
