@@ -59,21 +59,31 @@ zor_cleanup() {
 # Starts a virtual display and points DISPLAY at it. It must come before the first Wine process: a wine
 # server whose first client had no display gives every later window the null driver.
 zor_start_xvfb() {
-  local n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
-  ZOR_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-      export DISPLAY=":$n"
-      return 0
-    fi
-    kill -0 "$ZOR_XVFB_PID" 2>/dev/null || break
-    sleep 0.1
+  local n=90 i
+  for _ in $(seq 1 20); do
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
+    ZOR_XVFB_PID=$!
+    for i in $(seq 1 100); do
+      # Another run may have taken the same number a moment earlier: ours must be the one that answers.
+      kill -0 "$ZOR_XVFB_PID" 2>/dev/null || break
+      if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        sleep 0.2
+        if kill -0 "$ZOR_XVFB_PID" 2>/dev/null; then
+          export DISPLAY=":$n"
+          return 0
+        fi
+        break
+      fi
+      sleep 0.1
+    done
+    kill "$ZOR_XVFB_PID" >/dev/null 2>&1
+    wait "$ZOR_XVFB_PID" 2>/dev/null
+    ZOR_XVFB_PID=
+    n=$((n + 1))
   done
   cat "$ZOR_BUILD/xvfb.log" >&2
-  zor_die "could not start a virtual display (Xvfb :$n)"
+  zor_die "could not start a virtual display (Xvfb)"
 }
 
 # Creates the project's Wine prefix on first use and starts one wine server for the whole run.
