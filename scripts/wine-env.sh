@@ -103,6 +103,12 @@ zor_start_wine() {
   # The services that wineserver starts inherit our output: keep them away from any pipe.
   wineserver -p >"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
   # Without a window manager every window hide would wait 2 s for one, unless Wine manages nothing.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$ZOR_BUILD/wine-reg.log" 2>&1 \
-    || { cat "$ZOR_BUILD/wine-reg.log" >&2; zor_die "could not write the Wine registry"; }
+  local try
+  for try in 1 2 3 4 5; do
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$ZOR_BUILD/wine-reg.log" 2>&1 && return 0
+    echo "reg add failed (try $try, exit $?)" >>"$ZOR_BUILD/wine-reg.log"
+    sleep 1
+  done
+  cat "$ZOR_BUILD/wine-reg.log" >&2
+  zor_die "could not write the Wine registry"
 }
