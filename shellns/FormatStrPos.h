@@ -1,0 +1,9 @@
+#pragma once
+// Formatting with numbered inserts "%1", "%2" (FormatMessage syntax), for texts whose translations may
+// reorder the inserts.
+#include <string>
+#include <vector>
+
+// strings[0] is %1. An empty format gives "". Raises Exception "FormatStrPos: Too many substitution strings"
+// past 50 strings; a formatting failure gives "".
+std::string FormatStrPos(const std::string &format, const std::vector<std::string> &strings);

@@ -1,0 +1,437 @@
+#include "shellns/IdList.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "shellns/KdIdListArray.h"
+#include "shellns/Shell95Internal.h"
+#include "shellns/ShellVersion.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+ComPtr<IMalloc> GShellMalloc;
+bool GOverlaysFixed = false;
+int GRevalidationSuspended = 0;
+
+// The desktop's own list: a lone terminator.
+const USHORT EmptyIdList = 0;
+
+LPCITEMIDLIST OrEmpty(LPCITEMIDLIST list) { return list ? list : reinterpret_cast<LPCITEMIDLIST>(&EmptyIdList); }
+
+// Byte counts may sit at odd addresses inside a list.
+USHORT ReadCount(const BYTE *at) {
+  USHORT count;
+  std::memcpy(&count, at, sizeof count);
+  return count;
+}
+
+UINT BytesWithoutTerminator(LPCITEMIDLIST list) {
+  UINT size = IdListSize(list);
+  return size >= 2 ? size - 2 : 0;
+}
+
+LPITEMIDLIST AllocIdList(IMalloc *allocator, UINT bytes) {
+  if (!allocator)
+    allocator = ShellMalloc();
+  if (!allocator)
+    return nullptr;
+  return static_cast<LPITEMIDLIST>(allocator->Alloc(bytes));
+}
+
+const DWORD DisplayNameFlagTable[] = {SHGDN_NORMAL, SHGDN_INFOLDER, SHGDN_FORPARSING,
+                                      SHGDN_INFOLDER | SHGDN_FOREDITING};
+
+} // namespace
+
+void AcquireShellMalloc() { SHGetMalloc(GShellMalloc.Put()); }
+
+void ReleaseShellMalloc() { GShellMalloc.Reset(); }
+
+IMalloc *ShellMalloc() { return GShellMalloc.Get(); }
+
+void *ShellMemAlloc(size_t size) {
+  IMalloc *malloc = ShellMalloc();
+  return malloc ? malloc->Alloc(size) : CoTaskMemAlloc(size);
+}
+
+void ShellMemFree(void *block) {
+  if (!block)
+    return;
+  if (IMalloc *malloc = ShellMalloc())
+    malloc->Free(block);
+  else
+    CoTaskMemFree(block);
+}
+
+DWORD DisplayNameFlags(TKdDisplayNameKind kind) {
+  return kind <= dnForEditing ? DisplayNameFlagTable[kind] : static_cast<DWORD>(SHGDN_NORMAL);
+}
+
+UINT IdListSize(LPCITEMIDLIST list) {
+  if (!list)
+    return 0;
+  auto *bytes = reinterpret_cast<const BYTE *>(list);
+  UINT size = 0;
+  while (USHORT count = ReadCount(bytes + size))
+    size += count;
+  return size + 2;
+}
+
+LPITEMIDLIST IdListCopy(IMalloc *allocator, LPCITEMIDLIST list) {
+  UINT n = BytesWithoutTerminator(list);
+  LPITEMIDLIST result = AllocIdList(allocator, n + 2);
+  if (!result)
+    return nullptr;
+  auto *out = reinterpret_cast<BYTE *>(result);
+  if (n)
+    std::memcpy(out, list, n);
+  out[n] = 0;
+  out[n + 1] = 0;
+  return result;
+}
+
+LPITEMIDLIST IdListCopy(LPCITEMIDLIST list) { return IdListCopy(nullptr, list); }
+
+LPITEMIDLIST IdListConcat(IMalloc *allocator, LPCITEMIDLIST first, LPCITEMIDLIST second) {
+  UINT na = BytesWithoutTerminator(first);
+  UINT nb = BytesWithoutTerminator(second);
+  LPITEMIDLIST result = AllocIdList(allocator, na + nb + 2);
+  if (!result)
+    return nullptr;
+  auto *out = reinterpret_cast<BYTE *>(result);
+  if (na)
+    std::memcpy(out, first, na);
+  if (nb)
+    std::memcpy(out + na, second, nb);
+  out[na + nb] = 0;
+  out[na + nb + 1] = 0;
+  return result;
+}
+
+int IdListCompare(LPCITEMIDLIST p, LPCITEMIDLIST q) {
+  if (!p && !q)
+    return 0;
+  if (!p || !q)
+    return -1;
+  bool pEmpty = p->mkid.cb == 0;
+  bool qEmpty = q->mkid.cb == 0;
+  if (pEmpty && qEmpty)
+    return 0;
+  if (pEmpty || qEmpty)
+    return -1;
+  ComPtr<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Put())) || !desktop)
+    return 0x7FFFFFFF;
+  HRESULT hr = desktop->CompareIDs(0, p, q);
+  if (FAILED(hr))
+    return 0x7FFFFFFF;
+  return static_cast<short>(HRESULT_CODE(hr));
+}
+
+HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder) {
+  folder.Reset();
+  ComPtr<IShellFolder> desktop;
+  HRESULT hr = SHGetDesktopFolder(desktop.Put());
+  if (FAILED(hr))
+    return hr;
+  if (!list || list->mkid.cb == 0) {
+    folder = std::move(desktop);
+    return hr;
+  }
+  return desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.PutVoid());
+}
+
+HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
+  list = nullptr;
+  ComPtr<IShellFolder> desktop;
+  HRESULT hr = SHGetDesktopFolder(desktop.Put());
+  if (FAILED(hr))
+    return hr;
+  // The whole name goes to the shell: cutting it to MAX_PATH here would turn an over-long path into a
+  // shorter one that may exist and name a different folder. The shell decides what is too long.
+  std::wstring wide = Utf8ToWide(name);
+  ULONG eaten = 0;
+  ULONG attributes = 0;
+  LPITEMIDLIST parsed = nullptr;
+  hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &parsed, &attributes);
+  if (FAILED(hr)) {
+    ShellMemFree(parsed);
+    return hr;
+  }
+  list = parsed;
+  return hr;
+}
+
+std::string IdListToPath(LPCITEMIDLIST list) {
+  char buffer[MAX_PATH + 1] = {};
+  if (!SHGetPathFromIDListA(OrEmpty(list), buffer))
+    return {};
+  return buffer;
+}
+
+std::string SpecialFolderPath(HWND owner, int folder) {
+  LPITEMIDLIST list = nullptr;
+  if (FAILED(GetSpecialFolderIdList(owner, folder, list)))
+    return {};
+  TKdIdListPtr owned(list);
+  return IdListToPath(owned.get());
+}
+
+HRESULT GetSpecialFolderIdList(HWND owner, int folder, LPITEMIDLIST &list) {
+  list = nullptr;
+  return SHGetSpecialFolderLocation(owner, folder & 0x7F, &list);
+}
+
+int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags) {
+  try {
+    SHFILEINFOA info = {};
+    SHGetFileInfoA(reinterpret_cast<LPCSTR>(OrEmpty(list)), 0, &info, sizeof info,
+                   extraFlags | SHGFI_SYSICONINDEX | SHGFI_PIDL);
+    return info.iIcon;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int FindSpecialFolder(LPCITEMIDLIST list) {
+  for (int folder = 0; folder <= 50; ++folder) {
+    LPITEMIDLIST special = nullptr;
+    if (SUCCEEDED(GetSpecialFolderIdList(nullptr, folder, special))) {
+      TKdIdListPtr owned(special);
+      if (IdListCompare(list, owned.get()) == 0)
+        return folder;
+    } else {
+      ShellMemFree(special);
+    }
+  }
+  return 50;
+}
+
+std::string StrRetToString(LPCITEMIDLIST item, const STRRET &strRet) {
+  switch (strRet.uType) {
+  case STRRET_WSTR:
+    return strRet.pOleStr ? WideToUtf8(strRet.pOleStr) : std::string();
+  case STRRET_OFFSET:
+    if (!item)
+      return {};
+    return reinterpret_cast<const char *>(item) + strRet.uOffset;
+  case STRRET_CSTR:
+    // The inline buffer need not be terminated; never read past it.
+    return std::string(strRet.cStr, strnlen(strRet.cStr, sizeof strRet.cStr));
+  default:
+    return {};
+  }
+}
+
+void FreeStrRet(STRRET &strRet) {
+  if (strRet.uType == STRRET_WSTR && strRet.pOleStr) {
+    CoTaskMemFree(strRet.pOleStr);
+    strRet.pOleStr = nullptr;
+  }
+}
+
+std::string GetItemDisplayName(IShellFolder *folder, LPCITEMIDLIST item, TKdDisplayNameKind kind) {
+  ComPtr<IShellFolder> desktop;
+  if (!folder) {
+    if (FAILED(SHGetDesktopFolder(desktop.Put())) || !desktop)
+      return {};
+    folder = desktop.Get();
+  }
+  DWORD flags = DisplayNameFlags(kind);
+  STRRET strRet = {};
+  strRet.uType = STRRET_WSTR;
+  if (FAILED(folder->GetDisplayNameOf(item, flags, &strRet))) {
+    // Some folders answer only when offered the inline ANSI buffer.
+    strRet = {};
+    strRet.uType = STRRET_CSTR;
+    if (FAILED(folder->GetDisplayNameOf(item, flags, &strRet)))
+      return {};
+  }
+  std::string name = StrRetToString(item, strRet);
+  FreeStrRet(strRet);
+  return name;
+}
+
+std::string GetIdListDisplayName(LPCITEMIDLIST list) {
+  ComPtr<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Put())) || !desktop)
+    return {};
+  TKdIdListArray items(list);
+  int count = items.Count();
+  if (count > 1) {
+    ComPtr<IShellFolder> parent;
+    OleCheck(desktop->BindToObject(items.GetHead(1), nullptr, IID_IShellFolder, parent.PutVoid()));
+    return GetItemDisplayName(parent.Get(), items.GetItem(count - 1), dnInFolder);
+  }
+  return GetItemDisplayName(desktop.Get(), OrEmpty(list), dnInFolder);
+}
+
+bool SystemImageListOverlaysFixed() { return GOverlaysFixed; }
+
+void FixSystemImageListOverlays() {
+  if (GOverlaysFixed)
+    return;
+  HMODULE shell32 = LoadLibraryA("shell32.dll");
+  if (!shell32)
+    return;
+  SHFILEINFOA info = {};
+  auto small =
+      reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  auto large =
+      reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+  struct Overlay {
+    int Resource;
+    int Number;
+  };
+  for (Overlay overlay : {Overlay{29, 1}, Overlay{30, 2}}) {
+    for (auto [list, size] : {std::pair{small, 16}, std::pair{large, 32}}) {
+      // Loaded unshared so that the icon may be destroyed once the list holds its copy.
+      auto icon =
+          static_cast<HICON>(LoadImageA(shell32, MAKEINTRESOURCEA(overlay.Resource), IMAGE_ICON, size, size, 0));
+      if (!icon)
+        continue;
+      if (list) {
+        int index = ImageList_ReplaceIcon(list, -1, icon);
+        if (index >= 0)
+          ImageList_SetOverlayImage(list, index, overlay.Number);
+      }
+      DestroyIcon(icon);
+    }
+  }
+  GOverlaysFixed = true;
+  FreeLibrary(shell32);
+}
+
+HIMAGELIST GetSystemImageList(int size) {
+  if (IsWindowsNT() && VersionHigh(ComCtl32Version) >= kdComCtl32v471 && !GOverlaysFixed)
+    FixSystemImageListOverlays();
+  SHFILEINFOA info = {};
+  return reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (size == 0 ? SHGFI_SMALLICON : 0)));
+}
+
+void RevalidateDriveList() {
+  if (GRevalidationSuspended > 0)
+    return;
+  LPITEMIDLIST drives = nullptr;
+  HRESULT hr = GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives);
+  TKdIdListPtr owned(drives);
+  OleCheck(hr);
+  ComPtr<IShellFolder> folder;
+  OleCheck(BindToShellFolder(owned.get(), folder));
+  SFGAOF attributes = SFGAO_VALIDATE;
+  folder->GetAttributesOf(0, nullptr, &attributes);
+}
+
+void SuspendDriveRevalidation() { ++GRevalidationSuspended; }
+
+void ResumeDriveRevalidation() { --GRevalidationSuspended; }
+
+HRESULT ReadShellLink(const std::string &fileName, TKdShellLinkInfo &info, bool wantIdList) {
+  ComPtr<IShellLinkA> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid());
+  if (FAILED(hr))
+    return hr;
+  ComPtr<IPersistFile> file;
+  hr = link.As(file);
+  if (FAILED(hr))
+    return hr;
+  // As with parsing, the whole name: a cut one could load a different file.
+  std::wstring wideName = Utf8ToWide(fileName);
+  hr = file->Load(wideName.c_str(), 0);
+  if (FAILED(hr))
+    return hr;
+  HWND window = nullptr;
+  DWORD flags = 0;
+  if (info.ResolveMode == 1) {
+    window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0xFFFFFFFF));
+    flags = 0x00010000;
+  }
+  hr = link->Resolve(window, flags);
+  if (FAILED(hr))
+    return hr;
+
+  char buffer[MAX_PATH + 1];
+  auto take = [&](std::string &field) {
+    buffer[sizeof buffer - 1] = 0;
+    field = buffer;
+  };
+  buffer[0] = 0;
+  hr = link->GetPath(buffer, sizeof buffer, &info.FindData, 0);
+  if (FAILED(hr))
+    return hr;
+  take(info.Path);
+  buffer[0] = 0;
+  hr = link->GetArguments(buffer, sizeof buffer);
+  if (FAILED(hr))
+    return hr;
+  take(info.Arguments);
+  buffer[0] = 0;
+  hr = link->GetDescription(buffer, sizeof buffer);
+  if (FAILED(hr))
+    return hr;
+  take(info.Description);
+  buffer[0] = 0;
+  int iconIndex = 0;
+  hr = link->GetIconLocation(buffer, sizeof buffer, &iconIndex);
+  if (FAILED(hr))
+    return hr;
+  take(info.IconLocation);
+  info.IconIndex = iconIndex;
+  buffer[0] = 0;
+  hr = link->GetWorkingDirectory(buffer, sizeof buffer);
+  if (FAILED(hr))
+    return hr;
+  take(info.WorkingDirectory);
+  int showCmd = 0;
+  hr = link->GetShowCmd(&showCmd);
+  if (FAILED(hr))
+    return hr;
+  info.ShowCmd = showCmd;
+  WORD hotkey = 0;
+  hr = link->GetHotkey(&hotkey);
+  if (FAILED(hr))
+    return hr;
+  info.Hotkey = hotkey;
+  if (wantIdList) {
+    LPITEMIDLIST target = nullptr;
+    hr = link->GetIDList(&target);
+    info.IdList = target;
+  } else {
+    info.IdList = nullptr;
+  }
+  return hr;
+}
+
+std::string AppendDelimiter(const std::string &s, char delimiter) {
+  if (s.empty())
+    return s;
+  // Walk from the start: only that tells whether the last byte trails a lead byte.
+  bool lastIsTrail = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) {
+      ++i;
+      lastIsTrail = i == s.size() - 1;
+    } else {
+      lastIsTrail = false;
+    }
+  }
+  if (lastIsTrail || s.back() != delimiter)
+    return s + delimiter;
+  return s;
+}
+
+void CopyMbcsChar(int &pos, const std::string &s, std::string &dest) {
+  if (pos < 1 || static_cast<size_t>(pos) > s.size())
+    return;
+  size_t at = static_cast<size_t>(pos) - 1;
+  if (IsDBCSLeadByte(static_cast<BYTE>(s[at])) && at + 1 < s.size()) {
+    dest.append(s, at, 2);
+    pos += 2;
+  } else {
+    dest += s[at];
+    pos += 1;
+  }
+}

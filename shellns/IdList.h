@@ -1,0 +1,117 @@
+#pragma once
+// Item ID lists of the shell namespace and the free functions over them.
+//
+// An ID list is a run of items, each starting with its 16-bit byte count (the count included), ended by a
+// 16-bit zero; the empty list (terminator only) is the desktop. Every function here that walks a list trusts
+// its byte counts: it must only be handed lists that came from the shell or from this program's own code,
+// never raw bytes from another process (dropped or pasted data must be checked before it gets here).
+//
+// Lists these functions return are allocated through the shell allocator and belong to the caller, who frees
+// them with ShellMemFree (or holds them in a TKdIdListPtr). Functions that take a list only read it.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "toolkit/ComPtr.h"
+
+// The shell's task allocator, obtained at unit start; not reference-counted for the caller.
+IMalloc *ShellMalloc();
+void *ShellMemAlloc(size_t size);
+// Null is ignored.
+void ShellMemFree(void *block);
+
+struct ShellMemDeleter {
+  void operator()(void *block) const { ShellMemFree(block); }
+};
+// An owned ID list.
+using TKdIdListPtr = std::unique_ptr<ITEMIDLIST, ShellMemDeleter>;
+
+// Display-name kinds, an index into the SHGDN_ flags table.
+enum TKdDisplayNameKind : uint8_t {
+  dnNormal,     // SHGDN_NORMAL: item names of the shell list
+  dnInFolder,   // SHGDN_INFOLDER: tree captions, names read back after a rename
+  dnForParsing, // SHGDN_FORPARSING: full paths and "::{CLSID}" strings
+  dnForEditing, // SHGDN_INFOLDER | SHGDN_FOREDITING: text for an in-place editor
+};
+
+// SHGDN_ flags of a kind.
+DWORD DisplayNameFlags(TKdDisplayNameKind kind);
+
+// Total bytes including the terminator; 0 for null.
+UINT IdListSize(LPCITEMIDLIST list);
+// A new copy from allocator (the shell allocator when null); a null list gives a new empty list. Null when
+// the allocation fails.
+LPITEMIDLIST IdListCopy(IMalloc *allocator, LPCITEMIDLIST list);
+LPITEMIDLIST IdListCopy(LPCITEMIDLIST list);
+// The items of first followed by those of second (either may be null).
+LPITEMIDLIST IdListConcat(IMalloc *allocator, LPCITEMIDLIST first, LPCITEMIDLIST second);
+// 0 when both absolute lists name the same item; otherwise non-zero (-1 when exactly one is null or empty,
+// 0x7FFFFFFF when the shell cannot compare them).
+int IdListCompare(LPCITEMIDLIST p, LPCITEMIDLIST q);
+
+// The folder of an absolute list; null or empty gives the desktop.
+HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder);
+// Parses a path or a "::{CLSID}" parse string from the desktop; list is null unless the call succeeds.
+HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list);
+// File-system path of a list (null means the desktop), or "" for a virtual item.
+std::string IdListToPath(LPCITEMIDLIST list);
+// Path of a special folder (CSIDL_ number), or "".
+std::string SpecialFolderPath(HWND owner, int folder);
+// SHGetSpecialFolderLocation with the low 7 bits of folder.
+HRESULT GetSpecialFolderIdList(HWND owner, int folder, LPITEMIDLIST &list);
+// System image list index of an absolute list (null means the desktop); extraFlags are SHGFI_ flags such as
+// SHGFI_SMALLICON | SHGFI_OPENICON. 0 on failure.
+int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags);
+// The lowest CSIDL_ number 0..49 naming the same item as list, or 50 when it is no special folder.
+int FindSpecialFolder(LPCITEMIDLIST list);
+
+// Display name of a relative item in folder (the desktop when folder is null), or "".
+std::string GetItemDisplayName(IShellFolder *folder, LPCITEMIDLIST item, TKdDisplayNameKind kind);
+// In-folder name of an absolute list. Raises EOleError when the parent folder cannot be bound.
+std::string GetIdListDisplayName(LPCITEMIDLIST list);
+
+// Text of a STRRET answered for item; FreeStrRet releases its wide string.
+std::string StrRetToString(LPCITEMIDLIST item, const STRRET &strRet);
+void FreeStrRet(STRRET &strRet);
+
+// The system image list: size 0 small, 1 large. The first call on NT with comctl32 4.71 or later first adds
+// shell32's link and share overlays (FixSystemImageListOverlays).
+HIMAGELIST GetSystemImageList(int size);
+void FixSystemImageListOverlays();
+// True once the overlays were added in this process.
+bool SystemImageListOverlaysFixed();
+
+// Makes My Computer re-read its drives; raises EOleError when it cannot be bound. Does nothing while
+// suspended (nested refreshes after one revalidation).
+void RevalidateDriveList();
+void SuspendDriveRevalidation();
+void ResumeDriveRevalidation();
+
+// What ReadShellLink reads from a shortcut. The caller sets ResolveMode before the call.
+struct TKdShellLinkInfo {
+  std::string Path;
+  std::string Description;
+  std::string Arguments;
+  std::string IconLocation;
+  int32_t IconIndex = 0;
+  std::string WorkingDirectory;
+  int32_t ShowCmd = 0;
+  uint16_t Hotkey = 0;
+  // 0: resolve with the platform's default behaviour; 1: resolve without an owner window, quickly.
+  uint8_t ResolveMode = 0;
+  // The target's absolute list when asked for; then owned by the caller.
+  LPITEMIDLIST IdList = nullptr;
+  WIN32_FIND_DATAA FindData = {};
+};
+
+// Loads and resolves a .lnk file into info; the HRESULT of the first failing step, else of the last.
+HRESULT ReadShellLink(const std::string &fileName, TKdShellLinkInfo &info, bool wantIdList);
+
+// s with delimiter appended unless it already ends in it ("" stays "").
+std::string AppendDelimiter(const std::string &s, char delimiter);
+// Appends the (possibly double-byte) character at the 1-based pos of s to dest and advances pos past it.
+void CopyMbcsChar(int &pos, const std::string &s, std::string &dest);

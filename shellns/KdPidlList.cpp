@@ -1,0 +1,187 @@
+#include "shellns/KdPidlList.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "shellns/IdList.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+// The folder the comparisons of the running Sort, Find or IndexOf use.
+IShellFolder *GCompareFolder = nullptr;
+
+class CompareFolderScope {
+public:
+  explicit CompareFolderScope(IShellFolder *folder) : FSaved(GCompareFolder) { GCompareFolder = folder; }
+  ~CompareFolderScope() { GCompareFolder = FSaved; }
+  CompareFolderScope(const CompareFolderScope &) = delete;
+  CompareFolderScope &operator=(const CompareFolderScope &) = delete;
+
+private:
+  IShellFolder *FSaved;
+};
+
+int Compare(LPCITEMIDLIST p, LPCITEMIDLIST q) { return ComparePidls(GCompareFolder, p, q); }
+
+void CheckIndex(int index, int count) {
+  if (index < 0 || index >= count)
+    throw EListError(FormatStr("List index out of bounds (%d)", index));
+}
+
+} // namespace
+
+int ComparePidls(IShellFolder *folder, LPCITEMIDLIST p, LPCITEMIDLIST q) {
+  if (folder)
+    return static_cast<short>(HRESULT_CODE(folder->CompareIDs(0, p, q)));
+  UINT a = IdListSize(p);
+  UINT b = IdListSize(q);
+  auto *pb = reinterpret_cast<const BYTE *>(p);
+  auto *qb = reinterpret_cast<const BYTE *>(q);
+  UINT n = std::min(a, b);
+  for (UINT i = 0; i < n; ++i)
+    if (pb[i] != qb[i])
+      return static_cast<int>(pb[i]) - static_cast<int>(qb[i]);
+  return static_cast<int>(a) - static_cast<int>(b);
+}
+
+TKdPidlList::~TKdPidlList() { Clear(); }
+
+void TKdPidlList::SetCapacity(int value) {
+  if (value < Count())
+    throw EListError(FormatStr("List capacity out of bounds (%d)", value));
+  if (value > Capacity())
+    FItems.reserve(static_cast<size_t>(value));
+  else
+    FItems.shrink_to_fit();
+}
+
+LPITEMIDLIST TKdPidlList::Pidls(int index) const {
+  CheckIndex(index, Count());
+  return FItems[static_cast<size_t>(index)].Pidl;
+}
+
+void *TKdPidlList::Objects(int index) const {
+  CheckIndex(index, Count());
+  return FItems[static_cast<size_t>(index)].Data;
+}
+
+int TKdPidlList::Add(LPITEMIDLIST p) { return AddObject(p, nullptr); }
+
+int TKdPidlList::AddObject(LPITEMIDLIST p, void *data) {
+  int index = Count();
+  if (FSorted && Find(p, index)) {
+    switch (Duplicates) {
+    case TKdDuplicates::dupIgnore:
+      return index;
+    case TKdDuplicates::dupError:
+      throw EListError("TKdPidlList: Duplicate PIDL");
+    case TKdDuplicates::dupAccept:
+      break;
+    }
+  }
+  InsertEntry(index, p, data);
+  return index;
+}
+
+void TKdPidlList::InsertEntry(int index, LPITEMIDLIST p, void *data) {
+  if (index < 0 || index > Count())
+    throw EListError(FormatStr("List index out of bounds (%d)", index));
+  FItems.insert(FItems.begin() + index, TKdPidlRec{p, data});
+}
+
+bool TKdPidlList::Find(LPCITEMIDLIST p, int &index) const {
+  CompareFolderScope scope(Folder);
+  bool found = false;
+  int lo = 0;
+  int hi = Count() - 1;
+  while (lo <= hi) {
+    int mid = (lo + hi) / 2;
+    int c = Compare(FItems[static_cast<size_t>(mid)].Pidl, p);
+    if (c < 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+      if (c == 0) {
+        found = true;
+        if (Duplicates != TKdDuplicates::dupAccept)
+          lo = mid;
+      }
+    }
+  }
+  index = lo;
+  return found;
+}
+
+int TKdPidlList::IndexOf(LPCITEMIDLIST p) const {
+  CompareFolderScope scope(Folder);
+  if (FSorted) {
+    int index = -1;
+    return Find(p, index) ? index : -1;
+  }
+  for (int i = 0; i < Count(); ++i)
+    if (Compare(FItems[static_cast<size_t>(i)].Pidl, p) == 0)
+      return i;
+  return -1;
+}
+
+void TKdPidlList::Delete(int index) {
+  CheckIndex(index, Count());
+  LPITEMIDLIST pidl = FItems[static_cast<size_t>(index)].Pidl;
+  FItems.erase(FItems.begin() + index);
+  if (Allocator && pidl)
+    Allocator->Free(pidl);
+}
+
+void TKdPidlList::Clear() {
+  std::vector<TKdPidlRec> items;
+  items.swap(FItems);
+  if (Allocator)
+    for (const TKdPidlRec &rec : items)
+      if (rec.Pidl)
+        Allocator->Free(rec.Pidl);
+}
+
+void TKdPidlList::SetSorted(bool value) {
+  if (value == FSorted)
+    return;
+  FSorted = value;
+  if (value)
+    Sort();
+}
+
+void TKdPidlList::Sort() {
+  if (Count() < 2)
+    return;
+  CompareFolderScope scope(Folder);
+  QuickSort(0, Count() - 1);
+}
+
+// The toolkit list's quicksort, with the scans kept inside [l, r] so that a folder whose CompareIDs is not
+// a consistent order cannot walk them off the list.
+void TKdPidlList::QuickSort(int l, int r) {
+  while (l < r) {
+    int i = l;
+    int j = r;
+    int pivot = (l + r) / 2;
+    do {
+      while (i < r && Compare(FItems[static_cast<size_t>(i)].Pidl, FItems[static_cast<size_t>(pivot)].Pidl) < 0)
+        ++i;
+      while (j > l && Compare(FItems[static_cast<size_t>(j)].Pidl, FItems[static_cast<size_t>(pivot)].Pidl) > 0)
+        --j;
+      if (i <= j) {
+        if (i != j)
+          std::swap(FItems[static_cast<size_t>(i)], FItems[static_cast<size_t>(j)]);
+        if (pivot == i)
+          pivot = j;
+        else if (pivot == j)
+          pivot = i;
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (l < j)
+      QuickSort(l, j);
+    l = i;
+  }
+}
