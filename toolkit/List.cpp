@@ -1,0 +1,130 @@
+#include "toolkit/List.h"
+
+#include <algorithm>
+
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+[[noreturn]] void ListError(const char *format, int value) { throw EListError(FormatStr(format, value)); }
+
+// Hoare partition around the middle item, recursing into the smaller half so the depth stays logarithmic. The
+// scans are bounded by the range: a comparison that is not a consistent order (a shell folder whose CompareIDs
+// fails) must give some order, never a walk past the items.
+void QuickSort(void **items, int lo, int hi, const TListSortCompare &compare) {
+  while (lo < hi) {
+    int i = lo;
+    int j = hi;
+    void *pivot = items[(lo + hi) / 2];
+    do {
+      while (i < hi && compare(items[i], pivot) < 0)
+        ++i;
+      while (j > lo && compare(items[j], pivot) > 0)
+        --j;
+      if (i <= j) {
+        std::swap(items[i], items[j]);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (j - lo < hi - i) {
+      QuickSort(items, lo, j, compare);
+      lo = i;
+    } else {
+      QuickSort(items, i, hi, compare);
+      hi = j;
+    }
+  }
+}
+
+} // namespace
+
+void TList::CheckIndex(int Index) const {
+  if (Index < 0 || Index >= Count())
+    ListError("List index out of bounds (%d)", Index);
+}
+
+int TList::Add(void *Item) {
+  FList.push_back(Item);
+  return Count() - 1;
+}
+
+void TList::Insert(int Index, void *Item) {
+  if (Index < 0 || Index > Count())
+    ListError("List index out of bounds (%d)", Index);
+  FList.insert(FList.begin() + Index, Item);
+}
+
+void TList::Delete(int Index) {
+  CheckIndex(Index);
+  FList.erase(FList.begin() + Index);
+}
+
+int TList::Remove(void *Item) {
+  int index = IndexOf(Item);
+  if (index >= 0)
+    Delete(index);
+  return index;
+}
+
+void *TList::Extract(void *Item) {
+  int index = IndexOf(Item);
+  if (index < 0)
+    return nullptr;
+  Delete(index);
+  return Item;
+}
+
+int TList::IndexOf(void *Item) const {
+  auto it = std::find(FList.begin(), FList.end(), Item);
+  return it == FList.end() ? -1 : static_cast<int>(it - FList.begin());
+}
+
+void TList::Clear() {
+  FList.clear();
+  FList.shrink_to_fit();
+}
+
+void TList::Exchange(int Index1, int Index2) {
+  CheckIndex(Index1);
+  CheckIndex(Index2);
+  std::swap(FList[static_cast<size_t>(Index1)], FList[static_cast<size_t>(Index2)]);
+}
+
+void TList::Move(int CurIndex, int NewIndex) {
+  if (CurIndex == NewIndex)
+    return;
+  CheckIndex(NewIndex);
+  void *item = Get(CurIndex);
+  FList.erase(FList.begin() + CurIndex);
+  FList.insert(FList.begin() + NewIndex, item);
+}
+
+void TList::Pack() { FList.erase(std::remove(FList.begin(), FList.end(), nullptr), FList.end()); }
+
+void TList::SetCount(int NewCount) {
+  if (NewCount < 0)
+    ListError("List count out of bounds (%d)", NewCount);
+  FList.resize(static_cast<size_t>(NewCount), nullptr);
+}
+
+void TList::SetCapacity(int NewCapacity) {
+  if (NewCapacity < Count())
+    ListError("List capacity out of bounds (%d)", NewCapacity);
+  FList.reserve(static_cast<size_t>(NewCapacity));
+}
+
+void *TList::Get(int Index) const {
+  CheckIndex(Index);
+  return FList[static_cast<size_t>(Index)];
+}
+
+void TList::Put(int Index, void *Item) {
+  CheckIndex(Index);
+  FList[static_cast<size_t>(Index)] = Item;
+}
+
+void TList::Sort(const TListSortCompare &Compare) {
+  if (Count() > 1)
+    QuickSort(FList.data(), 0, Count() - 1, Compare);
+}
