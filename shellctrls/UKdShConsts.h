@@ -1,3 +1,12 @@
 #pragma once
 // Resource numbers of the shell controls' string table (UKdShConsts.rc). Only preprocessor definitions
 // here: the resource compiler reads this file too.
+
+// Default key bindings of the shell tree and list, as shortcut texts ("Ctrl+C").
+#define SKdShKeyRename 65232
+#define SKdShKeySelectAll 65258
+#define SKdShKeyDelete 65259
+#define SKdShKeyCopy 65260
+#define SKdShKeyCut 65261
+#define SKdShKeyPaste 65262
+#define SKdShKeyRefresh 65263

@@ -1,5 +1,6 @@
 #pragma once
 // Unit UKdShellControls: the shell browsing controls and their companions.
+#include "shellctrls/KdDefaultKeys.h"
 
 // Registers the "Shell IDList Array" clipboard format and starts OLE; the end undoes it.
 void InitializeShellControlsUnit();
