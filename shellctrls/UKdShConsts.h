@@ -10,3 +10,9 @@
 #define SKdShKeyCut 65261
 #define SKdShKeyPaste 65262
 #define SKdShKeyRefresh 65263
+
+// Item operations: size detail, new-folder names and errors, type of a virtual item.
+#define SKdShSizeKB 65250
+#define SKdShNewFolder 65251
+#define SKdShCreateFolderError 65252
+#define SKdShSystemFolder 65257
