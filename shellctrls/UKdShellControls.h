@@ -1,6 +1,7 @@
 #pragma once
 // Unit UKdShellControls: the shell browsing controls and their companions.
 #include "shellctrls/KdDefaultKeys.h"
+#include "shellctrls/KdShellLocator.h"
 
 // Registers the "Shell IDList Array" clipboard format and starts OLE; the end undoes it.
 void InitializeShellControlsUnit();
