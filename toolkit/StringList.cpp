@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <utility>
 
 #include "toolkit/SysUtils.h"
@@ -46,15 +47,24 @@ void TStringList::InsertObject(int Index, const std::string &S, void *AObject) {
 }
 
 void TStringList::InsertItem(int Index, const std::string &S, void *AObject) {
-  FList.insert(FList.begin() + Index, TStringItem{S, AObject});
+  auto item = std::make_unique<TStringItem>(TStringItem{S, AObject});
+  FList.insert(FList.begin() + Index, item.get());
+  item.release();
 }
+
+TStringList::~TStringList() { Clear(); }
 
 void TStringList::Delete(int Index) {
   CheckIndex(Index);
+  delete FList[static_cast<size_t>(Index)];
   FList.erase(FList.begin() + Index);
 }
 
-void TStringList::Clear() { FList.clear(); }
+void TStringList::Clear() {
+  for (TStringItem *item : FList)
+    delete item;
+  FList.clear();
+}
 
 void TStringList::Exchange(int Index1, int Index2) {
   CheckIndex(Index1);
@@ -64,24 +74,24 @@ void TStringList::Exchange(int Index1, int Index2) {
 
 const std::string &TStringList::Strings(int Index) const {
   CheckIndex(Index);
-  return FList[static_cast<size_t>(Index)].FString;
+  return FList[static_cast<size_t>(Index)]->FString;
 }
 
 void TStringList::Put(int Index, const std::string &S) {
   if (FSorted)
     ListError("Operation not allowed on sorted list");
   CheckIndex(Index);
-  FList[static_cast<size_t>(Index)].FString = S;
+  FList[static_cast<size_t>(Index)]->FString = S;
 }
 
 void *TStringList::Objects(int Index) const {
   CheckIndex(Index);
-  return FList[static_cast<size_t>(Index)].FObject;
+  return FList[static_cast<size_t>(Index)]->FObject;
 }
 
 void TStringList::PutObject(int Index, void *AObject) {
   CheckIndex(Index);
-  FList[static_cast<size_t>(Index)].FObject = AObject;
+  FList[static_cast<size_t>(Index)]->FObject = AObject;
 }
 
 bool TStringList::Find(const std::string &S, int &Index) const {
@@ -90,7 +100,7 @@ bool TStringList::Find(const std::string &S, int &Index) const {
   int hi = Count() - 1;
   while (lo <= hi) {
     int mid = (lo + hi) / 2;
-    int c = CompareStrings(FList[static_cast<size_t>(mid)].FString, S);
+    int c = CompareStrings(FList[static_cast<size_t>(mid)]->FString, S);
     if (c < 0) {
       lo = mid + 1;
     } else {
@@ -112,14 +122,14 @@ int TStringList::IndexOf(const std::string &S) const {
     return Find(S, index) ? index : -1;
   }
   for (int i = 0; i < Count(); ++i)
-    if (CompareStrings(FList[static_cast<size_t>(i)].FString, S) == 0)
+    if (CompareStrings(FList[static_cast<size_t>(i)]->FString, S) == 0)
       return i;
   return -1;
 }
 
 int TStringList::IndexOfObject(void *AObject) const {
   for (int i = 0; i < Count(); ++i)
-    if (FList[static_cast<size_t>(i)].FObject == AObject)
+    if (FList[static_cast<size_t>(i)]->FObject == AObject)
       return i;
   return -1;
 }
@@ -159,7 +169,8 @@ void TStringList::QuickSort(int L, int R, const TStringListSortCompare &Compare)
 
 void TStringList::Sort() {
   CustomSort([](TStringList &list, int a, int b) {
-    return list.CompareStrings(list.FList[static_cast<size_t>(a)].FString, list.FList[static_cast<size_t>(b)].FString);
+    return list.CompareStrings(list.FList[static_cast<size_t>(a)]->FString,
+                               list.FList[static_cast<size_t>(b)]->FString);
   });
 }
 
@@ -187,7 +198,7 @@ void TStringList::SetCaseSensitive(bool Value) {
 std::string TStringList::Text() const {
   std::string text;
   for (const auto &item : FList) {
-    text += item.FString;
+    text += item->FString;
     text += "\r\n";
   }
   return text;
@@ -210,9 +221,25 @@ void TStringList::SetText(const std::string &Value) {
 }
 
 int TStringList::CompareStrings(const std::string &S1, const std::string &S2) const {
-  // The strings are in the active code page (UTF-8 by the manifest), which CompareStringA converts from.
-  int result = CompareStringA(LOCALE_USER_DEFAULT, FCaseSensitive ? 0 : NORM_IGNORECASE, S1.data(),
-                              static_cast<int>(S1.size()), S2.data(), static_cast<int>(S2.size()));
+  // The strings are in the active code page (UTF-8 by the manifest). Converting them here, on the stack for
+  // ordinary names, keeps a sort of many names from allocating twice per comparison.
+  wchar_t small1[MAX_PATH], small2[MAX_PATH];
+  std::wstring large1, large2;
+  auto widen = [](const std::string &s, wchar_t *buffer, std::wstring &large, int &length) -> const wchar_t * {
+    length = 0;
+    if (s.empty())
+      return buffer;
+    length = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), buffer, MAX_PATH);
+    if (length > 0)
+      return buffer;
+    large = Utf8ToWide(s);
+    length = static_cast<int>(large.size());
+    return large.c_str();
+  };
+  int length1, length2;
+  const wchar_t *w1 = widen(S1, small1, large1, length1);
+  const wchar_t *w2 = widen(S2, small2, large2, length2);
+  int result = CompareStringW(LOCALE_USER_DEFAULT, FCaseSensitive ? 0 : NORM_IGNORECASE, w1, length1, w2, length2);
   if (result == 0)
     return S1.compare(S2) < 0 ? -1 : (S1 == S2 ? 0 : 1);
   return result - CSTR_EQUAL;

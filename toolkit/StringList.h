@@ -16,7 +16,7 @@ using TStringListSortCompare = std::function<int(TStringList &List, int Index1, 
 class TStringList : public TObject {
 public:
   TStringList() = default;
-  ~TStringList() override = default;
+  ~TStringList() override;
   TStringList(const TStringList &) = delete;
   TStringList &operator=(const TStringList &) = delete;
 
@@ -76,7 +76,8 @@ private:
   void InsertItem(int Index, const std::string &S, void *AObject);
   void QuickSort(int L, int R, const TStringListSortCompare &Compare);
 
-  std::vector<TStringItem> FList;
+  // Owned items held by plain pointer: inserting into a long sorted list is then one block move of pointers.
+  std::vector<TStringItem *> FList;
   bool FSorted = false;
   bool FCaseSensitive = false;
   TDuplicates FDuplicates = dupIgnore;
