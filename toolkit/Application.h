@@ -30,6 +30,9 @@ public:
       FMainForm = form;
       FShowMainForm = [form] { form->Show(); };
     }
+    // A form runs its OnCreate once it is complete.
+    if constexpr (requires { form->AfterConstruction(); })
+      form->AfterConstruction();
     return form;
   }
   TComponent *MainForm() const { return FMainForm; }

@@ -1,5 +1,7 @@
 #include "toolkit/Component.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 TComponent::TComponent(TComponent *AOwner) {
@@ -9,9 +11,29 @@ TComponent::TComponent(TComponent *AOwner) {
 
 TComponent::~TComponent() {
   FDestroying = true;
+  while (!FFreeNotifies.empty()) {
+    TComponent *other = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    std::erase(other->FFreeNotifies, this);
+    other->Notification(this, false);
+  }
   DestroyComponents();
   if (FOwner)
     FOwner->RemoveComponent(this);
+}
+
+void TComponent::FreeNotification(TComponent *other) {
+  if (!other || other == this || std::find(FFreeNotifies.begin(), FFreeNotifies.end(), other) != FFreeNotifies.end())
+    return;
+  FFreeNotifies.push_back(other);
+  other->FFreeNotifies.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent *other) {
+  if (!other)
+    return;
+  std::erase(FFreeNotifies, other);
+  std::erase(other->FFreeNotifies, this);
 }
 
 void TComponent::DestroyComponents() {
@@ -20,6 +42,15 @@ void TComponent::DestroyComponents() {
     RemoveComponent(last);
     delete last;
   }
+}
+
+TComponent *TComponent::FindComponent(const std::string &name) const {
+  if (name.empty())
+    return nullptr;
+  for (TComponent *component : FComponents)
+    if (lstrcmpiA(component->Name.c_str(), name.c_str()) == 0)
+      return component;
+  return nullptr;
 }
 
 void TComponent::InsertComponent(TComponent *component) {

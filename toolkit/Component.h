@@ -27,8 +27,16 @@ public:
   // Free slot for the user of the component.
   intptr_t Tag = 0;
 
+  // The owned component of that name (not case-sensitive), or null.
+  TComponent *FindComponent(const std::string &name) const;
+
   void InsertComponent(TComponent *component);
   void RemoveComponent(TComponent *component);
+
+  // Asks for a Notification(this, false) on other when this component is destroyed, for components that
+  // keep a pointer to one they do not own (a control's popup menu, a form's main menu).
+  void FreeNotification(TComponent *other);
+  void RemoveFreeNotification(TComponent *other);
 
 protected:
   // Called on the owner when an owned component is inserted or removed.
@@ -40,5 +48,8 @@ protected:
 private:
   TComponent *FOwner = nullptr;
   std::vector<TComponent *> FComponents;
+  // Components to tell when this one goes, and those that asked this one to tell them (both directions are
+  // kept so that whichever goes first unhooks itself from the other).
+  std::vector<TComponent *> FFreeNotifies;
   bool FDestroying = false;
 };

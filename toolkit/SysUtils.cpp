@@ -72,3 +72,18 @@ std::string WideToUtf8(const wchar_t *text, int length) {
     result.pop_back();
   return result;
 }
+
+int64_t DiskFree(int drive) {
+  std::string root;
+  if (drive != 0) {
+    if (drive < 1 || drive > 26)
+      return -1;
+    root = std::string(1, static_cast<char>('A' + drive - 1)) + ":\\";
+  }
+  ULARGE_INTEGER available, total, free;
+  // An empty removable drive answers with an error, not with a system dialog.
+  UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  BOOL ok = GetDiskFreeSpaceExA(root.empty() ? nullptr : root.c_str(), &available, &total, &free);
+  SetErrorMode(mode);
+  return ok ? static_cast<int64_t>(available.QuadPart) : -1;
+}

@@ -2,6 +2,7 @@
 // Exceptions and small system helpers of the toolkit.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -59,6 +60,10 @@ std::string SysErrorMessage(DWORD code);
 
 // Raises an Exception with the system's text of the last error.
 [[noreturn]] void RaiseLastOSError();
+
+// Bytes free for the current user on a drive (0 the current drive, 1 A:, 2 B:, ...); -1 when the drive
+// cannot be read.
+int64_t DiskFree(int drive);
 
 // printf-style formatting into a std::string.
 std::string FormatStr(const char *format, ...) __attribute__((format(printf, 1, 2)));

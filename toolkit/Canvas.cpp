@@ -1,0 +1,84 @@
+#include "toolkit/Canvas.h"
+
+#include "toolkit/SysUtils.h"
+
+TCanvas::~TCanvas() { RestoreObjects(); }
+
+void TCanvas::SetHandle(HDC dc) {
+  if (dc == FHandle)
+    return;
+  RestoreObjects();
+  FHandle = dc;
+}
+
+void TCanvas::RestoreObjects() {
+  if (FHandle && FOldFont)
+    SelectObject(FHandle, FOldFont);
+  FOldFont = nullptr;
+}
+
+void TCanvas::SelectFont() {
+  HGDIOBJ previous = SelectObject(FHandle, Font.Handle());
+  if (!FOldFont)
+    FOldFont = previous;
+  SetTextColor(FHandle, ColorToRGB(Font.Color()));
+  SetBkMode(FHandle, TRANSPARENT);
+}
+
+void TCanvas::FillRect(const RECT &rect) {
+  if (!FHandle || BrushColor == clNone)
+    return;
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(BrushColor));
+  ::FillRect(FHandle, &rect, brush);
+  DeleteObject(brush);
+}
+
+void TCanvas::FrameRect(const RECT &rect) {
+  if (!FHandle || BrushColor == clNone)
+    return;
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(BrushColor));
+  ::FrameRect(FHandle, &rect, brush);
+  DeleteObject(brush);
+}
+
+void TCanvas::MoveTo(int x, int y) {
+  if (FHandle)
+    MoveToEx(FHandle, x, y, nullptr);
+}
+
+void TCanvas::LineTo(int x, int y) {
+  if (!FHandle)
+    return;
+  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(PenColor));
+  HGDIOBJ old = SelectObject(FHandle, pen);
+  ::LineTo(FHandle, x, y);
+  SelectObject(FHandle, old);
+  DeleteObject(pen);
+}
+
+void TCanvas::TextOut(int x, int y, const std::string &text) {
+  if (!FHandle)
+    return;
+  SelectFont();
+  std::wstring wide = Utf8ToWide(text);
+  ExtTextOutW(FHandle, x, y, 0, nullptr, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
+}
+
+void TCanvas::TextRect(const RECT &rect, const std::string &text, UINT format) {
+  if (!FHandle)
+    return;
+  SelectFont();
+  std::wstring wide = Utf8ToWide(text);
+  RECT r = rect;
+  DrawTextW(FHandle, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+}
+
+SIZE TCanvas::TextExtent(const std::string &text) {
+  SIZE size = {0, 0};
+  if (!FHandle)
+    return size;
+  SelectFont();
+  std::wstring wide = Utf8ToWide(text);
+  GetTextExtentPoint32W(FHandle, wide.c_str(), static_cast<int>(wide.size()), &size);
+  return size;
+}

@@ -1,0 +1,107 @@
+#include "toolkit/Font.h"
+
+#include <cmath>
+#include <cstring>
+
+int TFont::PixelsPerInch() {
+  static const int ppi = [] {
+    HDC dc = GetDC(nullptr);
+    int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc)
+      ReleaseDC(nullptr, dc);
+    return value > 0 ? value : 96;
+  }();
+  return ppi;
+}
+
+TFont::TFont() = default;
+
+TFont::~TFont() { ReleaseHandle(); }
+
+TFont::TFont(const TFont &other)
+    : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor) {}
+
+TFont &TFont::operator=(const TFont &other) {
+  Assign(other);
+  return *this;
+}
+
+bool TFont::SameAs(const TFont &other) const {
+  return FName == other.FName && FHeight == other.FHeight && FStyle == other.FStyle && FColor == other.FColor;
+}
+
+void TFont::Assign(const TFont &other) {
+  if (this == &other || SameAs(other))
+    return;
+  FName = other.FName;
+  FHeight = other.FHeight;
+  FStyle = other.FStyle;
+  FColor = other.FColor;
+  Changed();
+}
+
+void TFont::SetName(const std::string &value) {
+  if (value != FName) {
+    FName = value;
+    Changed();
+  }
+}
+
+void TFont::SetHeight(int value) {
+  if (value != FHeight) {
+    FHeight = value;
+    Changed();
+  }
+}
+
+int TFont::Size() const { return static_cast<int>(std::lround(-FHeight * 72.0 / PixelsPerInch())); }
+
+void TFont::SetSize(int points) { SetHeight(-MulDiv(points, PixelsPerInch(), 72)); }
+
+void TFont::SetStyle(TFontStyles value) {
+  if (value != FStyle) {
+    FStyle = value;
+    Changed();
+  }
+}
+
+void TFont::SetColor(TColor value) {
+  if (value != FColor) {
+    FColor = value;
+    // The colour is not part of the GDI font: the handle stays valid.
+    if (OnChange)
+      OnChange();
+  }
+}
+
+void TFont::Changed() {
+  ReleaseHandle();
+  if (OnChange)
+    OnChange();
+}
+
+void TFont::ReleaseHandle() const {
+  if (FHandle) {
+    DeleteObject(FHandle);
+    FHandle = nullptr;
+  }
+}
+
+HFONT TFont::Handle() const {
+  if (!FHandle) {
+    LOGFONTA lf = {};
+    lf.lfHeight = FHeight;
+    lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = (FStyle & fsItalic) ? 1 : 0;
+    lf.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
+    lf.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH;
+    strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
+    FHandle = CreateFontIndirectA(&lf);
+  }
+  return FHandle;
+}

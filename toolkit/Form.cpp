@@ -1,0 +1,230 @@
+#include "toolkit/Form.h"
+
+#include "toolkit/Application.h"
+
+TForm::TForm(TComponent *AOwner) : TWinControl(AOwner) {
+  SetVisible(false);
+  UpdateBounds(100, 100, 640, 480);
+}
+
+TForm::~TForm() {
+  if (FMenu)
+    FMenu->SetWindowHandle(nullptr);
+  DestroyHandle();
+}
+
+void TForm::AfterConstruction() {
+  if (FCreated)
+    return;
+  FCreated = true;
+  DoCreate();
+}
+
+void TForm::DoCreate() {
+  if (!OnCreate)
+    return;
+  try {
+    OnCreate(this);
+  } catch (...) {
+    if (Application)
+      Application->HandleException(this);
+    else
+      throw;
+  }
+}
+
+void TForm::DoShow() {
+  if (OnShow)
+    OnShow(this);
+}
+
+void TForm::DoClose(TCloseAction &action) {
+  if (OnClose)
+    OnClose(this, action);
+}
+
+void TForm::CreateParams(TCreateParams &params) {
+  TWinControl::CreateParams(params);
+  params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  params.WndParent = nullptr;
+  params.WinClassName = "TForm";
+  if (!Enabled())
+    params.Style |= WS_DISABLED;
+}
+
+void TForm::CreateWnd() {
+  if (FMenu)
+    FMenu->SetWindowHandle(Handle());
+  TWinControl::CreateWnd();
+}
+
+void TForm::DestroyWnd() {
+  // The window would destroy the bar it shows; the menu object owns it.
+  if (FMenu)
+    FMenu->SetWindowHandle(nullptr);
+  TWinControl::DestroyWnd();
+}
+
+void TForm::SetMenu(TMainMenu *value) {
+  if (value == FMenu)
+    return;
+  if (FMenu) {
+    FMenu->SetWindowHandle(nullptr);
+    FMenu->RemoveFreeNotification(this);
+  }
+  FMenu = value;
+  if (value) {
+    value->FreeNotification(this);
+    if (HandleAllocated())
+      value->SetWindowHandle(Handle());
+  }
+  if (!HandleAllocated())
+    Realign();
+}
+
+void TForm::Notification(TComponent *component, bool inserted) {
+  TWinControl::Notification(component, inserted);
+  if (inserted)
+    return;
+  if (component == FMenu)
+    FMenu = nullptr;
+  if (component == FActiveControl)
+    FActiveControl = nullptr;
+}
+
+TWindowState TForm::WindowState() const {
+  HWND wnd = WindowHandle();
+  if (wnd && IsWindowVisible(wnd)) {
+    if (IsZoomed(wnd))
+      return wsMaximized;
+    if (IsIconic(wnd))
+      return wsMinimized;
+    return wsNormal;
+  }
+  return FWindowState;
+}
+
+void TForm::SetWindowState(TWindowState value) {
+  FWindowState = value;
+  if (HandleAllocated() && Visible())
+    ShowWindow(Handle(), value == wsMaximized ? SW_MAXIMIZE : value == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+void TForm::AssignActiveControl(TWinControl *value) {
+  if (value == FActiveControl)
+    return;
+  if (FActiveControl)
+    FActiveControl->RemoveFreeNotification(this);
+  FActiveControl = value;
+  if (value)
+    value->FreeNotification(this);
+}
+
+void TForm::SetActiveControl(TWinControl *value) {
+  AssignActiveControl(value);
+  if (value && HandleAllocated() && IsWindowVisible(Handle()) && value->CanFocus())
+    ::SetFocus(value->Handle());
+}
+
+void TForm::FocusActiveControl() {
+  if (FActiveControl && FActiveControl->CanFocus())
+    ::SetFocus(FActiveControl->Handle());
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  if (HandleAllocated())
+    SetForegroundWindow(Handle());
+}
+
+void TForm::VisibleChanged() {
+  if (!Visible()) {
+    if (HandleAllocated())
+      ShowWindow(Handle(), SW_HIDE);
+    return;
+  }
+  HWND wnd = Handle();
+  DoShow();
+  int command = FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
+                : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
+                                              : SW_SHOWNORMAL;
+  ShowWindow(wnd, command);
+  UpdateWindow(wnd);
+  FocusActiveControl();
+}
+
+bool TForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery)
+    OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TForm::Close() {
+  if (!CloseQuery())
+    return;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone)
+    return;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+    return;
+  }
+  switch (action) {
+  case caMinimize:
+    SetWindowState(wsMinimized);
+    break;
+  case caFree:
+    Release();
+    break;
+  default:
+    Hide();
+    break;
+  }
+}
+
+void TForm::Release() {
+  if (HandleAllocated())
+    PostMessageA(Handle(), CM_RELEASE, 0, 0);
+  else
+    delete this;
+}
+
+void TForm::WndProc(TMessage &message) {
+  switch (message.Msg) {
+  case WM_CLOSE:
+    Close();
+    message.Result = 0;
+    return;
+  case WM_QUERYENDSESSION:
+    message.Result = CloseQuery() ? TRUE : FALSE;
+    return;
+  case WM_ENDSESSION:
+    if (message.WParam && Application && Application->MainForm() == this)
+      Application->Terminate();
+    message.Result = 0;
+    return;
+  case WM_ACTIVATE:
+    if (LOWORD(message.WParam) == WA_INACTIVE) {
+      // Remember which of our controls had the focus, to give it back on reactivation.
+      if (TWinControl *focused = FindControl(GetFocus()); focused && GetParentForm(focused) == this && focused != this)
+        AssignActiveControl(focused);
+      DefaultHandler(message);
+    } else {
+      DefaultHandler(message);
+      FocusActiveControl();
+    }
+    return;
+  case WM_SETFOCUS:
+    TWinControl::WndProc(message);
+    FocusActiveControl();
+    return;
+  case CM_RELEASE:
+    delete this;
+    return;
+  default:
+    break;
+  }
+  TWinControl::WndProc(message);
+}

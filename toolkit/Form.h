@@ -1,0 +1,76 @@
+#pragma once
+// A top-level window: caption, menu bar, window state, and the create, show and close events. Closing the
+// application's main form ends the application's message loop.
+#include <windows.h>
+
+#include <functional>
+
+#include "toolkit/MainMenu.h"
+#include "toolkit/WinControl.h"
+
+enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = std::function<void(TObject *Sender, TCloseAction &Action)>;
+using TCloseQueryEvent = std::function<void(TObject *Sender, bool &CanClose)>;
+
+class TForm : public TWinControl {
+public:
+  explicit TForm(TComponent *AOwner);
+  ~TForm() override;
+
+  // Creates a form and runs its OnCreate (what TApplication::CreateForm does for the main form).
+  template <class T> static T *Create(TComponent *owner) {
+    T *form = new T(owner);
+    form->AfterConstruction();
+    return form;
+  }
+  // Runs OnCreate once; a form class sets its controls and OnCreate up in its constructor, and whoever
+  // creates it calls this afterwards (an exception from OnCreate goes to the application's handler).
+  void AfterConstruction();
+
+  TMainMenu *Menu() const { return FMenu; }
+  void SetMenu(TMainMenu *value);
+
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState value);
+
+  // The control that has (or gets, once the form is shown or activated) the input focus.
+  TWinControl *ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl *value);
+
+  // Makes the window and shows it (OnShow runs first) in its WindowState.
+  void Show();
+  // Asks OnCloseQuery, then OnClose decides: the main form ends the application; another form hides (or
+  // minimizes, or destroys itself).
+  void Close();
+  bool CloseQuery();
+  // Destroys the form once the messages already waiting have been handled.
+  void Release();
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+protected:
+  void CreateParams(TCreateParams &params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage &message) override;
+  void VisibleChanged() override;
+  void Notification(TComponent *component, bool inserted) override;
+
+  virtual void DoCreate();
+  virtual void DoShow();
+  virtual void DoClose(TCloseAction &action);
+
+private:
+  void FocusActiveControl();
+  void AssignActiveControl(TWinControl *value);
+
+  TMainMenu *FMenu = nullptr;
+  TWindowState FWindowState = wsNormal;
+  TWinControl *FActiveControl = nullptr;
+  bool FCreated = false;
+};

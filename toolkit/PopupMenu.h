@@ -1,0 +1,23 @@
+#pragma once
+// A menu shown at the pointer: by a control whose PopupMenu it is (on WM_CONTEXTMENU) or by Popup.
+#include <windows.h>
+
+#include "toolkit/Menu.h"
+
+class TPopupMenu : public TMenu {
+public:
+  explicit TPopupMenu(TComponent *AOwner);
+
+  // Shows the menu at screen point x, y and runs the chosen item's Click once it has closed.
+  void Popup(int x, int y);
+
+  // Shown by the controls it is attached to on their context-menu request.
+  bool AutoPopup = true;
+  // The control that showed the menu last.
+  TComponent *PopupComponent = nullptr;
+  // Raised just before the menu shows.
+  TNotifyEvent OnPopup;
+
+protected:
+  void Notification(TComponent *component, bool inserted) override;
+};

@@ -1,0 +1,190 @@
+#pragma once
+// A control with a window of its own. The window is made on first need (its handle asked for, or the
+// control placed in a parent that has one) with the parameters of the virtual CreateParams, and every
+// message it receives goes through the virtual WndProc. System controls (edit, static, tree view...) are
+// superclassed: the toolkit's procedure sees every message first and hands the rest to the system's one.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/Canvas.h"
+#include "toolkit/Control.h"
+#include "toolkit/Messages.h"
+
+struct TCreateParams {
+  std::string Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  HWND WndParent = nullptr;
+  // Name the window class is registered under, one per kind of control.
+  std::string WinClassName;
+  // The system class superclassed, or empty for a window of the toolkit's own.
+  std::string BaseClassName;
+  UINT ClassStyle = CS_DBLCLKS;
+  // A Unicode window (its text held and edited as UTF-16); otherwise an ANSI one, which under the UTF-8
+  // code page still carries every character through the ...A calls.
+  bool Unicode = false;
+};
+
+using TWinControlEvent = std::function<void(TObject *Sender)>;
+
+class TWinControl : public TControl {
+public:
+  explicit TWinControl(TComponent *AOwner);
+  // Destroys the child controls still in it (whoever owns them) and then its window.
+  ~TWinControl() override;
+
+  // The window, made now if it does not exist yet.
+  HWND Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  // The window if it exists, else null (never makes it).
+  HWND WindowHandle() const { return FHandle; }
+  void HandleNeeded() { Handle(); }
+  // Destroys the window (children first) and makes it again when it is next needed.
+  void RecreateWnd();
+
+  // The control behind a window of the toolkit, or null.
+  static TWinControl *FindControl(HWND wnd);
+
+  int ControlCount() const { return static_cast<int>(FControls.size()); }
+  TControl *Controls(int index) const { return FControls.at(static_cast<size_t>(index)); }
+
+  // The client area, origin 0,0 (also before the window exists).
+  RECT ClientRect();
+  int ClientWidth() { return ClientRect().right; }
+  int ClientHeight() { return ClientRect().bottom; }
+  void SetClientSize(int width, int height);
+  POINT ClientToScreen(POINT point);
+  POINT ScreenToClient(POINT point);
+
+  // Lays the aligned and anchored children out again.
+  void Realign();
+  // Grows or shrinks to what the children need (the extent of the visible ones plus the border).
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
+
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle value);
+  // A bevel drawn around the window outside its client area (when BevelKind is not bkNone).
+  TBevelKind BevelKind() const { return FBevelKind; }
+  void SetBevelKind(TBevelKind value);
+  TBevelCut BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TBevelCut value);
+  TBevelCut BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TBevelCut value);
+  int BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(int value);
+
+  bool Focused() const;
+  bool CanFocus() const;
+  // Gives the control the input focus; in a form not shown yet, it gets it when the form is shown.
+  virtual void SetFocus();
+
+  void Invalidate() override;
+  void Repaint() override;
+  void Update();
+
+  // Runs a message through WndProc directly (the window need not exist for messages that do not use it).
+  LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+protected:
+  friend class TControl;
+
+  virtual void CreateParams(TCreateParams &params);
+  // Called once the window exists (children not made yet); the base sends the font and the text.
+  virtual void CreateWnd();
+  // Destroys the window; a derived class that must undo something first overrides it (and calls this).
+  virtual void DestroyWnd();
+  // Destroys the window of this control and its children; a derived class whose DestroyWnd matters calls
+  // this from its own destructor, while its override can still run.
+  void DestroyHandle();
+
+  virtual void WndProc(TMessage &message);
+  // The system's handling (the superclassed control's procedure or DefWindowProc).
+  void DefaultHandler(TMessage &message);
+
+  // Paints the client area of a window of the toolkit's own class (not for system controls) on Canvas;
+  // the base fills it with Color.
+  virtual void Paint();
+  // The surface Paint draws on (its font is the control's); valid only while painting.
+  TCanvas &Canvas() { return FCanvas; }
+  // The part of the client area the aligned children share; a panel leaves its bevels out.
+  virtual RECT AdjustedClientRect();
+  // Hands a notification to the child whose window sent it (see CN_BASE); false when it is no control.
+  bool ReflectToChild(HWND child, TMessage &message);
+  // A command from a menu (WM_COMMAND without a control); true when one took it.
+  virtual bool DoMenuCommand(UINT id);
+
+  virtual void KeyDown(WORD &key, TShiftState shift);
+  virtual void KeyUp(WORD &key, TShiftState shift);
+  virtual void KeyPress(wchar_t &key);
+  virtual void DoEnter();
+  virtual void DoExit();
+
+  void BoundsChanged() override;
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+  void ColorChanged() override;
+  void FontChanged() override;
+  void TextChanged() override;
+
+  bool OwnClass() const { return FOwnClass; }
+  // Lets the window of a control set its text and font itself (true for system controls).
+  virtual bool SendsFontToWindow() const { return !FOwnClass; }
+
+private:
+  friend LRESULT CALLBACK ToolkitWndProc(HWND, UINT, WPARAM, LPARAM);
+
+  void CreateHandle();
+  void InsertControl(TControl *control);
+  void RemoveControl(TControl *control);
+  void AlignControls();
+  void DoAutoSize();
+  int NonClientBevel() const;
+  void FrameChanged();
+  // The window's place, relative to the parent's client area (on the screen for a top-level window).
+  RECT WindowBounds();
+  void ApplyZOrder();
+  HBRUSH ColorBrush();
+  void PaintTo(HDC dc);
+  void HandleMouse(TMessage &message);
+  bool HandleKey(TMessage &message);
+  void HandleSetCursor(TMessage &message);
+  void HandleContextMenu(TMessage &message);
+  void HandleNonClient(TMessage &message);
+
+  HWND FHandle = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  bool FUnicode = false;
+  bool FOwnClass = true;
+  std::vector<TControl *> FControls;
+  uint64_t FAlignCounter = 0;
+  int FAligning = 0;
+  bool FRealignPending = false;
+  bool FAutoSize = false;
+  bool FClicked = false;
+  bool FClearing = false;
+  TBorderStyle FBorderStyle = bsNone;
+  TBevelKind FBevelKind = bkNone;
+  TBevelCut FBevelInner = bvRaised;
+  TBevelCut FBevelOuter = bvLowered;
+  int FBevelWidth = 1;
+  TCanvas FCanvas;
+  HBRUSH FBrush = nullptr;
+  COLORREF FBrushColor = 0;
+};
+
+// The form (top-level control) a control sits in, or null.
+class TForm;
+TForm *GetParentForm(TControl *control);
