@@ -1,6 +1,8 @@
 // Entry sequence of ZorExplorer.exe: unit start, instance numbering, main window, message loop, unit end.
 #include <windows.h>
 
+#include "app/InstanceMutex.h"
+#include "app/MainFormUnit.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
@@ -8,12 +10,24 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeShell95Unit();
   InitializeShellControlsUnit();
+  int exitCode = 0;
   {
     TApplication application;
-    application.Initialize();
-    application.Run();
+    // Declared after the application, so the mutex closes as soon as the loop is left, whichever way.
+    TInstanceMutex instance;
+    try {
+      int number = instance.Claim(InstanceMutexBaseName);
+      application.Initialize();
+      auto *form = application.CreateForm<TFormMainExplorer>();
+      form->SetInstanceNumber(number);
+      application.Run();
+    } catch (...) {
+      application.HandleException(nullptr);
+      exitCode = 1;
+    }
   }
+  AppTitle.clear();
   FinalizeShellControlsUnit();
   FinalizeShell95Unit();
-  return 0;
+  return exitCode;
 }
