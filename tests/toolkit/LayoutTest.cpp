@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "toolkit/Edit.h"
+#include "toolkit/Form.h"
+#include "toolkit/Panel.h"
+
+namespace {
+
+std::string Rect(const RECT &r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
+std::string Bounds(TControl *control) { return Rect(control->BoundsRect()); }
+
+// Where the window really is, relative to its parent's client area.
+std::string WindowBounds(TWinControl *control) {
+  RECT r;
+  GetWindowRect(control->Handle(), &r);
+  MapWindowPoints(HWND_DESKTOP, control->Parent()->Handle(), reinterpret_cast<POINT *>(&r), 2);
+  return Rect(r);
+}
+
+class Layout : public ::testing::Test {
+protected:
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(0, 0, 600, 500);
+    host = new TPanel(form.get());
+    host->SetParent(form.get());
+    host->SetBevelOuter(bvNone);
+    host->SetBounds(0, 0, 400, 300);
+  }
+
+  TPanel *Child(TAlign align, int size) {
+    auto *panel = new TPanel(form.get());
+    panel->SetParent(host);
+    if (align == alTop || align == alBottom)
+      panel->SetHeight(size);
+    else
+      panel->SetWidth(size);
+    panel->SetAlign(align);
+    return panel;
+  }
+
+  std::unique_ptr<TForm> form;
+  TPanel *host = nullptr;
+};
+
+TEST_F(Layout, EdgesStackAndClientFillsTheRestBeforeAndAfterTheWindowsExist) {
+  TPanel *top1 = Child(alTop, 20);
+  TPanel *top2 = Child(alTop, 30);
+  TPanel *bottom = Child(alBottom, 10);
+  TPanel *left = Child(alLeft, 50);
+  TPanel *right = Child(alRight, 40);
+  TPanel *client = Child(alClient, 0);
+  // The later of two top-aligned children sits at the top.
+  EXPECT_EQ(Bounds(top2), "0,0,400,30");
+  EXPECT_EQ(Bounds(top1), "0,30,400,50");
+  EXPECT_EQ(Bounds(bottom), "0,290,400,300");
+  EXPECT_EQ(Bounds(left), "0,50,50,290");
+  EXPECT_EQ(Bounds(right), "360,50,400,290");
+  EXPECT_EQ(Bounds(client), "50,50,360,290");
+
+  ASSERT_NE(form->Handle(), nullptr);
+  EXPECT_EQ(WindowBounds(top2), "0,0,400,30");
+  EXPECT_EQ(WindowBounds(client), "50,50,360,290");
+
+  // Resizing the parent's window lays the children out again.
+  host->SetBounds(0, 0, 500, 400);
+  EXPECT_EQ(WindowBounds(bottom), "0,390,500,400");
+  EXPECT_EQ(WindowBounds(right), "460,50,500,390");
+  EXPECT_EQ(WindowBounds(client), "50,50,460,390");
+}
+
+TEST_F(Layout, BringToFrontPutsAControlNearestItsEdgeAndHiddenControlsTakeNoRoom) {
+  TPanel *top1 = Child(alTop, 20);
+  TPanel *top2 = Child(alTop, 30);
+  TPanel *client = Child(alClient, 0);
+  top1->BringToFront();
+  EXPECT_EQ(Bounds(top1), "0,0,400,20");
+  EXPECT_EQ(Bounds(top2), "0,20,400,50");
+  // In front of its siblings on screen as well: first in the windows' z-order.
+  form->HandleNeeded();
+  EXPECT_EQ(GetWindow(host->Handle(), GW_CHILD), top1->Handle());
+
+  top2->Hide();
+  EXPECT_EQ(Bounds(client), "0,20,400,300");
+  EXPECT_FALSE(IsWindowVisible(top2->Handle()));
+  top2->Show();
+  EXPECT_EQ(Bounds(client), "0,50,400,300");
+
+  // Taking the alignment again also makes a control the nearest to its edge (how a splitter is put to the
+  // right of a pane: pane to none, splitter left, pane left again).
+  TPanel *pane = Child(alLeft, 100);
+  TPanel *splitter = Child(alLeft, 3);
+  pane->SetAlign(alNone);
+  pane->SetAlign(alLeft);
+  EXPECT_EQ(Bounds(pane), "0,50,100,300");
+  EXPECT_EQ(Bounds(splitter), "100,50,103,300");
+  EXPECT_EQ(Bounds(client), "103,50,400,300");
+}
+
+TEST_F(Layout, AnchoredControlsFollowTheParentsRightEdge) {
+  auto *stretched = new TPanel(form.get());
+  stretched->SetParent(host);
+  stretched->SetBounds(10, 10, 100, 20);
+  stretched->SetAnchors(akLeft | akTop | akRight);
+  auto *moved = new TPanel(form.get());
+  moved->SetParent(host);
+  moved->SetBounds(350, 40, 30, 20);
+  moved->SetAnchors(akTop | akRight);
+  auto *fixed = new TPanel(form.get());
+  fixed->SetParent(host);
+  fixed->SetBounds(10, 70, 30, 20);
+
+  host->SetWidth(500);
+  EXPECT_EQ(Bounds(stretched), "10,10,210,30");
+  EXPECT_EQ(Bounds(moved), "450,40,480,60");
+  EXPECT_EQ(Bounds(fixed), "10,70,40,90");
+  form->HandleNeeded();
+  host->SetWidth(300);
+  EXPECT_EQ(WindowBounds(stretched), "10,10,10,30") << "no room left: width 0, never negative";
+  EXPECT_EQ(WindowBounds(moved), "250,40,280,60");
+}
+
+TEST_F(Layout, PanelBevelsInsetTheChildrenAndAutoSizeFitsThem) {
+  host->SetBevelOuter(bvLowered);
+  TPanel *client = Child(alClient, 0);
+  EXPECT_EQ(Bounds(client), "1,1,399,299");
+  host->SetBevelInner(bvRaised);
+  host->SetBorderWidth(2);
+  EXPECT_EQ(Bounds(client), "4,4,396,296");
+
+  // The path box's panel: top-aligned, sized to an edit at 1,1 that is 22 high inside a 1-pixel bevel.
+  host->SetBevelInner(bvNone);
+  host->SetBorderWidth(0);
+  auto *strip = new TPanel(form.get());
+  strip->SetParent(client);
+  strip->SetHeight(40);
+  strip->SetAlign(alTop);
+  strip->SetBevelOuter(bvLowered);
+  strip->SetAutoSize(true);
+  auto *edit = new TEdit(form.get());
+  edit->SetParent(strip);
+  edit->SetBounds(1, 1, 100, 22);
+  EXPECT_EQ(strip->Height(), 24);
+  // Full width inside the raised bevel a new panel has.
+  EXPECT_EQ(Bounds(strip), "1,1," + std::to_string(client->Width() - 1) + ",25");
+  form->HandleNeeded();
+  edit->SetHeight(30);
+  EXPECT_EQ(strip->Height(), 32);
+  RECT r;
+  GetWindowRect(strip->Handle(), &r);
+  EXPECT_EQ(r.bottom - r.top, 32);
+}
+
+TEST_F(Layout, ChildrenFollowTheParentsFontUntilTheyGetTheirOwn) {
+  TPanel *follower = Child(alTop, 20);
+  auto *edit = new TEdit(form.get());
+  edit->SetParent(host);
+  edit->Font().SetHeight(-20);
+  EXPECT_FALSE(edit->ParentFont());
+  form->Font().SetName("Arial");
+  form->Font().SetHeight(-15);
+  EXPECT_EQ(follower->Font().Name(), "Arial");
+  EXPECT_EQ(follower->Font().Height(), -15);
+  EXPECT_EQ(edit->Font().Height(), -20);
+
+  // The edit window draws with the font it was given.
+  LOGFONTA lf = {};
+  auto font = reinterpret_cast<HFONT>(SendMessageA(edit->Handle(), WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  GetObjectA(font, sizeof lf, &lf);
+  EXPECT_EQ(lf.lfHeight, -20);
+}
+
+TEST_F(Layout, DestroyingAPanelDestroysTheControlsInIt) {
+  TPanel *outer = Child(alClient, 0);
+  auto *inner = new TPanel(form.get());
+  inner->SetParent(outer);
+  auto *edit = new TEdit(form.get());
+  edit->SetParent(inner);
+  form->HandleNeeded();
+  HWND editWindow = edit->Handle();
+  int before = form->ComponentCount();
+  delete outer;
+  EXPECT_EQ(form->ComponentCount(), before - 3);
+  EXPECT_FALSE(IsWindow(editWindow));
+  EXPECT_EQ(host->ControlCount(), 0);
+}
+
+} // namespace
