@@ -183,7 +183,8 @@ void TWinControl::CreateParams(TCreateParams &params) {
   params.Y = Top();
   params.Width = Width();
   params.Height = Height();
-  params.WndParent = Parent() ? Parent()->Handle() : nullptr;
+  // CreateHandle makes the parent's window first; asking for the parameters makes no window.
+  params.WndParent = Parent() ? Parent()->FHandle : nullptr;
   params.WinClassName = "TWinControl";
 }
 

@@ -64,6 +64,7 @@ TEST_F(Layout, EdgesStackAndClientFillsTheRestBeforeAndAfterTheWindowsExist) {
   EXPECT_EQ(Bounds(left), "0,50,50,290");
   EXPECT_EQ(Bounds(right), "360,50,400,290");
   EXPECT_EQ(Bounds(client), "50,50,360,290");
+  EXPECT_FALSE(form->HandleAllocated()) << "laid out without any window";
 
   ASSERT_NE(form->Handle(), nullptr);
   EXPECT_EQ(WindowBounds(top2), "0,0,400,30");
