@@ -99,4 +99,16 @@ TEST(Program, CopiesSideBySideNumberThemselvesAndEndWithCodeZero) {
   EXPECT_EQ(alone.Close(), 0u);
 }
 
+TEST(Program, StartsWhenItsMutexCannotBeCreated) {
+  // The first name taken by an object of another kind: the probe stops there without a mutex.
+  HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "ZorExplorer1");
+  ASSERT_NE(squatter, nullptr);
+  RunningCopy copy;
+  bool started = copy.Start();
+  CloseHandle(squatter);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(copy.InstanceNumber(), 1);
+  EXPECT_EQ(copy.Close(), 0u);
+}
+
 } // namespace
