@@ -2,6 +2,12 @@
 // Unit UKdShellControls: the shell browsing controls and their companions.
 #include "shellctrls/KdDefaultKeys.h"
 #include "shellctrls/KdShellLocator.h"
+#include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/ContextMenuOperations.h"
+#include "shellctrls/DetailTexts.h"
+#include "shellctrls/NewFolder.h"
+#include "shellctrls/ShellItemLookup.h"
+#include "shellctrls/WindowUtils.h"
 
 // Registers the "Shell IDList Array" clipboard format and starts OLE; the end undoes it.
 void InitializeShellControlsUnit();

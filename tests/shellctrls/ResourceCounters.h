@@ -5,6 +5,7 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace zortest {
@@ -51,27 +52,40 @@ inline DWORD OpenHandleCount() {
   return count;
 }
 
-// USER objects (menus, windows) of this process. Where the system does not count them, the index of a fresh
-// menu handle stands in: freed slots are reused, so it only climbs when objects pile up.
+// USER objects (menus, windows) of this process. Where the system does not count them (Wine), the handle
+// table tells: freed slots are reused first, so once more probe menus are made than slots are free, the
+// highest probe lands at the number of live objects plus the number of probes.
 inline DWORD UserObjectCount() {
   DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
   if (count > 0)
     return count;
-  HMENU probe = CreatePopupMenu();
-  count = LOWORD(reinterpret_cast<ULONG_PTR>(probe)) >> 1;
-  DestroyMenu(probe);
-  return count;
+  constexpr size_t probeCount = 8192;
+  std::vector<HMENU> probes;
+  probes.reserve(probeCount);
+  DWORD highest = 0;
+  for (size_t i = 0; i < probeCount; ++i) {
+    HMENU probe = CreatePopupMenu();
+    if (!probe)
+      break;
+    probes.push_back(probe);
+    highest = std::max<DWORD>(highest, LOWORD(reinterpret_cast<ULONG_PTR>(probe)) >> 1);
+  }
+  for (HMENU probe : probes)
+    DestroyMenu(probe);
+  return highest > probes.size() ? highest - static_cast<DWORD>(probes.size()) : 0;
 }
 
 // GDI objects; 0 where the system does not count them.
 inline DWORD GdiObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
 
-// Private bytes of the process.
+// Private bytes of the process (Wine leaves them 0: then the committed, else the resident bytes).
 inline SIZE_T PrivateBytes() {
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters), sizeof counters);
-  return counters.PrivateUsage;
+  if (counters.PrivateUsage)
+    return counters.PrivateUsage;
+  return counters.PagefileUsage ? counters.PagefileUsage : counters.WorkingSetSize;
 }
 
 } // namespace zortest

@@ -1,0 +1,83 @@
+#include "shellctrls/ContextMenuOperations.h"
+
+#include <memory>
+#include <type_traits>
+
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+struct MenuDeleter {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using TMenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+bool SameVerb(const char *a, const std::string &b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b.c_str(), -1) == CSTR_EQUAL;
+}
+
+} // namespace
+
+HRESULT GetItemContextMenu(HWND owner, IShellFolder *folder, UINT count, LPCITEMIDLIST *items, UINT flags, UINT firstId,
+                           ComPtr<IContextMenu> &contextMenu, HMENU &popup) {
+  contextMenu.Reset();
+  popup = nullptr;
+  ComPtr<IContextMenu> menu;
+  HRESULT hr = folder->GetUIObjectOf(owner, count, items, IID_IContextMenu, nullptr, menu.PutVoid());
+  if (FAILED(hr)) {
+    return hr;
+  }
+  TMenuPtr newPopup(CreatePopupMenu());
+  if (!newPopup) {
+    contextMenu = std::move(menu);
+    return hr;
+  }
+  hr = menu->QueryContextMenu(newPopup.get(), 0, firstId, kdLastShellCommandId, flags);
+  OleCheck(hr);
+  contextMenu = std::move(menu);
+  popup = newPopup.release();
+  return hr;
+}
+
+int FindVerbOffset(IContextMenu *contextMenu, const std::string &verb) {
+  TMenuPtr menu(CreatePopupMenu());
+  if (!menu)
+    return kdVerbNotFound;
+  OleCheck(contextMenu->QueryContextMenu(menu.get(), 0, kdFirstShellCommandId, kdLastShellCommandId, CMF_EXPLORE));
+  const int itemCount = GetMenuItemCount(menu.get());
+  for (int position = 0; position < itemCount; ++position) {
+    // Separators and submenus give -1; identifiers below the first are not the shell's.
+    const int id = static_cast<int>(GetMenuItemID(menu.get(), position));
+    if (id < static_cast<int>(kdFirstShellCommandId))
+      continue;
+    char buffer[MAX_PATH] = {};
+    const UINT_PTR offset = static_cast<UINT_PTR>(id) - kdFirstShellCommandId;
+    if (SUCCEEDED(contextMenu->GetCommandString(offset, GCS_VERBA, nullptr, buffer, sizeof buffer))) {
+      buffer[sizeof buffer - 1] = '\0';
+      if (SameVerb(buffer, verb))
+        return static_cast<int>(offset);
+    }
+  }
+  return kdVerbNotFound;
+}
+
+HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, UINT offset) {
+  CMINVOKECOMMANDINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = 0;
+  info.hwnd = owner;
+  info.lpVerb = MAKEINTRESOURCEA(offset);
+  info.lpParameters = nullptr;
+  info.lpDirectory = nullptr;
+  info.nShow = SW_SHOWNORMAL;
+  info.dwHotKey = 0;
+  info.hIcon = nullptr;
+  return contextMenu->InvokeCommand(&info);
+}
+
+HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, const std::string &verb) {
+  const int offset = FindVerbOffset(contextMenu, verb);
+  if (offset == kdVerbNotFound)
+    return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+  return InvokeContextCommand(owner, contextMenu, static_cast<UINT>(offset));
+}

@@ -1,0 +1,111 @@
+#include "shellctrls/DetailTexts.h"
+
+#include "shellctrls/KdResString.h"
+#include "shellctrls/UKdShConsts.h"
+#include "shellns/IdList.h"
+
+namespace {
+
+std::string LocaleText(LCTYPE type, const char *fallback) {
+  char buffer[100] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer) <= 1)
+    return fallback;
+  return buffer;
+}
+
+// Digits grouped by three with the user's thousands separator, as a "%.0n" number format gives them.
+std::string GroupThousands(uint64_t value) {
+  const std::string separator = LocaleText(LOCALE_STHOUSAND, ",");
+  std::string digits = std::to_string(value);
+  std::string result;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0)
+      result += separator;
+    result += digits[i];
+  }
+  return result;
+}
+
+// The error mode of the process for a scope, with critical-error dialogs suppressed (a drive without a
+// medium must not ask the user to insert one).
+class TErrorModeGuard {
+public:
+  TErrorModeGuard() : FSaved(SetErrorMode(0)) { SetErrorMode(FSaved | SEM_FAILCRITICALERRORS); }
+  ~TErrorModeGuard() { SetErrorMode(FSaved); }
+  TErrorModeGuard(const TErrorModeGuard &) = delete;
+  TErrorModeGuard &operator=(const TErrorModeGuard &) = delete;
+
+private:
+  UINT FSaved;
+};
+
+} // namespace
+
+std::string FormatSizeKB(uint64_t bytes) {
+  // Integer arithmetic: a floating-point quotient would lose the remainder of sizes past 2^53 bytes.
+  const uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+  std::string text = KdLoadResString(SKdShSizeKB);
+  const std::string number = GroupThousands(kilobytes);
+  // The resource is a translatable pattern: only its "%s" is filled in, it is never used as a printf format.
+  const size_t insert = text.find("%s");
+  if (insert == std::string::npos)
+    return number + text;
+  return text.replace(insert, 2, number);
+}
+
+std::string FormatFileTime(const FILETIME &time) {
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &st))
+    return {};
+  char date[100] = {};
+  char clock[100] = {};
+  const std::string shortTime = LocaleText(LOCALE_SSHORTTIME, "");
+  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date))
+    return {};
+  if (!GetTimeFormatA(LOCALE_USER_DEFAULT, shortTime.empty() ? TIME_NOSECONDS : 0, &st,
+                      shortTime.empty() ? nullptr : shortTime.c_str(), clock, sizeof clock))
+    return {};
+  return std::string(date) + " " + clock;
+}
+
+void FormatFindDataTexts(const WIN32_FIND_DATAA &data, std::string &size, std::string &modified) {
+  size.clear();
+  modified.clear();
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    size = FormatSizeKB((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  const bool noLastWrite = data.ftLastWriteTime.dwLowDateTime == 0 && data.ftLastWriteTime.dwHighDateTime == 0;
+  modified = FormatFileTime(noLastWrite ? data.ftCreationTime : data.ftLastWriteTime);
+}
+
+void GetFileSizeAndModified(LPCITEMIDLIST list, std::string &size, std::string &modified) {
+  size.clear();
+  modified.clear();
+  const std::string path = IdListToPath(list);
+  // A drive root ("C:\") has no entry of its own to find.
+  if (path.size() <= 3)
+    return;
+  TErrorModeGuard errorMode;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return;
+  FindClose(find);
+  FormatFindDataTexts(data, size, modified);
+}
+
+std::string GetTypeText(LPCITEMIDLIST list, SFGAOF attributes) {
+  if (!(attributes & SFGAO_FILESYSTEM))
+    return KdLoadResString(SKdShSystemFolder);
+  SHFILEINFOA info = {};
+  if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(list), 0, &info, sizeof info, SHGFI_TYPENAME | SHGFI_PIDL))
+    return {};
+  info.szTypeName[sizeof info.szTypeName - 1] = '\0';
+  return info.szTypeName;
+}
+
+void GetItemDetailTexts(LPCITEMIDLIST list, SFGAOF attributes, std::string &size, std::string &modified,
+                        std::string &type) {
+  GetFileSizeAndModified(list, size, modified);
+  type = GetTypeText(list, attributes);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Texts of an item's Size, Modified and Type details, as the shell list shows them.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstdint>
+#include <string>
+
+// Whole kilobytes, any remainder counting as one more, with the user's thousands separator: "1,024KB".
+std::string FormatSizeKB(uint64_t bytes);
+
+// Size and modified texts of a file-system item; both empty for virtual items and drive roots, the size
+// empty for folders.
+void GetFileSizeAndModified(LPCITEMIDLIST list, std::string &size, std::string &modified);
+
+// The same texts from a directory entry already found: a last-write time of zero falls back to the
+// creation time.
+void FormatFindDataTexts(const WIN32_FIND_DATAA &data, std::string &size, std::string &modified);
+
+// A file time as the user's short date, a space and the user's short time, in local time; "" when the time
+// cannot be converted.
+std::string FormatFileTime(const FILETIME &time);
+
+// The shell's type name of an item, or "System Folder" for one outside the file system.
+std::string GetTypeText(LPCITEMIDLIST list, SFGAOF attributes);
+
+void GetItemDetailTexts(LPCITEMIDLIST list, SFGAOF attributes, std::string &size, std::string &modified,
+                        std::string &type);

@@ -1,0 +1,160 @@
+#include "FakeContextMenu.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zortest {
+
+FakeContextMenu::FakeContextMenu()
+    : Commands{{0, "open", "&Open"},  {17, "delete", "&Delete"}, {19, "properties", "P&roperties"}, {24, "cut", "Cu&t"},
+               {25, "copy", "&Copy"}, {26, "paste", "&Paste"},   {18, "rename", "Rena&me"}} {}
+
+HRESULT FakeContextMenu::QueryInterface(REFIID riid, void **object) {
+  if (riid == IID_IUnknown || riid == IID_IContextMenu) {
+    *object = static_cast<IContextMenu *>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG FakeContextMenu::AddRef() { return ++FRefCount; }
+
+ULONG FakeContextMenu::Release() {
+  ULONG count = --FRefCount;
+  if (count == 0)
+    delete this;
+  return count;
+}
+
+HRESULT FakeContextMenu::QueryContextMenu(HMENU menu, UINT index, UINT firstId, UINT lastId, UINT flags) {
+  LastQueryFlags = flags;
+  LastFirstId = firstId;
+  if (FAILED(QueryResult))
+    return QueryResult;
+  UINT position = index;
+  if (AddForeignItems) {
+    InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, 5, "Foreign");
+    InsertMenuA(menu, position++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    HMENU sub = CreatePopupMenu();
+    InsertMenuA(sub, 0, MF_BYPOSITION | MF_STRING, firstId + 90, "Inside");
+    InsertMenuA(menu, position++, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Sub");
+  }
+  UINT highest = 0;
+  for (const Command &command : Commands) {
+    if (firstId + command.Offset > lastId)
+      continue;
+    InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, firstId + command.Offset, command.Text.c_str());
+    highest = std::max(highest, command.Offset + 1);
+  }
+  return MAKE_HRESULT(SEVERITY_SUCCESS, 0, highest);
+}
+
+HRESULT FakeContextMenu::InvokeCommand(CMINVOKECOMMANDINFO *info) {
+  Invocation call = {};
+  call.Size = info->cbSize;
+  call.Mask = info->fMask;
+  call.Owner = info->hwnd;
+  call.VerbIsOffset = HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) == 0;
+  if (call.VerbIsOffset)
+    call.Offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
+  else
+    call.VerbText = info->lpVerb;
+  call.ParametersNull = info->lpParameters == nullptr;
+  call.DirectoryNull = info->lpDirectory == nullptr;
+  call.Show = info->nShow;
+  call.HotKey = info->dwHotKey;
+  call.Icon = info->hIcon;
+  Invocations.push_back(call);
+  return InvokeResult;
+}
+
+HRESULT FakeContextMenu::GetCommandString(UINT_PTR offset, UINT type, UINT *, CHAR *name, UINT size) {
+  auto found =
+      std::find_if(Commands.begin(), Commands.end(), [&](const Command &command) { return command.Offset == offset; });
+  if (found == Commands.end())
+    return E_INVALIDARG;
+  if (type == GCS_VERBA) {
+    if (size == 0)
+      return E_INVALIDARG;
+    size_t length = std::min<size_t>(found->Verb.size(), size - 1);
+    std::memcpy(name, found->Verb.data(), length);
+    name[length] = '\0';
+    return S_OK;
+  }
+  return E_NOTIMPL;
+}
+
+FakeMenuFolder::FakeMenuFolder(FakeContextMenu *menu) : FMenu(menu) { FMenu->AddRef(); }
+
+FakeMenuFolder::~FakeMenuFolder() { FMenu->Release(); }
+
+HRESULT FakeMenuFolder::QueryInterface(REFIID riid, void **object) {
+  if (riid == IID_IUnknown || riid == IID_IShellFolder) {
+    *object = static_cast<IShellFolder *>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG FakeMenuFolder::AddRef() { return ++FRefCount; }
+
+ULONG FakeMenuFolder::Release() {
+  ULONG count = --FRefCount;
+  if (count == 0)
+    delete this;
+  return count;
+}
+
+HRESULT FakeMenuFolder::ParseDisplayName(HWND, IBindCtx *, LPWSTR, ULONG *, PIDLIST_RELATIVE *list, ULONG *) {
+  if (list)
+    *list = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeMenuFolder::EnumObjects(HWND, SHCONTF, IEnumIDList **enumerator) {
+  *enumerator = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeMenuFolder::BindToObject(PCUIDLIST_RELATIVE, IBindCtx *, REFIID, void **object) {
+  *object = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeMenuFolder::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx *, REFIID, void **object) {
+  *object = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeMenuFolder::CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) { return E_NOTIMPL; }
+
+HRESULT FakeMenuFolder::CreateViewObject(HWND, REFIID, void **object) {
+  *object = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeMenuFolder::GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF *) { return E_NOTIMPL; }
+
+HRESULT FakeMenuFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY, REFIID riid, UINT *,
+                                      void **object) {
+  *object = nullptr;
+  LastOwner = owner;
+  LastCount = count;
+  if (FAILED(UIObjectResult))
+    return UIObjectResult;
+  return FMenu->QueryInterface(riid, object);
+}
+
+HRESULT FakeMenuFolder::GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET *) { return E_NOTIMPL; }
+
+HRESULT FakeMenuFolder::SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD *newItem) {
+  if (newItem)
+    *newItem = nullptr;
+  return E_NOTIMPL;
+}
+
+} // namespace zortest

@@ -1,0 +1,251 @@
+// Context menus: real shell menus of files and folders (only harmless verbs are run), and a fake menu for
+// offsets, the invocation record and results the real shell cannot be made to give.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ResourceCounters.h"
+#include "common/TestSupport.h"
+#include "fakes/FakeContextMenu.h"
+#include "shellctrls/ContextMenuOperations.h"
+#include "shellctrls/ShellItemLookup.h"
+#include "shellctrls/UKdShellControls.h"
+#include "shellns/IdList.h"
+#include "toolkit/Application.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+TKdIdListPtr Parse(const std::string &path) {
+  LPITEMIDLIST list = nullptr;
+  EXPECT_HRESULT_SUCCEEDED(ParseDisplayNameToIdList(path, list)) << path;
+  return TKdIdListPtr(list);
+}
+
+// The real shell menu of one item, built the way the controls build it.
+struct ShellMenu {
+  explicit ShellMenu(LPCITEMIDLIST list, UINT flags = CMF_EXPLORE) {
+    ComPtr<IShellFolder> folder;
+    LPITEMIDLIST parent = nullptr, item = nullptr;
+    Result = SplitParentAndItem(list, folder, parent, item);
+    TKdIdListPtr parentOwner(parent), itemOwner(item);
+    if (FAILED(Result))
+      return;
+    LPCITEMIDLIST items[] = {item};
+    Result = GetItemContextMenu(nullptr, folder.Get(), 1, items, flags, kdFirstShellCommandId, Menu, Popup);
+  }
+  ~ShellMenu() {
+    if (Popup)
+      DestroyMenu(Popup);
+  }
+  HRESULT Result;
+  ComPtr<IContextMenu> Menu;
+  HMENU Popup = nullptr;
+};
+
+bool MenuHasId(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != static_cast<UINT>(-1); }
+
+std::string ClipboardDropPath() {
+  ComPtr<IDataObject> data;
+  if (FAILED(OleGetClipboard(data.Put())))
+    return "(no clipboard)";
+  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium = {};
+  if (FAILED(data->GetData(&format, &medium)))
+    return "(no CF_HDROP)";
+  char path[MAX_PATH + 1] = {};
+  HDROP drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
+  UINT count = DragQueryFileA(static_cast<HDROP>(medium.hGlobal), 0xFFFFFFFF, nullptr, 0);
+  DragQueryFileA(static_cast<HDROP>(medium.hGlobal), 0, path, MAX_PATH);
+  (void)drop;
+  GlobalUnlock(medium.hGlobal);
+  ReleaseStgMedium(&medium);
+  return count == 1 ? std::string(path) : FormatStr("(%u files)", count);
+}
+
+bool ClipboardOffers(UINT format) {
+  ComPtr<IDataObject> data;
+  if (FAILED(OleGetClipboard(data.Put())))
+    return false;
+  FORMATETC query = {static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  return data->QueryGetData(&query) == S_OK;
+}
+
+TEST(ContextMenu, RealFileAndFolderMenusCarryTheirVerbs) {
+  zortest::TempDir dir;
+  zortest::WriteFileText(dir / "a.txt", "x");
+  zortest::MakeDir(dir / "sub");
+  for (const std::string name : {"a.txt", "sub"}) {
+    TKdIdListPtr list = Parse(dir / name);
+    ShellMenu menu(list.get());
+    ASSERT_HRESULT_SUCCEEDED(menu.Result) << name;
+    ASSERT_TRUE(menu.Menu);
+    ASSERT_NE(nullptr, menu.Popup);
+    for (const char *verb : {"copy", "open", "COPY"}) {
+      const int offset = FindVerbOffset(menu.Menu.Get(), verb);
+      ASSERT_NE(kdVerbNotFound, offset) << name << ": " << verb;
+      EXPECT_TRUE(MenuHasId(menu.Popup, kdFirstShellCommandId + offset)) << name << ": " << verb;
+    }
+    EXPECT_NE(FindVerbOffset(menu.Menu.Get(), "copy"), FindVerbOffset(menu.Menu.Get(), "open"));
+    EXPECT_EQ(kdVerbNotFound, FindVerbOffset(menu.Menu.Get(), "no-such-verb"));
+  }
+}
+
+TEST(ContextMenu, InvokingCopyPutsTheFileOnTheClipboard) {
+  zortest::TempDir dir;
+  const std::string path = dir / "copied.txt";
+  zortest::WriteFileText(path, "x");
+  OleSetClipboard(nullptr);
+  TKdIdListPtr list = Parse(path);
+  ShellMenu menu(list.get());
+  ASSERT_HRESULT_SUCCEEDED(menu.Result);
+
+  EXPECT_EQ(S_OK, InvokeContextCommand(nullptr, menu.Menu.Get(), "copy"));
+  EXPECT_TRUE(ClipboardOffers(CF_IDLIST));
+  EXPECT_TRUE(ClipboardOffers(CF_HDROP));
+  EXPECT_STREQ(path.c_str(), ClipboardDropPath().c_str());
+  OleSetClipboard(nullptr);
+}
+
+TEST(ContextMenu, AVerbTheMenuLacksRunsNothing) {
+  zortest::TempDir dir;
+  zortest::MakeDir(dir / "sub");
+  TKdIdListPtr list = Parse(dir / "sub");
+  ShellMenu menu(list.get());
+  ASSERT_HRESULT_SUCCEEDED(menu.Result);
+  // Wine's folder menus carry no "paste"; on Windows they do, and then the paste (of an empty clipboard)
+  // is the shell's to answer.
+  if (FindVerbOffset(menu.Menu.Get(), "paste") == kdVerbNotFound) {
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), InvokeContextCommand(nullptr, menu.Menu.Get(), "paste"));
+  }
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), InvokeContextCommand(nullptr, menu.Menu.Get(), "no-such-verb"));
+
+  // The fake has a command at offset 0: a missing verb must not fall back to it.
+  auto *fake = new zortest::FakeContextMenu();
+  fake->Commands = {{0, "open", "&Open"}, {25, "copy", "&Copy"}};
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), InvokeContextCommand(nullptr, fake, "paste"));
+  EXPECT_TRUE(fake->Invocations.empty());
+  fake->Release();
+}
+
+TEST(ContextMenu, VerbsAreFoundAtTheirOffsetsAndInvokedWithTheDocumentedRecord) {
+  auto *fake = new zortest::FakeContextMenu();
+  EXPECT_EQ(0, FindVerbOffset(fake, "open"));
+  EXPECT_EQ(17, FindVerbOffset(fake, "delete"));
+  EXPECT_EQ(19, FindVerbOffset(fake, "Properties"));
+  EXPECT_EQ(25, FindVerbOffset(fake, "copy"));
+  EXPECT_EQ(static_cast<UINT>(CMF_EXPLORE), fake->LastQueryFlags);
+  EXPECT_EQ(kdFirstShellCommandId, fake->LastFirstId);
+
+  HWND owner = AllocateHWnd([](HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); });
+  fake->InvokeResult = HRESULT_FROM_WIN32(ERROR_CANCELLED);
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), InvokeContextCommand(owner, fake, "delete"));
+  fake->InvokeResult = S_FALSE;
+  EXPECT_EQ(S_FALSE, InvokeContextCommand(owner, fake, 19u));
+  ASSERT_EQ(2u, fake->Invocations.size());
+  EXPECT_EQ(17u, fake->Invocations[0].Offset);
+  EXPECT_EQ(19u, fake->Invocations[1].Offset);
+  for (const auto &call : fake->Invocations) {
+    EXPECT_EQ(sizeof(CMINVOKECOMMANDINFO), call.Size);
+    EXPECT_EQ(0u, call.Mask);
+    EXPECT_EQ(owner, call.Owner);
+    EXPECT_TRUE(call.VerbIsOffset);
+    EXPECT_TRUE(call.ParametersNull);
+    EXPECT_TRUE(call.DirectoryNull);
+    EXPECT_EQ(SW_SHOWNORMAL, call.Show);
+    EXPECT_EQ(0u, call.HotKey);
+    EXPECT_EQ(nullptr, call.Icon);
+  }
+  DeallocateHWnd(owner);
+  EXPECT_EQ(1u, fake->RefCount());
+  fake->Release();
+}
+
+TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
+  auto *fake = new zortest::FakeContextMenu();
+  auto *folder = new zortest::FakeMenuFolder(fake);
+  TKdIdListPtr item(IdListCopy(nullptr));
+  LPCITEMIDLIST items[] = {item.get(), item.get()};
+  HWND owner = reinterpret_cast<HWND>(0x1234);
+
+  {
+    ComPtr<IContextMenu> menu;
+    HMENU popup = nullptr;
+    HRESULT hr = GetItemContextMenu(owner, folder, 2, items, CMF_EXPLORE | CMF_CANRENAME, 100, menu, popup);
+    EXPECT_HRESULT_SUCCEEDED(hr);
+    EXPECT_EQ(27, HRESULT_CODE(hr)); // the highest offset used plus one
+    EXPECT_EQ(owner, folder->LastOwner);
+    EXPECT_EQ(2u, folder->LastCount);
+    EXPECT_EQ(static_cast<UINT>(CMF_EXPLORE | CMF_CANRENAME), fake->LastQueryFlags);
+    ASSERT_NE(nullptr, popup);
+    EXPECT_TRUE(MenuHasId(popup, 100 + 18));
+    EXPECT_TRUE(MenuHasId(popup, 100 + 25));
+    DestroyMenu(popup);
+  }
+
+  folder->UIObjectResult = E_NOINTERFACE;
+  {
+    ComPtr<IContextMenu> menu;
+    HMENU popup = reinterpret_cast<HMENU>(1);
+    EXPECT_EQ(E_NOINTERFACE, GetItemContextMenu(owner, folder, 1, items, CMF_EXPLORE, 1000, menu, popup));
+    EXPECT_FALSE(menu);
+    EXPECT_EQ(nullptr, popup);
+  }
+
+  folder->UIObjectResult = S_OK;
+  fake->QueryResult = E_OUTOFMEMORY;
+  {
+    ComPtr<IContextMenu> menu;
+    HMENU popup = reinterpret_cast<HMENU>(1);
+    try {
+      GetItemContextMenu(owner, folder, 1, items, CMF_EXPLORE, 1000, menu, popup);
+      ADD_FAILURE() << "a failing QueryContextMenu did not raise";
+    } catch (const EOleError &e) {
+      EXPECT_EQ(E_OUTOFMEMORY, e.ErrorCode());
+    }
+    EXPECT_FALSE(menu);
+    EXPECT_EQ(nullptr, popup);
+    EXPECT_THROW(FindVerbOffset(fake, "copy"), EOleError);
+  }
+  // Only the folder's own reference is left on the menu.
+  EXPECT_EQ(2u, fake->RefCount());
+  folder->Release();
+  EXPECT_EQ(1u, fake->RefCount());
+  fake->Release();
+}
+
+TEST(ContextMenu, ThousandBuildsLeakNothing) {
+  zortest::TempDir dir;
+  zortest::WriteFileText(dir / "a.txt", "x");
+  TKdIdListPtr list = Parse(dir / "a.txt");
+  auto buildOnce = [&] {
+    ShellMenu menu(list.get());
+    ASSERT_HRESULT_SUCCEEDED(menu.Result);
+    ASSERT_NE(kdVerbNotFound, FindVerbOffset(menu.Menu.Get(), "open"));
+    ComPtr<IContextMenu> direct;
+    ASSERT_HRESULT_SUCCEEDED(GetItemUIObject(list.get(), direct));
+  };
+  for (int i = 0; i < 50; ++i)
+    buildOnce();
+  const DWORD handles = zortest::OpenHandleCount();
+  const DWORD userObjects = zortest::UserObjectCount();
+  const DWORD gdiObjects = zortest::GdiObjectCount();
+  const SIZE_T memory = zortest::PrivateBytes();
+  const DWORD start = GetTickCount();
+  for (int i = 0; i < 1000; ++i)
+    buildOnce();
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_LE(zortest::OpenHandleCount(), handles + 5);
+  EXPECT_LE(zortest::UserObjectCount(), userObjects + 20);
+  EXPECT_LE(zortest::GdiObjectCount(), gdiObjects + 20);
+  EXPECT_LE(zortest::PrivateBytes(), memory + 128 * 1024);
+  std::printf("1000 menu builds: %lu ms, handles %lu -> %lu, user objects %lu -> %lu, private bytes %llu -> %llu\n",
+              static_cast<unsigned long>(elapsed), static_cast<unsigned long>(handles),
+              static_cast<unsigned long>(zortest::OpenHandleCount()), static_cast<unsigned long>(userObjects),
+              static_cast<unsigned long>(zortest::UserObjectCount()), static_cast<unsigned long long>(memory),
+              static_cast<unsigned long long>(zortest::PrivateBytes()));
+}
+
+} // namespace

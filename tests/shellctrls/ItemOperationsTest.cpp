@@ -1,0 +1,152 @@
+// Item lookups on real ID lists, and the small window helpers.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/TestSupport.h"
+#include "shellctrls/ShellItemLookup.h"
+#include "shellctrls/WindowUtils.h"
+#include "shellns/IdList.h"
+#include "toolkit/Application.h"
+#include "toolkit/Screen.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+TKdIdListPtr Parse(const std::string &path) {
+  LPITEMIDLIST list = nullptr;
+  EXPECT_HRESULT_SUCCEEDED(ParseDisplayNameToIdList(path, list)) << path;
+  return TKdIdListPtr(list);
+}
+
+std::string ToLower(std::string text) {
+  CharLowerA(text.data());
+  return text;
+}
+
+struct Split {
+  HRESULT Result;
+  ComPtr<IShellFolder> Folder;
+  TKdIdListPtr Parent;
+  TKdIdListPtr Item;
+};
+
+Split SplitOf(LPCITEMIDLIST list) {
+  Split split;
+  LPITEMIDLIST parent = reinterpret_cast<LPITEMIDLIST>(1), item = reinterpret_cast<LPITEMIDLIST>(1);
+  split.Result = SplitParentAndItem(list, split.Folder, parent, item);
+  split.Parent.reset(parent);
+  split.Item.reset(item);
+  return split;
+}
+
+std::string DesktopDirectory() { return ToLower(SpecialFolderPath(nullptr, CSIDL_DESKTOP)); }
+
+TEST(ItemLookup, SplitGivesTheParentFolderAndTheLastItem) {
+  zortest::TempDir dir;
+  zortest::WriteFileText(dir / "a.txt", "x");
+  TKdIdListPtr file = Parse(dir / "a.txt");
+
+  Split split = SplitOf(file.get());
+  ASSERT_HRESULT_SUCCEEDED(split.Result);
+  ASSERT_TRUE(split.Folder);
+  EXPECT_EQ(ToLower(dir.Path()), ToLower(IdListToPath(split.Parent.get())));
+  EXPECT_EQ("a.txt", GetItemDisplayName(split.Folder.Get(), split.Item.get(), dnInFolder));
+  TKdIdListPtr joined(IdListConcat(nullptr, split.Parent.get(), split.Item.get()));
+  EXPECT_EQ(0, IdListCompare(joined.get(), file.get()));
+}
+
+TEST(ItemLookup, SplitOfADesktopChildHasNoParentList) {
+  LPITEMIDLIST drives = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives));
+  TKdIdListPtr owner(drives);
+
+  Split split = SplitOf(drives);
+  ASSERT_HRESULT_SUCCEEDED(split.Result);
+  EXPECT_EQ(nullptr, split.Parent.get());
+  ASSERT_TRUE(split.Folder);
+  EXPECT_EQ(0, IdListCompare(split.Item.get(), drives));
+  // The folder is the desktop: it names the item as the desktop does.
+  EXPECT_EQ(GetItemDisplayName(nullptr, drives, dnNormal),
+            GetItemDisplayName(split.Folder.Get(), split.Item.get(), dnNormal));
+}
+
+TEST(ItemLookup, TheDesktopStandsForTheDesktopDirectory) {
+  ASSERT_FALSE(DesktopDirectory().empty());
+  TKdIdListPtr empty(IdListCopy(nullptr));
+  for (LPCITEMIDLIST desktop : {static_cast<LPCITEMIDLIST>(nullptr), static_cast<LPCITEMIDLIST>(empty.get())}) {
+    Split split = SplitOf(desktop);
+    ASSERT_HRESULT_SUCCEEDED(split.Result);
+    TKdIdListPtr joined(IdListConcat(nullptr, split.Parent.get(), split.Item.get()));
+    EXPECT_EQ(DesktopDirectory(), ToLower(IdListToPath(joined.get())));
+  }
+
+  LPITEMIDLIST parent = nullptr, item = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(GetDesktopDirectoryParts(parent, item));
+  TKdIdListPtr parentOwner(parent), itemOwner(item);
+  TKdIdListPtr joined(IdListConcat(nullptr, parent, item));
+  EXPECT_EQ(DesktopDirectory(), ToLower(IdListToPath(joined.get())));
+
+  ComPtr<IDropTarget> target;
+  EXPECT_HRESULT_SUCCEEDED(GetDesktopDirectoryDropTarget(target));
+  EXPECT_TRUE(target);
+}
+
+TEST(ItemLookup, UIObjectsOfRealItemsAndFailureLeavesNothingBehind) {
+  zortest::TempDir dir;
+  zortest::WriteFileText(dir / "a.txt", "x");
+  zortest::MakeDir(dir / "sub");
+  TKdIdListPtr file = Parse(dir / "a.txt");
+  TKdIdListPtr folder = Parse(dir / "sub");
+
+  ComPtr<IContextMenu> menu;
+  EXPECT_HRESULT_SUCCEEDED(GetItemUIObject(file.get(), menu));
+  EXPECT_TRUE(menu);
+  ComPtr<IDropTarget> target;
+  EXPECT_HRESULT_SUCCEEDED(GetItemUIObject(folder.get(), target));
+  EXPECT_TRUE(target);
+
+  // A "parent" that is a file cannot be bound as a folder.
+  TKdIdListPtr last(IdListCopy(nullptr));
+  {
+    Split fileSplit = SplitOf(folder.get());
+    last.reset(fileSplit.Item.release());
+  }
+  TKdIdListPtr bogus(IdListConcat(nullptr, file.get(), last.get()));
+  Split split = SplitOf(bogus.get());
+  EXPECT_HRESULT_FAILED(split.Result);
+  EXPECT_FALSE(split.Folder);
+  EXPECT_EQ(nullptr, split.Parent.get());
+  EXPECT_EQ(nullptr, split.Item.get());
+  ComPtr<IContextMenu> none;
+  EXPECT_HRESULT_FAILED(GetItemUIObject(bogus.get(), none));
+  EXPECT_FALSE(none);
+}
+
+TEST(WindowUtils, StyleBitsHourglassAndSystemErrors) {
+  HWND wnd = AllocateHWnd([](HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); });
+  const DWORD before = static_cast<DWORD>(GetWindowLongPtrA(wnd, GWL_STYLE));
+  ASSERT_FALSE(before & WS_BORDER);
+  SetWindowStyleBits(wnd, WS_BORDER | WS_POPUP, true);
+  EXPECT_EQ(before | WS_BORDER, static_cast<DWORD>(GetWindowLongPtrA(wnd, GWL_STYLE)));
+  SetWindowStyleBits(wnd, WS_BORDER, false);
+  EXPECT_EQ(before, static_cast<DWORD>(GetWindowLongPtrA(wnd, GWL_STYLE)));
+  SetWindowStyleBits(nullptr, WS_BORDER, true); // ignored, no crash
+  DeallocateHWnd(wnd);
+
+  Screen->SetCursor(crHandPoint);
+  SleepWithHourglass(10);
+  EXPECT_EQ(crHandPoint, Screen->Cursor());
+  Screen->SetCursor(crDefault);
+
+  try {
+    RaiseSystemError(ERROR_FILE_NOT_FOUND);
+    FAIL() << "no exception";
+  } catch (const Exception &e) {
+    EXPECT_EQ(SysErrorMessage(ERROR_FILE_NOT_FOUND), e.Message());
+  }
+}
+
+} // namespace
