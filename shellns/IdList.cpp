@@ -143,19 +143,38 @@ HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder) {
   return desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.PutVoid());
 }
 
+namespace {
+
+// True when the shell answered an over-long name with an item named by only its beginning: some shells (Wine)
+// copy the name into a MAX_PATH buffer and parse what is left, which names a different, existing folder.
+bool ParsedAShorterName(IShellFolder *desktop, LPCITEMIDLIST list, const std::wstring &name) {
+  if (name.size() < MAX_PATH)
+    return false;
+  std::wstring parsed = Utf8ToWide(GetItemDisplayName(desktop, list, dnForParsing));
+  while (!parsed.empty() && parsed.back() == L'\\')
+    parsed.pop_back();
+  return !parsed.empty() && parsed.size() < name.size() &&
+         CompareStringOrdinal(parsed.c_str(), static_cast<int>(parsed.size()), name.c_str(),
+                              static_cast<int>(parsed.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
 HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
   list = nullptr;
   ComPtr<IShellFolder> desktop;
   HRESULT hr = SHGetDesktopFolder(desktop.Put());
   if (FAILED(hr))
     return hr;
-  // The whole name goes to the shell: cutting it to MAX_PATH here would turn an over-long path into a
-  // shorter one that may exist and name a different folder. The shell decides what is too long.
+  // The whole name goes to the shell: cut to MAX_PATH here, an over-long path would turn into a shorter one
+  // that may exist and name a different folder. The shell decides what is too long.
   std::wstring wide = Utf8ToWide(name);
   ULONG eaten = 0;
   ULONG attributes = 0;
   LPITEMIDLIST parsed = nullptr;
   hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &parsed, &attributes);
+  if (SUCCEEDED(hr) && parsed && ParsedAShorterName(desktop.Get(), parsed, wide))
+    hr = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
   if (FAILED(hr)) {
     ShellMemFree(parsed);
     return hr;

@@ -19,13 +19,13 @@ TKdDeviceChangeHandler::TKdDeviceChangeHandler() {
 TKdDeviceChangeHandler::~TKdDeviceChangeHandler() { DeallocateHWnd(FWindow); }
 
 int TKdDeviceChangeHandler::RegisterHandler(const void *owner, TKdDeviceChangeProc code) {
-  FHandlers.push_back(TKdDeviceChangeEvent{owner, std::move(code)});
+  FHandlers.push_back(Entry{TKdDeviceChangeEvent{owner, std::move(code)}, FNextSerial++});
   return HandlerCount() - 1;
 }
 
 void TKdDeviceChangeHandler::UnregisterHandler(const void *owner) {
   for (auto it = FHandlers.begin(); it != FHandlers.end(); ++it)
-    if (it->Owner == owner) {
+    if (it->Event.Owner == owner) {
       FHandlers.erase(it);
       return;
     }
@@ -48,12 +48,20 @@ LRESULT TKdDeviceChangeHandler::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARA
 }
 
 void TKdDeviceChangeHandler::Dispatch(TKdMessage &message) {
-  // Handlers registered meanwhile wait for the next event; one that unregisters (a control destroyed by
-  // another's refresh) shortens the list, so the bound is checked on every turn.
-  size_t count = FHandlers.size();
-  for (size_t i = 0; i < count && i < FHandlers.size(); ++i) {
-    // A copy: the handler may unregister itself while it runs.
-    TKdDeviceChangeProc code = FHandlers[i].Code;
+  // The handlers registered when the event arrived, in order. A handler may destroy controls (its own or
+  // others') and so unregister entries meanwhile: each is looked up again before its call, so nothing gone is
+  // called and nothing still registered is skipped. Registrations made meanwhile wait for the next event.
+  std::vector<unsigned> serials;
+  for (const Entry &entry : FHandlers)
+    serials.push_back(entry.Serial);
+  for (unsigned serial : serials) {
+    TKdDeviceChangeProc code;
+    for (const Entry &entry : FHandlers)
+      if (entry.Serial == serial) {
+        // A copy: the handler may unregister itself while it runs.
+        code = entry.Event.Code;
+        break;
+      }
     if (!code)
       continue;
     try {

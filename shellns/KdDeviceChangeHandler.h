@@ -11,6 +11,8 @@
 // Posted by the handler's window to itself with the broadcast's wParam and lParam.
 constexpr UINT WM_KDDEVICECHANGE = WM_USER + 100;
 
+// WParam is the DBT_ event. LParam is passed on as received, but the broadcast's data it pointed to is gone
+// by the time the handlers run: never dereference it.
 struct TKdMessage {
   UINT Msg;
   WPARAM WParam;
@@ -44,11 +46,18 @@ public:
   HWND Window() const { return FWindow; }
 
 private:
+  struct Entry {
+    TKdDeviceChangeEvent Event;
+    // Tells a registration apart from a later one of the same owner during a dispatch.
+    unsigned Serial;
+  };
+
   LRESULT WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void Dispatch(TKdMessage &message);
 
   HWND FWindow = nullptr;
-  std::vector<TKdDeviceChangeEvent> FHandlers;
+  std::vector<Entry> FHandlers;
+  unsigned FNextSerial = 0;
 };
 
 // The process's handler, created on first use.

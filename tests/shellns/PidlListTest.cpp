@@ -1,0 +1,305 @@
+// TKdPidlList: byte and folder ordering, the toolkit list's binary search and duplicates policy, and the
+// refresh diff of a real folder's children.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/TestSupport.h"
+#include "fakes/FakeShellFolder.h"
+#include "shellns/UKdShell95.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+using zortest::FakeShellFolder;
+
+// A one-item list with the given payload bytes, owned by the test.
+TKdIdListPtr Item(const std::string &payload) {
+  USHORT count = static_cast<USHORT>(payload.size() + 2);
+  auto *bytes = static_cast<BYTE *>(ShellMemAlloc(count + 2u));
+  std::memcpy(bytes, &count, 2);
+  std::memcpy(bytes + 2, payload.data(), payload.size());
+  bytes[count] = 0;
+  bytes[count + 1] = 0;
+  return TKdIdListPtr(reinterpret_cast<LPITEMIDLIST>(bytes));
+}
+
+std::string Payload(LPCITEMIDLIST item) {
+  return std::string(reinterpret_cast<const char *>(item) + 2, item->mkid.cb - 2u);
+}
+
+std::vector<std::string> Payloads(const TKdPidlList &list) {
+  std::vector<std::string> result;
+  for (int i = 0; i < list.Count(); ++i)
+    result.push_back(Payload(list.Pidls(i)));
+  return result;
+}
+
+// Items owned by the test, added in the given order.
+struct Pool {
+  std::vector<TKdIdListPtr> Items;
+  LPITEMIDLIST operator()(const std::string &payload) {
+    Items.push_back(Item(payload));
+    return Items.back().get();
+  }
+};
+
+TEST(PidlListOrder, ByteOrderPutsAListBeforeLongerListsWithTheSamePrefix) {
+  Pool pool;
+  TKdPidlList list;
+  for (const char *p : {"abd", "ab", "b", "abc", "a\xff", "a"})
+    list.Add(pool(p));
+  list.SetSorted(true);
+  // A shorter item has a smaller count, so it sorts first; then the payload bytes decide, unsigned.
+  EXPECT_EQ(Payloads(list), (std::vector<std::string>{"a", "b", "ab", "a\xff", "abc", "abd"}));
+
+  TKdIdListPtr twoItems(IdListConcat(nullptr, pool("ab"), pool("c")));
+  EXPECT_LT(ComparePidls(nullptr, pool("ab"), twoItems.get()), 0);
+  EXPECT_GT(ComparePidls(nullptr, twoItems.get(), pool("ab")), 0);
+  EXPECT_EQ(ComparePidls(nullptr, pool("abc"), pool("abc")), 0);
+}
+
+TEST(PidlListOrder, FolderOrderComesFromItsCompareIDs) {
+  auto *folder = new FakeShellFolder;
+  // Reverse alphabetical, to be unmistakable for byte order.
+  folder->CompareNames = [](const std::string &a, const std::string &b) { return b.compare(a); };
+  std::vector<TKdIdListPtr> owned;
+  TKdPidlList list;
+  list.Folder = folder;
+  for (const char *name : {"beta", "alpha", "gamma", "delta"}) {
+    owned.emplace_back(FakeShellFolder::MakeItemIdList(name));
+    list.Add(owned.back().get());
+  }
+  list.SetSorted(true);
+  std::vector<std::string> names;
+  for (int i = 0; i < list.Count(); ++i)
+    names.push_back(FakeShellFolder::NameOf(list.Pidls(i)));
+  EXPECT_EQ(names, (std::vector<std::string>{"gamma", "delta", "beta", "alpha"}));
+  TKdIdListPtr probe(FakeShellFolder::MakeItemIdList("delta"));
+  EXPECT_EQ(list.IndexOf(probe.get()), 1);
+  list.Clear();
+  folder->Release();
+}
+
+TEST(PidlListOrder, SortingSurvivesAFolderWhoseOrderIsInconsistent) {
+  auto *folder = new FakeShellFolder;
+  // Says "less" for every pair, even an item with itself.
+  folder->CompareNames = [](const std::string &, const std::string &) { return -1; };
+  std::vector<TKdIdListPtr> owned;
+  TKdPidlList list;
+  list.Folder = folder;
+  for (int i = 0; i < 40; ++i) {
+    owned.emplace_back(FakeShellFolder::MakeItemIdList(FormatStr("n%d", i)));
+    list.Add(owned.back().get());
+  }
+  list.Sort();
+  std::set<LPITEMIDLIST> after;
+  for (int i = 0; i < list.Count(); ++i)
+    after.insert(list.Pidls(i));
+  EXPECT_EQ(after.size(), 40u);
+  list.Clear();
+  folder->Release();
+}
+
+TEST(PidlListSearch, FindGivesTheInsertionPointWhenAbsent) {
+  Pool pool;
+  TKdPidlList list;
+  list.SetSorted(true);
+  for (const char *p : {"b", "d", "f"})
+    list.Add(pool(p));
+  int index = -1;
+  EXPECT_FALSE(list.Find(pool("a"), index));
+  EXPECT_EQ(index, 0);
+  EXPECT_FALSE(list.Find(pool("e"), index));
+  EXPECT_EQ(index, 2);
+  EXPECT_FALSE(list.Find(pool("g"), index));
+  EXPECT_EQ(index, 3);
+  EXPECT_TRUE(list.Find(pool("d"), index));
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(list.IndexOf(pool("f")), 2);
+  EXPECT_EQ(list.IndexOf(pool("c")), -1);
+}
+
+TEST(PidlListSearch, IndexOfOnAnUnsortedListFindsTheFirstEqualItem) {
+  Pool pool;
+  TKdPidlList list;
+  list.AddObject(pool("x"), reinterpret_cast<void *>(1));
+  list.AddObject(pool("y"), reinterpret_cast<void *>(2));
+  list.AddObject(pool("x"), reinterpret_cast<void *>(3));
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.IndexOf(pool("x")), 0);
+  EXPECT_EQ(list.IndexOf(pool("y")), 1);
+  EXPECT_EQ(list.IndexOf(pool("z")), -1);
+  EXPECT_EQ(list.Objects(2), reinterpret_cast<void *>(3));
+}
+
+TEST(PidlListDuplicates, IgnoreReturnsTheExistingIndexWithoutAdding) {
+  Pool pool;
+  TKdPidlList list;
+  list.Duplicates = TKdDuplicates::dupIgnore;
+  list.SetSorted(true);
+  list.AddObject(pool("a"), reinterpret_cast<void *>(1));
+  list.AddObject(pool("m"), reinterpret_cast<void *>(2));
+  list.AddObject(pool("z"), reinterpret_cast<void *>(3));
+  EXPECT_EQ(list.AddObject(pool("m"), reinterpret_cast<void *>(9)), 1);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Objects(1), reinterpret_cast<void *>(2));
+}
+
+TEST(PidlListDuplicates, ErrorRaisesAndLeavesTheListUnchanged) {
+  Pool pool;
+  TKdPidlList list;
+  EXPECT_EQ(list.Duplicates, TKdDuplicates::dupError);
+  list.SetSorted(true);
+  list.Add(pool("a"));
+  list.Add(pool("b"));
+  try {
+    list.Add(pool("a"));
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception &e) {
+    EXPECT_EQ(e.Message(), "TKdPidlList: Duplicate PIDL");
+  }
+  EXPECT_EQ(Payloads(list), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(PidlListDuplicates, AcceptKeepsEveryEqualItemTogether) {
+  Pool pool;
+  TKdPidlList list;
+  list.Duplicates = TKdDuplicates::dupAccept;
+  list.SetSorted(true);
+  for (const char *p : {"b", "a", "b", "c", "b"})
+    list.Add(pool(p));
+  EXPECT_EQ(Payloads(list), (std::vector<std::string>{"a", "b", "b", "b", "c"}));
+  // With duplicates accepted the search runs on to the first of the equal items.
+  int index = -1;
+  EXPECT_TRUE(list.Find(pool("b"), index));
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(list.Add(pool("b")), 1);
+  EXPECT_EQ(list.Count(), 6);
+}
+
+TEST(PidlListOwnership, AnAllocatorMakesTheListFreeItsItemsAndNoneLeavesThemAlone) {
+  // Without an allocator the caller keeps ownership: the items are still readable after Clear.
+  Pool pool;
+  {
+    TKdPidlList borrowed;
+    borrowed.Add(pool("kept"));
+    borrowed.Delete(0);
+    borrowed.Add(pool("kept too"));
+  }
+  EXPECT_EQ(Payload(pool.Items[0].get()), "kept");
+  EXPECT_EQ(Payload(pool.Items[1].get()), "kept too");
+
+  // With one, the list frees them: a counting allocator sees every free.
+  struct CountingMalloc : IMalloc {
+    int Freed = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **object) override {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    void *STDMETHODCALLTYPE Alloc(SIZE_T size) override { return CoTaskMemAlloc(size); }
+    void *STDMETHODCALLTYPE Realloc(void *block, SIZE_T size) override { return CoTaskMemRealloc(block, size); }
+    void STDMETHODCALLTYPE Free(void *block) override {
+      ++Freed;
+      CoTaskMemFree(block);
+    }
+    SIZE_T STDMETHODCALLTYPE GetSize(void *) override { return static_cast<SIZE_T>(-1); }
+    int STDMETHODCALLTYPE DidAlloc(void *) override { return -1; }
+    void STDMETHODCALLTYPE HeapMinimize() override {}
+  } counting;
+  {
+    TKdPidlList owning;
+    owning.Allocator = &counting;
+    for (const char *p : {"1", "2", "3"})
+      owning.Add(IdListCopy(&counting, pool(p)));
+    owning.Delete(1);
+    EXPECT_EQ(counting.Freed, 1);
+  }
+  EXPECT_EQ(counting.Freed, 3);
+}
+
+// The children of a real folder as (relative list) entries, in enumeration order.
+std::vector<TKdIdListPtr> Enumerate(IShellFolder *folder) {
+  std::vector<TKdIdListPtr> result;
+  ComPtr<IEnumIDList> items;
+  if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items.Put()) != S_OK ||
+      !items)
+    return result;
+  LPITEMIDLIST item = nullptr;
+  ULONG fetched = 0;
+  while (items->Next(1, &item, &fetched) == S_OK && fetched == 1)
+    result.emplace_back(item);
+  return result;
+}
+
+struct DiffResult {
+  std::set<std::string> Vanished;
+  std::set<std::string> Added;
+};
+
+// The refresh pattern of the shell tree and list: A holds what is shown, B a fresh enumeration.
+DiffResult Diff(IShellFolder *folder, IShellFolder *compareFolder, const std::vector<TKdIdListPtr> &shown) {
+  TKdPidlList a;
+  a.Folder = compareFolder;
+  for (size_t i = 0; i < shown.size(); ++i)
+    a.AddObject(shown[i].get(), reinterpret_cast<void *>(i + 1));
+  a.SetSorted(true);
+  TKdPidlList b;
+  b.Allocator = ShellMalloc();
+  for (TKdIdListPtr &fresh : Enumerate(folder))
+    b.Add(fresh.release());
+  for (int i = b.Count() - 1; i >= 0; --i) {
+    int found = a.IndexOf(b.Pidls(i));
+    if (found >= 0) {
+      a.Delete(found);
+      b.Delete(i);
+    }
+  }
+  DiffResult result;
+  for (int i = 0; i < a.Count(); ++i) {
+    // The data slot still leads back to the shown entry.
+    size_t shownIndex = reinterpret_cast<size_t>(a.Objects(i)) - 1;
+    EXPECT_EQ(shown[shownIndex].get(), a.Pidls(i));
+    result.Vanished.insert(GetItemDisplayName(folder, a.Pidls(i), dnInFolder));
+  }
+  for (int i = 0; i < b.Count(); ++i)
+    result.Added.insert(GetItemDisplayName(folder, b.Pidls(i), dnInFolder));
+  return result;
+}
+
+TEST(PidlListRefresh, DiffOfARealFolderFindsWhatVanishedAndWhatIsNew) {
+  zortest::TempDir tmp;
+  // Names without extensions read the same whether or not the shell hides extensions.
+  for (const char *name : {"alpha", "beta", "gamma"})
+    zortest::WriteFileText(tmp / name, "x");
+  zortest::MakeDir(tmp / "folder one");
+  zortest::MakeDir(tmp / "folder two");
+  LPITEMIDLIST raw = nullptr;
+  ASSERT_EQ(ParseDisplayNameToIdList(tmp.Path(), raw), S_OK);
+  TKdIdListPtr absolute(raw);
+  ComPtr<IShellFolder> folder;
+  ASSERT_EQ(BindToShellFolder(absolute.get(), folder), S_OK);
+  std::vector<TKdIdListPtr> shown = Enumerate(folder.Get());
+  ASSERT_EQ(shown.size(), 5u);
+
+  ASSERT_TRUE(DeleteFileA((tmp / "beta").c_str()));
+  ASSERT_TRUE(RemoveDirectoryA((tmp / "folder two").c_str()));
+  zortest::WriteFileText(tmp / "delta", "x");
+  zortest::MakeDir(tmp / "folder three");
+
+  // Compared by the folder, and by raw bytes (what the list does for file-system folders): the same answer.
+  for (IShellFolder *compareFolder : {folder.Get(), static_cast<IShellFolder *>(nullptr)}) {
+    SCOPED_TRACE(compareFolder ? "CompareIDs" : "bytes");
+    DiffResult diff = Diff(folder.Get(), compareFolder, shown);
+    EXPECT_EQ(diff.Vanished, (std::set<std::string>{"beta", "folder two"}));
+    EXPECT_EQ(diff.Added, (std::set<std::string>{"delta", "folder three"}));
+  }
+}
+
+} // namespace

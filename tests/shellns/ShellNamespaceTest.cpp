@@ -1,0 +1,335 @@
+// The namespace functions against the real shell, on data in the test's own temporary folder.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "common/TestSupport.h"
+#include "shellns/UKdShell95.h"
+#include "toolkit/SysUtils.h"
+
+namespace {
+
+const char *MyComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+TKdIdListPtr Parse(const std::string &name) {
+  LPITEMIDLIST list = nullptr;
+  HRESULT hr = ParseDisplayNameToIdList(name, list);
+  EXPECT_EQ(hr, S_OK) << name;
+  return TKdIdListPtr(list);
+}
+
+std::string Lower(std::string s) {
+  for (char &c : s)
+    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// First in this file: the fix runs once per process, and no other test file asks for the image lists.
+TEST(SystemImageList, OverlayFixWaitsForComCtl471AndRunsOnce) {
+  if (SystemImageListOverlaysFixed())
+    GTEST_SKIP() << "the system image list was already fixed in this process";
+  uint64_t saved = ComCtl32Version;
+  ComCtl32Version = static_cast<uint64_t>(kdComCtl32v470) << 32;
+  HIMAGELIST small = GetSystemImageList(0);
+  HIMAGELIST large = GetSystemImageList(1);
+  int smallBefore = ImageList_GetImageCount(small);
+  int largeBefore = ImageList_GetImageCount(large);
+  EXPECT_FALSE(SystemImageListOverlaysFixed());
+
+  ComCtl32Version = static_cast<uint64_t>(kdComCtl32v471) << 32;
+  EXPECT_EQ(GetSystemImageList(0), small);
+  EXPECT_TRUE(SystemImageListOverlaysFixed());
+  // The link and share overlays, appended to both lists.
+  EXPECT_EQ(ImageList_GetImageCount(small), smallBefore + 2);
+  EXPECT_EQ(ImageList_GetImageCount(large), largeBefore + 2);
+  GetSystemImageList(1);
+  EXPECT_EQ(ImageList_GetImageCount(small), smallBefore + 2);
+  ComCtl32Version = saved;
+}
+
+TEST(SystemImageList, IconIndexesComeFromIt) {
+  zortest::TempDir tmp;
+  zortest::MakeDir(tmp / "folder");
+  TKdIdListPtr folder = Parse(tmp / "folder");
+  HIMAGELIST small = GetSystemImageList(0);
+  HIMAGELIST large = GetSystemImageList(1);
+  ASSERT_NE(small, nullptr);
+  ASSERT_NE(large, nullptr);
+  EXPECT_NE(small, large);
+  int closed = GetIdListIconIndex(folder.get(), SHGFI_SMALLICON);
+  int open = GetIdListIconIndex(folder.get(), SHGFI_SMALLICON | SHGFI_OPENICON);
+  int desktop = GetIdListIconIndex(nullptr, SHGFI_SMALLICON);
+  // The shell adds icons to the list as they are first asked for.
+  int count = ImageList_GetImageCount(small);
+  EXPECT_GT(closed, 0);
+  EXPECT_LT(closed, count);
+  EXPECT_LT(open, count);
+  EXPECT_NE(open, closed);
+  EXPECT_GE(desktop, 0);
+  EXPECT_LT(desktop, count);
+}
+
+TEST(ShellNamespace, ParsedPathsTurnBackIntoTheSamePath) {
+  zortest::TempDir tmp;
+  zortest::MakeDir(tmp / "sub");
+  zortest::WriteFileText(tmp / "sub\\file.txt", "x");
+  for (std::string path : {tmp.Path(), tmp / "sub", tmp / "sub\\file.txt"}) {
+    TKdIdListPtr list = Parse(path);
+    EXPECT_EQ(IdListToPath(list.get()), path);
+  }
+  LPITEMIDLIST list = reinterpret_cast<LPITEMIDLIST>(1);
+  EXPECT_TRUE(FAILED(ParseDisplayNameToIdList(tmp / "does not exist", list)));
+  EXPECT_EQ(list, nullptr);
+}
+
+TEST(ShellNamespace, MyComputerParsesToItsSpecialFolderAndHasNoPath) {
+  TKdIdListPtr parsed = Parse(MyComputer);
+  LPITEMIDLIST raw = nullptr;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, raw), S_OK);
+  TKdIdListPtr drives(raw);
+  EXPECT_EQ(IdListCompare(parsed.get(), drives.get()), 0);
+  EXPECT_EQ(FindSpecialFolder(parsed.get()), CSIDL_DRIVES);
+  EXPECT_EQ(IdListToPath(parsed.get()), "");
+  EXPECT_EQ(Lower(GetItemDisplayName(nullptr, parsed.get(), dnForParsing)), Lower(MyComputer));
+  // Only the low 7 bits of the number count.
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES | 0x80, raw), S_OK);
+  TKdIdListPtr masked(raw);
+  EXPECT_EQ(IdListCompare(masked.get(), drives.get()), 0);
+}
+
+TEST(ShellNamespace, CompareTellsEqualFromUnequalAndHandlesNullAndEmpty) {
+  zortest::TempDir tmp;
+  zortest::MakeDir(tmp / "a");
+  zortest::MakeDir(tmp / "b");
+  TKdIdListPtr a = Parse(tmp / "a");
+  TKdIdListPtr a2 = Parse(tmp / "a");
+  TKdIdListPtr b = Parse(tmp / "b");
+  TKdIdListPtr empty(IdListCopy(nullptr));
+  TKdIdListPtr empty2(IdListCopy(nullptr));
+  EXPECT_EQ(IdListCompare(a.get(), a2.get()), 0);
+  EXPECT_NE(IdListCompare(a.get(), b.get()), 0);
+  // Opposite signs either way round.
+  EXPECT_LT(IdListCompare(a.get(), b.get()) * IdListCompare(b.get(), a.get()), 0);
+  EXPECT_EQ(IdListCompare(nullptr, nullptr), 0);
+  EXPECT_EQ(IdListCompare(nullptr, a.get()), -1);
+  EXPECT_EQ(IdListCompare(a.get(), nullptr), -1);
+  EXPECT_EQ(IdListCompare(empty.get(), empty2.get()), 0);
+  EXPECT_EQ(IdListCompare(empty.get(), a.get()), -1);
+  EXPECT_EQ(IdListCompare(a.get(), empty.get()), -1);
+}
+
+TEST(ShellNamespace, FindSpecialFolderNamesTheDesktopMyComputerOrNone) {
+  zortest::TempDir tmp;
+  TKdIdListPtr desktop(IdListCopy(nullptr));
+  EXPECT_EQ(FindSpecialFolder(desktop.get()), CSIDL_DESKTOP);
+  TKdIdListPtr drives = Parse(MyComputer);
+  EXPECT_EQ(FindSpecialFolder(drives.get()), CSIDL_DRIVES);
+  TKdIdListPtr ordinary = Parse(tmp.Path());
+  EXPECT_EQ(FindSpecialFolder(ordinary.get()), 50);
+  // A special folder with a path maps back to its number (the lowest that names it).
+  std::string windows = SpecialFolderPath(nullptr, CSIDL_WINDOWS);
+  ASSERT_FALSE(windows.empty());
+  TKdIdListPtr windowsList = Parse(windows);
+  EXPECT_EQ(FindSpecialFolder(windowsList.get()), CSIDL_WINDOWS);
+}
+
+TEST(ShellNamespace, SpecialFolderPathIsEmptyForVirtualOrUnknownFolders) {
+  EXPECT_EQ(SpecialFolderPath(nullptr, CSIDL_DRIVES), "");
+  EXPECT_EQ(SpecialFolderPath(nullptr, 50), "");
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, sizeof windows);
+  EXPECT_EQ(Lower(SpecialFolderPath(nullptr, CSIDL_WINDOWS)), Lower(windows));
+}
+
+TEST(ShellNamespace, DisplayNamesOfEachKind) {
+  zortest::TempDir tmp;
+  zortest::MakeDir(tmp / "Folder");
+  TKdIdListPtr absolute = Parse(tmp / "Folder");
+  EXPECT_EQ(GetItemDisplayName(nullptr, absolute.get(), dnForParsing), tmp / "Folder");
+  EXPECT_EQ(GetItemDisplayName(nullptr, absolute.get(), dnInFolder), "Folder");
+  EXPECT_EQ(GetItemDisplayName(nullptr, absolute.get(), dnForEditing), "Folder");
+  EXPECT_EQ(GetIdListDisplayName(absolute.get()), "Folder");
+
+  // Relative to its parent folder, the same item.
+  TKdIdListArray items(absolute.get());
+  ComPtr<IShellFolder> parent;
+  ASSERT_EQ(BindToShellFolder(items.GetHead(1), parent), S_OK);
+  LPITEMIDLIST last = items.GetItem(items.Count() - 1);
+  EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnNormal), "Folder");
+  EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnInFolder), "Folder");
+  EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnForParsing), tmp / "Folder");
+
+  // One-item and empty lists are named by the desktop itself.
+  TKdIdListPtr drives = Parse(MyComputer);
+  EXPECT_EQ(GetIdListDisplayName(drives.get()), GetItemDisplayName(nullptr, drives.get(), dnInFolder));
+  EXPECT_FALSE(GetIdListDisplayName(drives.get()).empty());
+  EXPECT_FALSE(GetIdListDisplayName(nullptr).empty());
+}
+
+TEST(ShellNamespace, BindingGivesTheFolderOfTheListOrTheDesktop) {
+  zortest::TempDir tmp;
+  zortest::WriteFileText(tmp / "only child", "x");
+  TKdIdListPtr list = Parse(tmp.Path());
+  ComPtr<IShellFolder> folder;
+  ASSERT_EQ(BindToShellFolder(list.get(), folder), S_OK);
+  ComPtr<IEnumIDList> items;
+  ASSERT_EQ(folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Put()), S_OK);
+  LPITEMIDLIST item = nullptr;
+  ULONG fetched = 0;
+  ASSERT_EQ(items->Next(1, &item, &fetched), S_OK);
+  TKdIdListPtr child(item);
+  EXPECT_EQ(GetItemDisplayName(folder.Get(), child.get(), dnInFolder), "only child");
+
+  ComPtr<IShellFolder> desktop;
+  ASSERT_EQ(BindToShellFolder(nullptr, desktop), S_OK);
+  EXPECT_EQ(GetItemDisplayName(desktop.Get(), list.get(), dnForParsing), tmp.Path());
+}
+
+TEST(ShellNamespace, NonAsciiNamesRoundTrip) {
+  zortest::TempDir tmp;
+  const std::string name = "été-日本.txt";
+  zortest::WriteFileText(tmp / name, "x");
+  TKdIdListPtr list = Parse(tmp / name);
+  EXPECT_EQ(IdListToPath(list.get()), tmp / name);
+  EXPECT_EQ(GetItemDisplayName(nullptr, list.get(), dnForParsing), tmp / name);
+  EXPECT_EQ(GetItemDisplayName(nullptr, list.get(), dnForEditing), name);
+  // The shell may hide the extension in the normal name, never change the rest.
+  EXPECT_EQ(GetIdListDisplayName(list.get()).rfind("été-日本", 0), 0u);
+}
+
+// Creates a folder through the \\?\ form, which has no MAX_PATH limit.
+bool MakeLongDir(const std::string &path) { return CreateDirectoryW(Utf8ToWide("\\\\?\\" + path).c_str(), nullptr); }
+void RemoveLongDir(const std::string &path) { RemoveDirectoryW(Utf8ToWide("\\\\?\\" + path).c_str()); }
+
+TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
+  zortest::TempDir tmp;
+  // A folder whose path runs past MAX_PATH, beside folders named by its first 259 and 260 characters (what a
+  // MAX_PATH buffer, with or without its terminator, would keep): a parser that cut the name would open one
+  // of those instead.
+  std::string parent = tmp.Path() + "\\";
+  parent += std::string(240 - parent.size(), 'a');
+  std::string deep = parent + "\\" + std::string(40, 'b');
+  std::string cut259 = deep.substr(0, MAX_PATH - 1);
+  std::string cut260 = deep.substr(0, MAX_PATH);
+  ASSERT_TRUE(MakeLongDir(parent));
+  for (const std::string &path : {deep, cut259, cut260})
+    ASSERT_TRUE(MakeLongDir(path)) << path.size();
+
+  // Either the shell parses the whole name or the parse fails; Wine would cut it to 259 characters itself.
+  LPITEMIDLIST raw = nullptr;
+  HRESULT hr = ParseDisplayNameToIdList(deep, raw);
+  TKdIdListPtr deepList(raw);
+  EXPECT_EQ(SUCCEEDED(hr), deepList != nullptr);
+  if (deepList) {
+    EXPECT_EQ(Lower(GetItemDisplayName(nullptr, deepList.get(), dnForParsing)), Lower(deep));
+  }
+  // The folders with short enough names still parse.
+  TKdIdListPtr cutList = Parse(cut259);
+  EXPECT_EQ(GetItemDisplayName(nullptr, cutList.get(), dnForParsing), cut259);
+  for (const std::string &path : {deep, cut259, cut260, parent})
+    RemoveLongDir(path);
+}
+
+// Saves a shortcut through the shell's own link object.
+void SaveShortcut(const std::string &linkFile, const std::string &target) {
+  ComPtr<IShellLinkA> link;
+  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()), S_OK);
+  link->SetPath(target.c_str());
+  link->SetDescription("a description");
+  link->SetArguments("/some /args");
+  link->SetWorkingDirectory(target.c_str());
+  link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 3);
+  link->SetShowCmd(SW_SHOWMAXIMIZED);
+  link->SetHotkey(MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT));
+  ComPtr<IPersistFile> file;
+  ASSERT_EQ(link.As(file), S_OK);
+  ASSERT_EQ(file->Save(Utf8ToWide(linkFile).c_str(), TRUE), S_OK);
+}
+
+int StoredShowCmd(const std::string &linkFile) {
+  ComPtr<IShellLinkA> link;
+  ComPtr<IPersistFile> file;
+  int showCmd = -1;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid())) &&
+      SUCCEEDED(link.As(file)) && SUCCEEDED(file->Load(Utf8ToWide(linkFile).c_str(), 0)))
+    link->GetShowCmd(&showCmd);
+  return showCmd;
+}
+
+TEST(ShellNamespace, ReadShellLinkOfAShortcutToAFolder) {
+  zortest::TempDir tmp;
+  std::string target = tmp / "target folder";
+  zortest::MakeDir(target);
+  std::string linkFile = tmp / "to folder.lnk";
+  SaveShortcut(linkFile, target);
+
+  TKdShellLinkInfo info;
+  info.ResolveMode = 1;
+  EXPECT_TRUE(SUCCEEDED(ReadShellLink(linkFile, info, true)));
+  TKdIdListPtr idList(info.IdList);
+  EXPECT_EQ(Lower(info.Path), Lower(target));
+  EXPECT_NE(info.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(info.Description, "a description");
+  EXPECT_EQ(info.Arguments, "/some /args");
+  EXPECT_EQ(Lower(info.WorkingDirectory), Lower(target));
+  EXPECT_EQ(Lower(info.IconLocation), "c:\\windows\\system32\\shell32.dll");
+  EXPECT_EQ(info.IconIndex, 3);
+  // Wine keeps no show command in the file (it loads as SW_SHOWNORMAL): expect what the link object reads.
+  EXPECT_EQ(info.ShowCmd, StoredShowCmd(linkFile));
+  EXPECT_EQ(info.Hotkey, MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT));
+  ASSERT_TRUE(idList);
+  // Wine's link keeps a simple ID list whose last item is typed as a file, which CompareIDs orders apart from
+  // the parsed folder: compare the paths they name.
+  EXPECT_EQ(Lower(IdListToPath(idList.get())), Lower(target));
+  TKdIdListPtr parsed = Parse(target);
+
+  // The way the list opens it: no ID list asked for, the path parsed.
+  TKdShellLinkInfo noList;
+  noList.ResolveMode = 1;
+  noList.IdList = reinterpret_cast<LPITEMIDLIST>(1);
+  EXPECT_TRUE(SUCCEEDED(ReadShellLink(linkFile, noList, false)));
+  EXPECT_EQ(noList.IdList, nullptr);
+  TKdIdListPtr fromPath = Parse(noList.Path);
+  EXPECT_EQ(IdListCompare(fromPath.get(), parsed.get()), 0);
+}
+
+TEST(ShellNamespace, ReadShellLinkOfAMissingFileFailsAndFillsNothing) {
+  zortest::TempDir tmp;
+  TKdShellLinkInfo info;
+  EXPECT_TRUE(FAILED(ReadShellLink(tmp / "missing.lnk", info, true)));
+  EXPECT_EQ(info.Path, "");
+  EXPECT_EQ(info.IdList, nullptr);
+  // Not a link at all.
+  zortest::WriteFileText(tmp / "plain.lnk", "not a shortcut");
+  EXPECT_TRUE(FAILED(ReadShellLink(tmp / "plain.lnk", info, true)));
+  EXPECT_EQ(info.IdList, nullptr);
+}
+
+TEST(ShellNamespace, DriveRevalidationRunsAndNests) {
+  EXPECT_NO_THROW(RevalidateDriveList());
+  SuspendDriveRevalidation();
+  SuspendDriveRevalidation();
+  EXPECT_NO_THROW(RevalidateDriveList());
+  ResumeDriveRevalidation();
+  ResumeDriveRevalidation();
+  EXPECT_NO_THROW(RevalidateDriveList());
+}
+
+TEST(ShellVersions, UnitStartReadTheRunningSystem) {
+  EXPECT_TRUE(IsWindowsNT());
+  EXPECT_GE(OSVersionInfo.dwMajorVersion, 5u);
+  // Wine reports comctl32 5.81 whatever the manifest asks for; Windows 6.x. Either way at least 4.72.
+  EXPECT_GE(VersionHigh(ComCtl32Version), kdComCtl32v472);
+  EXPECT_GE(VersionHigh(Shell32Version), kdVersion600);
+  uint64_t version = 12345;
+  EXPECT_FALSE(GetFileVersionNumber("no-such-module-here.dll", version));
+  EXPECT_EQ(version, 12345u);
+  EXPECT_TRUE(GetFileVersionNumber("shell32.dll", version));
+  EXPECT_EQ(version, Shell32Version);
+}
+
+} // namespace
