@@ -6,6 +6,7 @@
 #include "shellctrls/ContextMenuOperations.h"
 #include "shellctrls/DetailTexts.h"
 #include "shellctrls/NewFolder.h"
+#include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/ShellItemLookup.h"
 #include "shellctrls/WindowUtils.h"
 

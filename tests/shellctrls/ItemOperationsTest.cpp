@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "common/TestSupport.h"
+#include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/ShellItemLookup.h"
 #include "shellctrls/WindowUtils.h"
 #include "shellns/IdList.h"
 #include "toolkit/Application.h"
+#include "toolkit/Form.h"
+#include "toolkit/Panel.h"
 #include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
 
@@ -147,6 +151,24 @@ TEST(WindowUtils, StyleBitsHourglassAndSystemErrors) {
   } catch (const Exception &e) {
     EXPECT_EQ(SysErrorMessage(ERROR_FILE_NOT_FOUND), e.Message());
   }
+}
+
+TEST(WindowUtils, OwnerFormIsTheOutermostParentWhenThatIsAForm) {
+  auto form = std::make_unique<TForm>(nullptr);
+  auto *outer = new TPanel(form.get());
+  outer->SetParent(form.get());
+  auto *inner = new TPanel(form.get());
+  inner->SetParent(outer);
+  EXPECT_EQ(form->Handle(), GetOwnerFormHandle(inner));
+  EXPECT_EQ(form->Handle(), GetOwnerFormHandle(outer));
+  EXPECT_EQ(form->Handle(), GetOwnerFormHandle(form.get()));
+
+  // A control outside any form has no owner window for the shell's dialogs.
+  TPanel loose(nullptr);
+  auto *child = new TPanel(&loose);
+  child->SetParent(&loose);
+  EXPECT_EQ(nullptr, GetOwnerFormHandle(child));
+  EXPECT_EQ(nullptr, GetOwnerFormHandle(nullptr));
 }
 
 } // namespace
