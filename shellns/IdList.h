@@ -55,7 +55,9 @@ int IdListCompare(LPCITEMIDLIST p, LPCITEMIDLIST q);
 
 // The folder of an absolute list; null or empty gives the desktop.
 HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder);
-// Parses a path or a "::{CLSID}" parse string from the desktop; list is null unless the call succeeds.
+// Parses a path or a "::{CLSID}" parse string from the desktop; list is null unless the call succeeds. The
+// whole name is parsed; a shell that answers an over-long path with the folder its first MAX_PATH characters
+// name gets ERROR_FILENAME_EXCED_RANGE instead of that folder.
 HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list);
 // File-system path of a list (null means the desktop), or "" for a virtual item.
 std::string IdListToPath(LPCITEMIDLIST list);
