@@ -3,6 +3,7 @@
 #include "shellctrls/KdResString.h"
 #include "shellctrls/UKdShConsts.h"
 #include "shellns/IdList.h"
+#include "toolkit/SysUtils.h"
 
 namespace {
 
@@ -58,15 +59,17 @@ std::string FormatFileTime(const FILETIME &time) {
   SYSTEMTIME st;
   if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &st))
     return {};
-  char date[100] = {};
-  char clock[100] = {};
-  const std::string shortTime = LocaleText(LOCALE_SSHORTTIME, "");
-  if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date))
+  // The wide entry points: Wine's GetLocaleInfoA knows no LOCALE_SSHORTTIME.
+  wchar_t shortTime[80] = {};
+  const bool haveShortTime = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTTIME, shortTime, 80) > 1;
+  wchar_t date[100] = {};
+  wchar_t clock[100] = {};
+  if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 100))
     return {};
-  if (!GetTimeFormatA(LOCALE_USER_DEFAULT, shortTime.empty() ? TIME_NOSECONDS : 0, &st,
-                      shortTime.empty() ? nullptr : shortTime.c_str(), clock, sizeof clock))
+  if (!GetTimeFormatW(LOCALE_USER_DEFAULT, haveShortTime ? 0 : TIME_NOSECONDS, &st, haveShortTime ? shortTime : nullptr,
+                      clock, 100))
     return {};
-  return std::string(date) + " " + clock;
+  return WideToUtf8(date) + " " + WideToUtf8(clock);
 }
 
 void FormatFindDataTexts(const WIN32_FIND_DATAA &data, std::string &size, std::string &modified) {
