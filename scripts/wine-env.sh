@@ -19,6 +19,8 @@ zor_install_deps() {
   command -v x86_64-w64-mingw32-g++-posix >/dev/null || want+=(g++-mingw-w64-x86-64-posix)
   command -v x86_64-w64-mingw32-windres >/dev/null || want+=(binutils-mingw-w64-x86-64)
   [ -x /usr/lib/wine/wine64 ] || want+=(wine wine64)
+  # Wine's own fonts (Tahoma, Marlett for the caption buttons) are only recommended by its packages.
+  dpkg -s fonts-wine >/dev/null 2>&1 || want+=(fonts-wine)
   command -v Xvfb >/dev/null || want+=(xvfb)
   command -v xdpyinfo >/dev/null || want+=(x11-utils)
   [ "${1:-}" = screenshot ] && ! command -v import >/dev/null && want+=(imagemagick)
