@@ -71,7 +71,9 @@ TEST(DetailTexts, RealFilesShowSizeAndLastWriteTime) {
     const std::string path = dir / FormatStr("f%u.bin", static_cast<unsigned>(c.bytes));
     zortest::WriteFileText(path, std::string(c.bytes, 'x'));
     std::string size = "stale", modified = "stale";
+    const UINT savedMode = SetErrorMode(SEM_NOGPFAULTERRORBOX);
     GetFileSizeAndModified(Parse(path).get(), size, modified);
+    EXPECT_EQ(static_cast<UINT>(SEM_NOGPFAULTERRORBOX), SetErrorMode(savedMode)) << "error mode not restored";
     EXPECT_EQ(c.expected, size) << c.bytes << " bytes";
     EXPECT_EQ(FormatFileTime(LastWriteTime(path)), modified);
     EXPECT_FALSE(modified.empty());
