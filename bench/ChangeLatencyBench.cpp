@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "shellctrls/ChangeHandlerThread.h"
-#include "shellctrls/ResourceCounters.h"
+#include "common/ResourceCounters.h"
 #include "toolkit/SysUtils.h"
 
 namespace {

@@ -8,7 +8,7 @@ trap zor_cleanup EXIT
 
 zor_install_deps
 mkdir -p "$ZOR_BUILD"
-zor_build --target ChangeLatencyBench
+zor_build --target ChangeLatencyBench wincontrol
 zor_start_xvfb
 zor_start_wine
 for bench in ChangeLatencyBench; do

@@ -107,7 +107,14 @@ zor_start_wine() {
   # Without a window manager every window hide would wait 2 s for one, unless Wine manages nothing.
   local try
   for try in 1 2 3 4 5; do
-    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$ZOR_BUILD/wine-reg.log" 2>&1 && return 0
+    if "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >"$ZOR_BUILD/wine-reg.log" 2>&1; then
+      # The first window of a session starts Wine's desktop process, which inherits that program's output
+      # and would hold a test runner's pipe open; start it here, with its output in a file.
+      if [ -f "$ZOR_BUILD/bin/wincontrol.exe" ]; then
+        "$wine" "$ZOR_BUILD/bin/wincontrol.exe" desktop >>"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
+      fi
+      return 0
+    fi
     echo "reg add failed (try $try, exit $?)" >>"$ZOR_BUILD/wine-reg.log"
     sleep 1
   done

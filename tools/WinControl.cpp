@@ -1,6 +1,7 @@
 // wincontrol: what the scripts need to drive a program under Wine from Linux.
 //   wincontrol wait CAPTION SECONDS   exit 0 once a visible top-level window with that caption exists
 //   wincontrol close CAPTION          post WM_CLOSE to it (a normal close, not a kill)
+//   wincontrol desktop                make sure the desktop window (and Wine's process behind it) exists
 #include <windows.h>
 
 #include <cstdio>
@@ -31,13 +32,15 @@ HWND FindVisibleWindow(const std::string &caption) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: wincontrol wait CAPTION SECONDS | wincontrol close CAPTION\n");
+  std::fprintf(stderr, "usage: wincontrol wait CAPTION SECONDS | wincontrol close CAPTION | wincontrol desktop\n");
   return 2;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
+  if (argc == 2 && std::string(argv[1]) == "desktop")
+    return GetDesktopWindow() ? 0 : 1;
   if (argc < 3)
     return Usage();
   std::string command = argv[1];

@@ -117,12 +117,6 @@ MessageBoxCapture::MessageBoxCapture(int answer) : Answer(answer) {
 
 MessageBoxCapture::~MessageBoxCapture() { InstallFailingMessageBoxHook(); }
 
-DWORD ProcessHandleCount() {
-  DWORD count = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &count);
-  return count;
-}
-
 std::string ExeDir() {
   char buffer[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, buffer, MAX_PATH);

@@ -55,9 +55,6 @@ public:
   int Answer;
 };
 
-// Number of open handles of this process (for leak checks).
-DWORD ProcessHandleCount();
-
 // Folder holding the running test executable (the program and tools are built beside it).
 std::string ExeDir();
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "ResourceCounters.h"
+#include "common/ResourceCounters.h"
 #include "common/TestSupport.h"
 #include "shellctrls/ChangeHandlerThread.h"
 #include "toolkit/Application.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ResourceCounters.h"
+#include "common/ResourceCounters.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeContextMenu.h"
 #include "shellctrls/ContextMenuOperations.h"
