@@ -1,5 +1,7 @@
 #include "shellns/KdPidlList.h"
 
+#include "toolkit/ListAlgorithms.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -92,25 +94,9 @@ void TKdPidlList::InsertEntry(int index, LPITEMIDLIST p, void *data) {
 
 bool TKdPidlList::Find(LPCITEMIDLIST p, int &index) const {
   CompareFolderScope scope(Folder);
-  bool found = false;
-  int lo = 0;
-  int hi = Count() - 1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    int c = Compare(FItems[static_cast<size_t>(mid)].Pidl, p);
-    if (c < 0) {
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-      if (c == 0) {
-        found = true;
-        if (Duplicates != TKdDuplicates::dupAccept)
-          lo = mid;
-      }
-    }
-  }
-  index = lo;
-  return found;
+  return ListBinaryFind(
+      Count(), [&](int i) { return Compare(FItems[static_cast<size_t>(i)].Pidl, p); },
+      Duplicates == TKdDuplicates::dupAccept, index);
 }
 
 int TKdPidlList::IndexOf(LPCITEMIDLIST p) const {
@@ -154,34 +140,8 @@ void TKdPidlList::Sort() {
   if (Count() < 2)
     return;
   CompareFolderScope scope(Folder);
-  QuickSort(0, Count() - 1);
-}
-
-// The toolkit list's quicksort, with the scans kept inside [l, r] so that a folder whose CompareIDs is not
-// a consistent order cannot walk them off the list.
-void TKdPidlList::QuickSort(int l, int r) {
-  while (l < r) {
-    int i = l;
-    int j = r;
-    int pivot = (l + r) / 2;
-    do {
-      while (i < r && Compare(FItems[static_cast<size_t>(i)].Pidl, FItems[static_cast<size_t>(pivot)].Pidl) < 0)
-        ++i;
-      while (j > l && Compare(FItems[static_cast<size_t>(j)].Pidl, FItems[static_cast<size_t>(pivot)].Pidl) > 0)
-        --j;
-      if (i <= j) {
-        if (i != j)
-          std::swap(FItems[static_cast<size_t>(i)], FItems[static_cast<size_t>(j)]);
-        if (pivot == i)
-          pivot = j;
-        else if (pivot == j)
-          pivot = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j)
-      QuickSort(l, j);
-    l = i;
-  }
+  ListQuickSort(
+      0, Count() - 1,
+      [&](int i, int j) { return Compare(FItems[static_cast<size_t>(i)].Pidl, FItems[static_cast<size_t>(j)].Pidl); },
+      [&](int i, int j) { std::swap(FItems[static_cast<size_t>(i)], FItems[static_cast<size_t>(j)]); });
 }

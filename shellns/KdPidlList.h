@@ -60,8 +60,6 @@ public:
   TKdDuplicates Duplicates = TKdDuplicates::dupError;
 
 private:
-  void QuickSort(int l, int r);
-
   std::vector<TKdPidlRec> FItems;
   bool FSorted = false;
 };

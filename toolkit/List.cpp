@@ -1,5 +1,7 @@
 #include "toolkit/List.h"
 
+#include "toolkit/ListAlgorithms.h"
+
 #include <algorithm>
 
 #include "toolkit/SysUtils.h"
@@ -7,35 +9,6 @@
 namespace {
 
 [[noreturn]] void ListError(const char *format, int value) { throw EListError(FormatStr(format, value)); }
-
-// Hoare partition around the middle item, recursing into the smaller half so the depth stays logarithmic. The
-// scans are bounded by the range: a comparison that is not a consistent order (a shell folder whose CompareIDs
-// fails) must give some order, never a walk past the items.
-void QuickSort(void **items, int lo, int hi, const TListSortCompare &compare) {
-  while (lo < hi) {
-    int i = lo;
-    int j = hi;
-    void *pivot = items[(lo + hi) / 2];
-    do {
-      while (i < hi && compare(items[i], pivot) < 0)
-        ++i;
-      while (j > lo && compare(items[j], pivot) > 0)
-        --j;
-      if (i <= j) {
-        std::swap(items[i], items[j]);
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (j - lo < hi - i) {
-      QuickSort(items, lo, j, compare);
-      lo = i;
-    } else {
-      QuickSort(items, i, hi, compare);
-      hi = j;
-    }
-  }
-}
 
 } // namespace
 
@@ -126,5 +99,8 @@ void TList::Put(int Index, void *Item) {
 
 void TList::Sort(const TListSortCompare &Compare) {
   if (Count() > 1)
-    QuickSort(FList.data(), 0, Count() - 1, Compare);
+    ListQuickSort(
+        0, Count() - 1,
+        [&](int i, int j) { return Compare(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(j)]); },
+        [&](int i, int j) { std::swap(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(j)]); });
 }

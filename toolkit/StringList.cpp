@@ -1,5 +1,7 @@
 #include "toolkit/StringList.h"
 
+#include "toolkit/ListAlgorithms.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -95,25 +97,9 @@ void TStringList::PutObject(int Index, void *AObject) {
 }
 
 bool TStringList::Find(const std::string &S, int &Index) const {
-  bool found = false;
-  int lo = 0;
-  int hi = Count() - 1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    int c = CompareStrings(FList[static_cast<size_t>(mid)]->FString, S);
-    if (c < 0) {
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-      if (c == 0) {
-        found = true;
-        if (FDuplicates != dupAccept)
-          lo = mid;
-      }
-    }
-  }
-  Index = lo;
-  return found;
+  return ListBinaryFind(
+      Count(), [&](int i) { return CompareStrings(FList[static_cast<size_t>(i)]->FString, S); },
+      FDuplicates == dupAccept, Index);
 }
 
 int TStringList::IndexOf(const std::string &S) const {
@@ -135,36 +121,9 @@ int TStringList::IndexOfObject(void *AObject) const {
 }
 
 void TStringList::QuickSort(int L, int R, const TStringListSortCompare &Compare) {
-  // Bounded scans, so that a comparison that is no consistent order cannot walk past the range.
-  while (L < R) {
-    int i = L;
-    int j = R;
-    int p = (L + R) / 2;
-    do {
-      while (i < R && Compare(*this, i, p) < 0)
-        ++i;
-      while (j > L && Compare(*this, j, p) > 0)
-        --j;
-      if (i <= j) {
-        if (i != j)
-          std::swap(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(j)]);
-        // The pivot is named by its index, so follow it when it moves.
-        if (p == i)
-          p = j;
-        else if (p == j)
-          p = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (j - L < R - i) {
-      QuickSort(L, j, Compare);
-      L = i;
-    } else {
-      QuickSort(i, R, Compare);
-      R = j;
-    }
-  }
+  ListQuickSort(
+      L, R, [&](int i, int j) { return Compare(*this, i, j); },
+      [&](int i, int j) { std::swap(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(j)]); });
 }
 
 void TStringList::Sort() {
