@@ -204,7 +204,9 @@ std::string TFormMainExplorer::FormatSize(int64_t bytes) {
 std::string TFormMainExplorer::BGetVolumeInfo(char letter) {
   std::string root = std::string(1, letter) + ":\\";
   char name[256] = {};
-  UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  // A removable drive without a medium answers with an error instead of asking the user to insert one.
+  UINT mode = SetErrorMode(0);
+  SetErrorMode(mode | SEM_FAILCRITICALERRORS);
   BOOL ok = GetVolumeInformationA(root.c_str(), name, sizeof name, nullptr, nullptr, nullptr, nullptr, 0);
   SetErrorMode(mode);
   return ok ? std::string(name) : std::string();

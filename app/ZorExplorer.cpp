@@ -13,9 +13,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int exitCode = 0;
   {
     TApplication application;
-    // Declared after the application, so the mutex closes as soon as the loop is left, whichever way.
-    TInstanceMutex instance;
     try {
+      // Inside the try block, so the mutex is closed as soon as the loop is left, whichever way, and
+      // before an error box about an escaped exception holds the process (and its number) open.
+      TInstanceMutex instance;
       int number = instance.Claim(InstanceMutexBaseName);
       application.Initialize();
       auto *form = application.CreateForm<TFormMainExplorer>();

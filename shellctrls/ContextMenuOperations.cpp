@@ -40,6 +40,8 @@ HRESULT GetItemContextMenu(HWND owner, IShellFolder *folder, UINT count, LPCITEM
 }
 
 int FindVerbOffset(IContextMenu *contextMenu, const std::string &verb) {
+  // Offset 0 is a real command (often the default one), so a verb that cannot be looked up, or that the
+  // menu lacks, is reported apart from it and never runs it.
   TMenuPtr menu(CreatePopupMenu());
   if (!menu)
     return kdVerbNotFound;
