@@ -216,6 +216,10 @@ TEST_F(MainForm, StatusLineDescribesTheDriveOfAPathAndClearsForAnythingElse) {
   }
 }
 
-TEST(VolumeInfo, EmptyForADriveThatCannotBeRead) { EXPECT_EQ(TFormMainExplorer::BGetVolumeInfo('Q'), ""); }
+TEST(VolumeInfo, EmptyForADriveThatCannotBeReadAndTheErrorModeComesBack) {
+  const UINT saved = SetErrorMode(SEM_NOGPFAULTERRORBOX);
+  EXPECT_EQ(TFormMainExplorer::BGetVolumeInfo('Q'), "");
+  EXPECT_EQ(SetErrorMode(saved), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
+}
 
 } // namespace
