@@ -34,9 +34,7 @@ UINT BytesWithoutTerminator(LPCITEMIDLIST list) {
 
 LPITEMIDLIST AllocIdList(IMalloc *allocator, UINT bytes) {
   if (!allocator)
-    allocator = ShellMalloc();
-  if (!allocator)
-    return nullptr;
+    return static_cast<LPITEMIDLIST>(ShellMemAlloc(bytes));
   return static_cast<LPITEMIDLIST>(allocator->Alloc(bytes));
 }
 
@@ -150,11 +148,16 @@ namespace {
 bool ParsedAShorterName(IShellFolder *desktop, LPCITEMIDLIST list, const std::wstring &name) {
   if (name.size() < MAX_PATH)
     return false;
-  std::wstring parsed = Utf8ToWide(GetItemDisplayName(desktop, list, dnForParsing));
-  while (!parsed.empty() && parsed.back() == L'\\')
-    parsed.pop_back();
-  return !parsed.empty() && parsed.size() < name.size() &&
-         CompareStringOrdinal(parsed.c_str(), static_cast<int>(parsed.size()), name.c_str(),
+  // Trailing backslashes on either side name the same folder ("dir\" parses to "dir").
+  auto withoutTrailingDelimiters = [](std::wstring s) {
+    while (!s.empty() && s.back() == L'\\')
+      s.pop_back();
+    return s;
+  };
+  std::wstring parsed = withoutTrailingDelimiters(Utf8ToWide(GetItemDisplayName(desktop, list, dnForParsing)));
+  std::wstring asked = withoutTrailingDelimiters(name);
+  return !parsed.empty() && parsed.size() < asked.size() &&
+         CompareStringOrdinal(parsed.c_str(), static_cast<int>(parsed.size()), asked.c_str(),
                               static_cast<int>(parsed.size()), TRUE) == CSTR_EQUAL;
 }
 
@@ -232,10 +235,15 @@ std::string StrRetToString(LPCITEMIDLIST item, const STRRET &strRet) {
   switch (strRet.uType) {
   case STRRET_WSTR:
     return strRet.pOleStr ? WideToUtf8(strRet.pOleStr) : std::string();
-  case STRRET_OFFSET:
-    if (!item)
+  case STRRET_OFFSET: {
+    // The text lies inside the item's own bytes: a bad offset or a missing terminator must not send the
+    // read past them.
+    UINT size = IdListSize(item);
+    if (!item || strRet.uOffset >= size)
       return {};
-    return reinterpret_cast<const char *>(item) + strRet.uOffset;
+    const char *text = reinterpret_cast<const char *>(item) + strRet.uOffset;
+    return std::string(text, strnlen(text, size - strRet.uOffset));
+  }
   case STRRET_CSTR:
     // The inline buffer need not be terminated; never read past it.
     return std::string(strRet.cStr, strnlen(strRet.cStr, sizeof strRet.cStr));
@@ -443,6 +451,7 @@ std::string AppendDelimiter(const std::string &s, char delimiter) {
 }
 
 void CopyMbcsChar(int &pos, const std::string &s, std::string &dest) {
+  // Positions outside s, and a lead byte cut off at its end, never read past the string.
   if (pos < 1 || static_cast<size_t>(pos) > s.size())
     return;
   size_t at = static_cast<size_t>(pos) - 1;

@@ -103,7 +103,9 @@ struct TKdShellLinkInfo {
   std::string WorkingDirectory;
   int32_t ShowCmd = 0;
   uint16_t Hotkey = 0;
-  // 0: resolve with the platform's default behaviour; 1: resolve without an owner window, quickly.
+  // 0: resolve with no owner window and default flags; 1: resolve with the owner handle 0xFFFFFFFF and flags
+  // 0x00010000 (a 1 ms limit in the high word, which the platform honours only with SLR_NO_UI, not set here:
+  // a link whose target is gone may still ask the user).
   uint8_t ResolveMode = 0;
   // The target's absolute list when asked for; then owned by the caller.
   LPITEMIDLIST IdList = nullptr;

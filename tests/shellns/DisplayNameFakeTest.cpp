@@ -69,6 +69,14 @@ TEST(StrRet, EachKindConvertsAndOnlyTheWideOneIsFreed) {
   EXPECT_EQ(StrRetToString(nullptr, offset), "");
   FreeStrRet(offset);
   EXPECT_EQ(offset.uOffset, 4u);
+  // The text is read within the item's bytes only: an offset past the list gives nothing, not the bytes
+  // that happen to follow it.
+  const BYTE listThenOther[] = {5, 0, 'a', 'b', 'c', 0, 0, 'X', 'X', 'X', 0};
+  auto *raw = reinterpret_cast<LPCITEMIDLIST>(listThenOther);
+  offset.uOffset = 2;
+  EXPECT_EQ(StrRetToString(raw, offset), "abc");
+  offset.uOffset = 7;
+  EXPECT_EQ(StrRetToString(raw, offset), "");
 
   // An inline buffer filled to the last byte without a terminator is read to its end and no further.
   STRRET full = {};

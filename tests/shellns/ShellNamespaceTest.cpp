@@ -29,7 +29,7 @@ std::string Lower(std::string s) {
 }
 
 // First in this file: the fix runs once per process, and no other test file asks for the image lists.
-TEST(SystemImageList, OverlayFixWaitsForComCtl471AndRunsOnce) {
+TEST(SystemImageList, OverlayFixWaitsForNtAndComCtl471AndRunsOnce) {
   if (SystemImageListOverlaysFixed())
     GTEST_SKIP() << "the system image list was already fixed in this process";
   uint64_t saved = ComCtl32Version;
@@ -39,6 +39,14 @@ TEST(SystemImageList, OverlayFixWaitsForComCtl471AndRunsOnce) {
   int smallBefore = ImageList_GetImageCount(small);
   int largeBefore = ImageList_GetImageCount(large);
   EXPECT_FALSE(SystemImageListOverlaysFixed());
+  // Nor off the NT platform, whatever comctl32 says.
+  DWORD savedPlatform = OSVersionInfo.dwPlatformId;
+  OSVersionInfo.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+  ComCtl32Version = static_cast<uint64_t>(kdVersion600) << 32;
+  EXPECT_EQ(GetSystemImageList(0), small);
+  OSVersionInfo.dwPlatformId = savedPlatform;
+  EXPECT_FALSE(SystemImageListOverlaysFixed());
+  EXPECT_EQ(ImageList_GetImageCount(small), smallBefore);
 
   ComCtl32Version = static_cast<uint64_t>(kdComCtl32v471) << 32;
   EXPECT_EQ(GetSystemImageList(0), small);
@@ -232,6 +240,20 @@ TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
   EXPECT_EQ(GetItemDisplayName(nullptr, cutList.get(), dnForParsing), cut259);
   for (const std::string &path : {deep, cut259, cut260, parent})
     RemoveLongDir(path);
+}
+
+TEST(ShellNamespace, ALongFolderPathWithATrailingBackslashStillParsesToThatFolder) {
+  zortest::TempDir tmp;
+  // The folder's path just fits below MAX_PATH; with its trailing backslash the name reaches MAX_PATH.
+  std::string folder = tmp.Path() + "\\";
+  folder += std::string(MAX_PATH - 1 - folder.size(), 'c');
+  ASSERT_TRUE(MakeLongDir(folder));
+  std::string withDelimiter = folder + "\\";
+  ASSERT_EQ(withDelimiter.size(), static_cast<size_t>(MAX_PATH));
+  TKdIdListPtr list = Parse(withDelimiter);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(Lower(GetItemDisplayName(nullptr, list.get(), dnForParsing)), Lower(folder));
+  RemoveLongDir(folder);
 }
 
 // Saves a shortcut through the shell's own link object.
