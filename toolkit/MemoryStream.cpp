@@ -27,6 +27,9 @@ void TStream::WriteBuffer(const void *Buffer, int64_t Count) {
 }
 
 int64_t TStream::CopyFrom(TStream &Source, int64_t Count) {
+  // A negative count cannot be read; refused before it is taken for a buffer size.
+  if (Count < 0)
+    throw EReadError("Stream read error");
   if (Count == 0) {
     Source.SetPosition(0);
     Count = Source.Size();
@@ -98,6 +101,10 @@ void TMemoryStream::Clear() {
 }
 
 void TMemoryStream::LoadFromStream(TStream &Stream) {
+  if (&Stream == this) {
+    FPosition = 0;
+    return;
+  }
   Stream.SetPosition(0);
   int64_t count = Stream.Size();
   SetSize(count);
@@ -107,6 +114,13 @@ void TMemoryStream::LoadFromStream(TStream &Stream) {
 }
 
 void TMemoryStream::SaveToStream(TStream &Stream) {
-  if (!FData.empty())
-    Stream.WriteBuffer(FData.data(), Size());
+  if (FData.empty())
+    return;
+  if (&Stream == this) {
+    // Writing may grow the buffer the bytes come from: write from a copy.
+    std::vector<uint8_t> copy(FData);
+    Stream.WriteBuffer(copy.data(), static_cast<int64_t>(copy.size()));
+    return;
+  }
+  Stream.WriteBuffer(FData.data(), Size());
 }

@@ -33,7 +33,8 @@ public:
   void ReadBuffer(void *Buffer, int64_t Count);
   // Fewer than Count bytes written raises EWriteError "Stream write error".
   void WriteBuffer(const void *Buffer, int64_t Count);
-  // Copies Count bytes from Source's position on; Count 0 copies the whole of Source from its start.
+  // Copies Count bytes from Source's position on; Count 0 copies the whole of Source from its start. A negative
+  // Count raises EReadError.
   int64_t CopyFrom(TStream &Source, int64_t Count);
 
   // Little-endian integers of our own formats.
@@ -63,9 +64,9 @@ public:
   void *Memory() { return FData.data(); }
   const void *Memory() const { return FData.data(); }
   void Clear();
-  // Replaces the content with the whole of Stream and rewinds.
+  // Replaces the content with the whole of Stream and rewinds (Stream may be this stream itself).
   void LoadFromStream(TStream &Stream);
-  // Writes the whole content to Stream.
+  // Writes the whole content to Stream at its position (Stream may be this stream itself).
   void SaveToStream(TStream &Stream);
 
 private:

@@ -49,6 +49,29 @@ TEST(MemoryStream, WritingPastTheEndFillsTheGapWithZeros) {
   EXPECT_EQ(Bytes(copy), (std::vector<uint8_t>{1, 2, 0}));
 }
 
+TEST(MemoryStream, CopyingWithABadCountOrOntoItselfKeepsTheBytes) {
+  TMemoryStream source;
+  source.WriteBuffer("abc", 3);
+  source.SetPosition(0);
+  TMemoryStream target;
+  EXPECT_THROW(target.CopyFrom(source, -1), EReadError);
+  EXPECT_EQ(target.Size(), 0);
+
+  // Saved onto its own end, the content doubles; loaded from itself, it stays and rewinds.
+  std::string big(1 << 20, 'x');
+  big[0] = 'a';
+  big.back() = 'z';
+  TMemoryStream self;
+  self.WriteBuffer(big.data(), static_cast<int64_t>(big.size()));
+  self.SaveToStream(self);
+  ASSERT_EQ(self.Size(), 2 << 20);
+  std::string twice = big + big;
+  EXPECT_EQ(Bytes(self), std::vector<uint8_t>(twice.begin(), twice.end()));
+  self.LoadFromStream(self);
+  EXPECT_EQ(self.Position(), 0);
+  EXPECT_EQ(self.Size(), 2 << 20);
+}
+
 // A persistent object with two binary properties, one of them optional.
 class TSample : public TPersistent {
 public:
