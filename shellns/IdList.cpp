@@ -176,13 +176,13 @@ HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
   ULONG attributes = 0;
   LPITEMIDLIST parsed = nullptr;
   hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &parsed, &attributes);
-  if (SUCCEEDED(hr) && parsed && ParsedAShorterName(desktop.Get(), parsed, wide))
+  // Owned from here, so that neither a failure nor an exception in the check below leaks it.
+  TKdIdListPtr owned(parsed);
+  if (SUCCEEDED(hr) && owned && ParsedAShorterName(desktop.Get(), owned.get(), wide))
     hr = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-  if (FAILED(hr)) {
-    ShellMemFree(parsed);
+  if (FAILED(hr))
     return hr;
-  }
-  list = parsed;
+  list = owned.release();
   return hr;
 }
 
