@@ -84,7 +84,15 @@ void TList::SetCount(int NewCount) {
 void TList::SetCapacity(int NewCapacity) {
   if (NewCapacity < Count())
     ListError("List capacity out of bounds (%d)", NewCapacity);
-  FList.reserve(static_cast<size_t>(NewCapacity));
+  if (NewCapacity >= Capacity()) {
+    FList.reserve(static_cast<size_t>(NewCapacity));
+    return;
+  }
+  // A vector never gives memory back on reserve: move the items into one of the asked size.
+  std::vector<void *> smaller;
+  smaller.reserve(static_cast<size_t>(NewCapacity));
+  smaller.assign(FList.begin(), FList.end());
+  FList.swap(smaller);
 }
 
 void *TList::Get(int Index) const {

@@ -36,7 +36,7 @@ public:
   // Growing the count appends nullptr items; shrinking it drops items from the end.
   void SetCount(int NewCount);
   int Capacity() const { return static_cast<int>(FList.capacity()); }
-  // Reserves room for NewCapacity items; a capacity below the count is an error.
+  // Room for NewCapacity items, growing or shrinking it; a capacity below the count is an error.
   void SetCapacity(int NewCapacity);
 
   void *Get(int Index) const;

@@ -145,6 +145,12 @@ TEST(List, InsertDeleteMoveAndBounds) {
   EXPECT_THROW(list.Get(2), EListError);
   EXPECT_THROW(list.Insert(3, &c), EListError);
   EXPECT_THROW(list.SetCapacity(1), EListError);
+  list.SetCapacity(100);
+  EXPECT_GE(list.Capacity(), 100);
+  list.SetCapacity(2);
+  EXPECT_EQ(list.Capacity(), 2);
+  EXPECT_EQ(list[0], &b);
+  EXPECT_EQ(list[1], &a);
   list.SetCount(4);
   EXPECT_EQ(list[3], nullptr);
   list.Pack();
