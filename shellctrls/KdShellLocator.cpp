@@ -42,9 +42,10 @@ LPITEMIDLIST TKdShellLocator::GetIdList() {
   if (FKind != kdlkSpecialFolder)
     return nullptr;
   if (!FIdList) {
-    // The toolkit has no application window to own the call; the platform does not need one.
+    // The toolkit has no application window to own the call; the platform does not need one. The stored
+    // number goes to the shell whole: one it does not know names no folder (the desktop), not another one.
     LPITEMIDLIST list = nullptr;
-    if (SUCCEEDED(GetSpecialFolderIdList(nullptr, FSpecialFolder, list)))
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, FSpecialFolder, &list)))
       FIdList.reset(list);
     else
       ShellMemFree(list);

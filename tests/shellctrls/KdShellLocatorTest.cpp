@@ -141,6 +141,12 @@ TEST_F(ShellLocator, ASpecialFolderIsResolvedOnFirstUse) {
   EXPECT_EQ(failing.GetIdList(), nullptr);
   EXPECT_EQ(failing.GetIdList(), nullptr);
   EXPECT_EQ(failing.Kind(), kdlkSpecialFolder);
+
+  // The high bit of a stored number is not dropped to make some other folder out of it.
+  TKdShellLocator highBit;
+  Load(highBit, {1, 0x80 | CSIDL_DRIVES});
+  EXPECT_EQ(highBit.SpecialFolder(), 0x80 | CSIDL_DRIVES);
+  EXPECT_EQ(highBit.GetIdList(), nullptr);
 }
 
 TEST_F(ShellLocator, ASpecialFolderSetToItsOwnListStillChanges) {
