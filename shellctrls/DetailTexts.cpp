@@ -7,9 +7,10 @@
 
 namespace {
 
+// The fallback only when the locale cannot be read: a user who chose no separator gets none.
 std::string LocaleText(LCTYPE type, const char *fallback) {
   char buffer[100] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer) <= 1)
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer) == 0)
     return fallback;
   return buffer;
 }

@@ -57,6 +57,21 @@ TEST(DetailTexts, SizesCountEveryStartedKilobyteWithTheUsersSeparator) {
   EXPECT_EQ("8" + sep + "796" + sep + "093" + sep + "022" + sep + "209KB", FormatSizeKB((1ULL << 53) + 1));
 }
 
+TEST(DetailTexts, SizesFollowTheUsersChoiceOfThousandsSeparator) {
+  const std::string saved = ThousandsSeparator();
+  if (!SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, "."))
+    GTEST_SKIP() << "the user's separator cannot be changed here";
+  EXPECT_EQ("1.024KB", FormatSizeKB(1048576));
+  // No separator at all is a choice too, not a missing setting.
+  const bool cleared = SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, "") && ThousandsSeparator().empty();
+  const std::string unseparated = FormatSizeKB(1048576);
+  SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, saved.c_str());
+  if (cleared) {
+    EXPECT_EQ("1024KB", unseparated);
+  }
+  EXPECT_EQ(saved, ThousandsSeparator());
+}
+
 TEST(DetailTexts, RealFilesShowSizeAndLastWriteTime) {
   zortest::TempDir dir;
   struct Case {
