@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "shellctrls/ChangeHandlerThread.h"
 #include "common/ResourceCounters.h"
+#include "shellctrls/ChangeHandlerThread.h"
 #include "toolkit/SysUtils.h"
 
 namespace {

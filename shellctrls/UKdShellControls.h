@@ -1,10 +1,10 @@
 #pragma once
 // Unit UKdShellControls: the shell browsing controls and their companions.
-#include "shellctrls/KdDefaultKeys.h"
-#include "shellctrls/KdShellLocator.h"
 #include "shellctrls/ChangeHandlerThread.h"
 #include "shellctrls/ContextMenuOperations.h"
 #include "shellctrls/DetailTexts.h"
+#include "shellctrls/KdDefaultKeys.h"
+#include "shellctrls/KdShellLocator.h"
 #include "shellctrls/NewFolder.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/ShellItemLookup.h"
