@@ -117,6 +117,12 @@ MessageBoxCapture::MessageBoxCapture(int answer) : Answer(answer) {
 
 MessageBoxCapture::~MessageBoxCapture() { InstallFailingMessageBoxHook(); }
 
+TKdIdListPtr ParsePath(const std::string &name) {
+  LPITEMIDLIST list = nullptr;
+  EXPECT_EQ(ParseDisplayNameToIdList(name, list), S_OK) << name;
+  return TKdIdListPtr(list);
+}
+
 std::string ExeDir() {
   char buffer[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, buffer, MAX_PATH);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "shellns/IdList.h"
+
 namespace zortest {
 
 // A fresh folder under the Wine (or Windows) temp folder, removed with everything in it at the end.
@@ -54,6 +56,9 @@ public:
   std::vector<Box> Boxes;
   int Answer;
 };
+
+// The shell's absolute ID list of a path or parse name; fails the test when the shell cannot parse it.
+TKdIdListPtr ParsePath(const std::string &name);
 
 // Folder holding the running test executable (the program and tools are built beside it).
 std::string ExeDir();

@@ -18,12 +18,6 @@
 
 namespace {
 
-TKdIdListPtr Parse(const std::string &path) {
-  LPITEMIDLIST list = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(ParseDisplayNameToIdList(path, list)) << path;
-  return TKdIdListPtr(list);
-}
-
 // The real shell menu of one item, built the way the controls build it.
 struct ShellMenu {
   explicit ShellMenu(LPCITEMIDLIST list, UINT flags = CMF_EXPLORE) {
@@ -78,7 +72,7 @@ TEST(ContextMenu, RealFileAndFolderMenusCarryTheirVerbs) {
   zortest::WriteFileText(dir / "a.txt", "x");
   zortest::MakeDir(dir / "sub");
   for (const std::string name : {"a.txt", "sub"}) {
-    TKdIdListPtr list = Parse(dir / name);
+    TKdIdListPtr list = zortest::ParsePath(dir / name);
     ShellMenu menu(list.get());
     ASSERT_HRESULT_SUCCEEDED(menu.Result) << name;
     ASSERT_TRUE(menu.Menu);
@@ -98,7 +92,7 @@ TEST(ContextMenu, InvokingCopyPutsTheFileOnTheClipboard) {
   const std::string path = dir / "copied.txt";
   zortest::WriteFileText(path, "x");
   OleSetClipboard(nullptr);
-  TKdIdListPtr list = Parse(path);
+  TKdIdListPtr list = zortest::ParsePath(path);
   ShellMenu menu(list.get());
   ASSERT_HRESULT_SUCCEEDED(menu.Result);
 
@@ -112,7 +106,7 @@ TEST(ContextMenu, InvokingCopyPutsTheFileOnTheClipboard) {
 TEST(ContextMenu, AVerbTheMenuLacksRunsNothing) {
   zortest::TempDir dir;
   zortest::MakeDir(dir / "sub");
-  TKdIdListPtr list = Parse(dir / "sub");
+  TKdIdListPtr list = zortest::ParsePath(dir / "sub");
   ShellMenu menu(list.get());
   ASSERT_HRESULT_SUCCEEDED(menu.Result);
   // Wine's folder menus carry no "paste"; on Windows they do, and then the paste (of an empty clipboard)
@@ -219,7 +213,7 @@ TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
 TEST(ContextMenu, ThousandBuildsLeakNothing) {
   zortest::TempDir dir;
   zortest::WriteFileText(dir / "a.txt", "x");
-  TKdIdListPtr list = Parse(dir / "a.txt");
+  TKdIdListPtr list = zortest::ParsePath(dir / "a.txt");
   auto buildOnce = [&] {
     ShellMenu menu(list.get());
     ASSERT_HRESULT_SUCCEEDED(menu.Result);

@@ -18,12 +18,6 @@ std::string ThousandsSeparator() {
   return buffer;
 }
 
-TKdIdListPtr Parse(const std::string &path) {
-  LPITEMIDLIST list = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(ParseDisplayNameToIdList(path, list)) << path;
-  return TKdIdListPtr(list);
-}
-
 FILETIME LastWriteTime(const std::string &path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   EXPECT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
@@ -87,7 +81,7 @@ TEST(DetailTexts, RealFilesShowSizeAndLastWriteTime) {
     zortest::WriteFileText(path, std::string(c.bytes, 'x'));
     std::string size = "stale", modified = "stale";
     const UINT savedMode = SetErrorMode(SEM_NOGPFAULTERRORBOX);
-    GetFileSizeAndModified(Parse(path).get(), size, modified);
+    GetFileSizeAndModified(zortest::ParsePath(path).get(), size, modified);
     EXPECT_EQ(static_cast<UINT>(SEM_NOGPFAULTERRORBOX), SetErrorMode(savedMode)) << "error mode not restored";
     EXPECT_EQ(c.expected, size) << c.bytes << " bytes";
     EXPECT_EQ(FormatFileTime(LastWriteTime(path)), modified);
@@ -99,13 +93,13 @@ TEST(DetailTexts, FoldersHaveNoSizeAndDrivesAndVirtualItemsNeither) {
   zortest::TempDir dir;
   zortest::MakeDir(dir / "sub");
   std::string size = "stale", modified = "stale";
-  GetFileSizeAndModified(Parse(dir / "sub").get(), size, modified);
+  GetFileSizeAndModified(zortest::ParsePath(dir / "sub").get(), size, modified);
   EXPECT_EQ("", size);
   EXPECT_EQ(FormatFileTime(LastWriteTime(dir / "sub")), modified);
   EXPECT_FALSE(modified.empty());
 
   size = modified = "stale";
-  GetFileSizeAndModified(Parse("C:\\").get(), size, modified);
+  GetFileSizeAndModified(zortest::ParsePath("C:\\").get(), size, modified);
   EXPECT_EQ("", size);
   EXPECT_EQ("", modified);
 
@@ -121,7 +115,7 @@ TEST(DetailTexts, FoldersHaveNoSizeAndDrivesAndVirtualItemsNeither) {
   TKdIdListPtr gone;
   {
     zortest::WriteFileText(dir / "gone.txt", "abc");
-    gone = Parse(dir / "gone.txt");
+    gone = zortest::ParsePath(dir / "gone.txt");
     DeleteFileA((dir / "gone.txt").c_str());
   }
   size = modified = "stale";
@@ -162,8 +156,8 @@ TEST(DetailTexts, TypeTextComesFromTheShellOrSaysSystemFolder) {
   zortest::TempDir dir;
   zortest::WriteFileText(dir / "a.txt", "x");
   zortest::MakeDir(dir / "sub");
-  TKdIdListPtr file = Parse(dir / "a.txt");
-  TKdIdListPtr folder = Parse(dir / "sub");
+  TKdIdListPtr file = zortest::ParsePath(dir / "a.txt");
+  TKdIdListPtr folder = zortest::ParsePath(dir / "sub");
 
   const std::string fileType = GetTypeText(file.get(), SFGAO_FILESYSTEM);
   const std::string folderType = GetTypeText(folder.get(), SFGAO_FILESYSTEM | SFGAO_FOLDER);

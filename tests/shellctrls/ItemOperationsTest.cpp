@@ -19,12 +19,6 @@
 
 namespace {
 
-TKdIdListPtr Parse(const std::string &path) {
-  LPITEMIDLIST list = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(ParseDisplayNameToIdList(path, list)) << path;
-  return TKdIdListPtr(list);
-}
-
 std::string ToLower(std::string text) {
   CharLowerA(text.data());
   return text;
@@ -51,7 +45,7 @@ std::string DesktopDirectory() { return ToLower(SpecialFolderPath(nullptr, CSIDL
 TEST(ItemLookup, SplitGivesTheParentFolderAndTheLastItem) {
   zortest::TempDir dir;
   zortest::WriteFileText(dir / "a.txt", "x");
-  TKdIdListPtr file = Parse(dir / "a.txt");
+  TKdIdListPtr file = zortest::ParsePath(dir / "a.txt");
 
   Split split = SplitOf(file.get());
   ASSERT_HRESULT_SUCCEEDED(split.Result);
@@ -102,8 +96,8 @@ TEST(ItemLookup, UIObjectsOfRealItemsAndFailureLeavesNothingBehind) {
   zortest::TempDir dir;
   zortest::WriteFileText(dir / "a.txt", "x");
   zortest::MakeDir(dir / "sub");
-  TKdIdListPtr file = Parse(dir / "a.txt");
-  TKdIdListPtr folder = Parse(dir / "sub");
+  TKdIdListPtr file = zortest::ParsePath(dir / "a.txt");
+  TKdIdListPtr folder = zortest::ParsePath(dir / "sub");
 
   ComPtr<IContextMenu> menu;
   EXPECT_HRESULT_SUCCEEDED(GetItemUIObject(file.get(), menu));

@@ -68,12 +68,6 @@ TKdIdListPtr Special(int csidl) {
   return TKdIdListPtr(list);
 }
 
-TKdIdListPtr Parsed(const std::string &path) {
-  LPITEMIDLIST list = nullptr;
-  EXPECT_EQ(ParseDisplayNameToIdList(path, list), S_OK) << path;
-  return TKdIdListPtr(list);
-}
-
 // A locator that counts its change events.
 struct Counted {
   TKdShellLocator Locator;
@@ -93,8 +87,8 @@ protected:
 
 TEST_F(ShellLocator, SettingTheSameListTwiceChangesOnce) {
   Counted c;
-  auto first = Parsed(Temp.Path());
-  auto again = Parsed(Temp.Path());
+  auto first = zortest::ParsePath(Temp.Path());
+  auto again = zortest::ParsePath(Temp.Path());
   c.Locator.SetIdList(first.get());
   c.Locator.SetIdList(again.get());
   EXPECT_EQ(c.Changes, 1);
@@ -102,7 +96,7 @@ TEST_F(ShellLocator, SettingTheSameListTwiceChangesOnce) {
   EXPECT_EQ(IdListCompare(c.Locator.GetIdList(), first.get()), 0);
 
   zortest::MakeDir(Temp / "sub");
-  auto other = Parsed(Temp / "sub");
+  auto other = zortest::ParsePath(Temp / "sub");
   c.Locator.SetIdList(other.get());
   EXPECT_EQ(c.Changes, 2);
   c.Locator.Clear();
@@ -297,7 +291,7 @@ TEST_F(ShellLocator, DamagedRecordsAreRefusedAndLeaveTheLocatorAsItWas) {
   for (size_t i = 0; i < damaged.size(); ++i) {
     Counted c;
     c.Locator.SetPath(Temp.Path());
-    auto before = Parsed(Temp.Path());
+    auto before = zortest::ParsePath(Temp.Path());
     c.Changes = 0;
     EXPECT_THROW(Load(c.Locator, damaged[i]), EReadError) << i;
     EXPECT_EQ(c.Changes, 0) << i;

@@ -15,13 +15,6 @@ namespace {
 
 const char *MyComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
-TKdIdListPtr Parse(const std::string &name) {
-  LPITEMIDLIST list = nullptr;
-  HRESULT hr = ParseDisplayNameToIdList(name, list);
-  EXPECT_EQ(hr, S_OK) << name;
-  return TKdIdListPtr(list);
-}
-
 std::string Lower(std::string s) {
   for (char &c : s)
     c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -62,7 +55,7 @@ TEST(SystemImageList, OverlayFixWaitsForNtAndComCtl471AndRunsOnce) {
 TEST(SystemImageList, IconIndexesComeFromIt) {
   zortest::TempDir tmp;
   zortest::MakeDir(tmp / "folder");
-  TKdIdListPtr folder = Parse(tmp / "folder");
+  TKdIdListPtr folder = zortest::ParsePath(tmp / "folder");
   HIMAGELIST small = GetSystemImageList(0);
   HIMAGELIST large = GetSystemImageList(1);
   ASSERT_NE(small, nullptr);
@@ -86,7 +79,7 @@ TEST(ShellNamespace, ParsedPathsTurnBackIntoTheSamePath) {
   zortest::MakeDir(tmp / "sub");
   zortest::WriteFileText(tmp / "sub\\file.txt", "x");
   for (std::string path : {tmp.Path(), tmp / "sub", tmp / "sub\\file.txt"}) {
-    TKdIdListPtr list = Parse(path);
+    TKdIdListPtr list = zortest::ParsePath(path);
     EXPECT_EQ(IdListToPath(list.get()), path);
   }
   LPITEMIDLIST list = reinterpret_cast<LPITEMIDLIST>(1);
@@ -95,7 +88,7 @@ TEST(ShellNamespace, ParsedPathsTurnBackIntoTheSamePath) {
 }
 
 TEST(ShellNamespace, MyComputerParsesToItsSpecialFolderAndHasNoPath) {
-  TKdIdListPtr parsed = Parse(MyComputer);
+  TKdIdListPtr parsed = zortest::ParsePath(MyComputer);
   LPITEMIDLIST raw = nullptr;
   ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, raw), S_OK);
   TKdIdListPtr drives(raw);
@@ -113,9 +106,9 @@ TEST(ShellNamespace, CompareTellsEqualFromUnequalAndHandlesNullAndEmpty) {
   zortest::TempDir tmp;
   zortest::MakeDir(tmp / "a");
   zortest::MakeDir(tmp / "b");
-  TKdIdListPtr a = Parse(tmp / "a");
-  TKdIdListPtr a2 = Parse(tmp / "a");
-  TKdIdListPtr b = Parse(tmp / "b");
+  TKdIdListPtr a = zortest::ParsePath(tmp / "a");
+  TKdIdListPtr a2 = zortest::ParsePath(tmp / "a");
+  TKdIdListPtr b = zortest::ParsePath(tmp / "b");
   TKdIdListPtr empty(IdListCopy(nullptr));
   TKdIdListPtr empty2(IdListCopy(nullptr));
   EXPECT_EQ(IdListCompare(a.get(), a2.get()), 0);
@@ -134,14 +127,14 @@ TEST(ShellNamespace, FindSpecialFolderNamesTheDesktopMyComputerOrNone) {
   zortest::TempDir tmp;
   TKdIdListPtr desktop(IdListCopy(nullptr));
   EXPECT_EQ(FindSpecialFolder(desktop.get()), CSIDL_DESKTOP);
-  TKdIdListPtr drives = Parse(MyComputer);
+  TKdIdListPtr drives = zortest::ParsePath(MyComputer);
   EXPECT_EQ(FindSpecialFolder(drives.get()), CSIDL_DRIVES);
-  TKdIdListPtr ordinary = Parse(tmp.Path());
+  TKdIdListPtr ordinary = zortest::ParsePath(tmp.Path());
   EXPECT_EQ(FindSpecialFolder(ordinary.get()), 50);
   // A special folder with a path maps back to its number (the lowest that names it).
   std::string windows = SpecialFolderPath(nullptr, CSIDL_WINDOWS);
   ASSERT_FALSE(windows.empty());
-  TKdIdListPtr windowsList = Parse(windows);
+  TKdIdListPtr windowsList = zortest::ParsePath(windows);
   EXPECT_EQ(FindSpecialFolder(windowsList.get()), CSIDL_WINDOWS);
 }
 
@@ -156,7 +149,7 @@ TEST(ShellNamespace, SpecialFolderPathIsEmptyForVirtualOrUnknownFolders) {
 TEST(ShellNamespace, DisplayNamesOfEachKind) {
   zortest::TempDir tmp;
   zortest::MakeDir(tmp / "Folder");
-  TKdIdListPtr absolute = Parse(tmp / "Folder");
+  TKdIdListPtr absolute = zortest::ParsePath(tmp / "Folder");
   EXPECT_EQ(GetItemDisplayName(nullptr, absolute.get(), dnForParsing), tmp / "Folder");
   EXPECT_EQ(GetItemDisplayName(nullptr, absolute.get(), dnInFolder), "Folder");
   EXPECT_EQ(GetItemDisplayName(nullptr, absolute.get(), dnForEditing), "Folder");
@@ -172,7 +165,7 @@ TEST(ShellNamespace, DisplayNamesOfEachKind) {
   EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnForParsing), tmp / "Folder");
 
   // One-item and empty lists are named by the desktop itself.
-  TKdIdListPtr drives = Parse(MyComputer);
+  TKdIdListPtr drives = zortest::ParsePath(MyComputer);
   EXPECT_EQ(GetIdListDisplayName(drives.get()), GetItemDisplayName(nullptr, drives.get(), dnInFolder));
   EXPECT_FALSE(GetIdListDisplayName(drives.get()).empty());
   EXPECT_FALSE(GetIdListDisplayName(nullptr).empty());
@@ -181,7 +174,7 @@ TEST(ShellNamespace, DisplayNamesOfEachKind) {
 TEST(ShellNamespace, BindingGivesTheFolderOfTheListOrTheDesktop) {
   zortest::TempDir tmp;
   zortest::WriteFileText(tmp / "only child", "x");
-  TKdIdListPtr list = Parse(tmp.Path());
+  TKdIdListPtr list = zortest::ParsePath(tmp.Path());
   ComPtr<IShellFolder> folder;
   ASSERT_EQ(BindToShellFolder(list.get(), folder), S_OK);
   ComPtr<IEnumIDList> items;
@@ -201,7 +194,7 @@ TEST(ShellNamespace, NonAsciiNamesRoundTrip) {
   zortest::TempDir tmp;
   const std::string name = "été-日本.txt";
   zortest::WriteFileText(tmp / name, "x");
-  TKdIdListPtr list = Parse(tmp / name);
+  TKdIdListPtr list = zortest::ParsePath(tmp / name);
   EXPECT_EQ(IdListToPath(list.get()), tmp / name);
   EXPECT_EQ(GetItemDisplayName(nullptr, list.get(), dnForParsing), tmp / name);
   EXPECT_EQ(GetItemDisplayName(nullptr, list.get(), dnForEditing), name);
@@ -236,7 +229,7 @@ TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
     EXPECT_EQ(Lower(GetItemDisplayName(nullptr, deepList.get(), dnForParsing)), Lower(deep));
   }
   // The folders with short enough names still parse.
-  TKdIdListPtr cutList = Parse(cut259);
+  TKdIdListPtr cutList = zortest::ParsePath(cut259);
   EXPECT_EQ(GetItemDisplayName(nullptr, cutList.get(), dnForParsing), cut259);
   for (const std::string &path : {deep, cut259, cut260, parent})
     RemoveLongDir(path);
@@ -250,7 +243,7 @@ TEST(ShellNamespace, ALongFolderPathWithATrailingBackslashStillParsesToThatFolde
   ASSERT_TRUE(MakeLongDir(folder));
   std::string withDelimiter = folder + "\\";
   ASSERT_EQ(withDelimiter.size(), static_cast<size_t>(MAX_PATH));
-  TKdIdListPtr list = Parse(withDelimiter);
+  TKdIdListPtr list = zortest::ParsePath(withDelimiter);
   ASSERT_TRUE(list);
   EXPECT_EQ(Lower(GetItemDisplayName(nullptr, list.get(), dnForParsing)), Lower(folder));
   RemoveLongDir(folder);
@@ -307,7 +300,7 @@ TEST(ShellNamespace, ReadShellLinkOfAShortcutToAFolder) {
   // Wine's link keeps a simple ID list whose last item is typed as a file, which CompareIDs orders apart from
   // the parsed folder: compare the paths they name.
   EXPECT_EQ(Lower(IdListToPath(idList.get())), Lower(target));
-  TKdIdListPtr parsed = Parse(target);
+  TKdIdListPtr parsed = zortest::ParsePath(target);
 
   // The way the list opens it: no ID list asked for, the path parsed.
   TKdShellLinkInfo noList;
@@ -315,7 +308,7 @@ TEST(ShellNamespace, ReadShellLinkOfAShortcutToAFolder) {
   noList.IdList = reinterpret_cast<LPITEMIDLIST>(1);
   EXPECT_TRUE(SUCCEEDED(ReadShellLink(linkFile, noList, false)));
   EXPECT_EQ(noList.IdList, nullptr);
-  TKdIdListPtr fromPath = Parse(noList.Path);
+  TKdIdListPtr fromPath = zortest::ParsePath(noList.Path);
   EXPECT_EQ(IdListCompare(fromPath.get(), parsed.get()), 0);
 }
 
