@@ -56,6 +56,32 @@ void TCanvas::LineTo(int x, int y) {
   DeleteObject(pen);
 }
 
+void TCanvas::Polygon(const POINT *points, int count) {
+  if (!FHandle || count < 2)
+    return;
+  HBRUSH brush =
+      BrushColor == clNone ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)) : CreateSolidBrush(ColorToRGB(BrushColor));
+  HPEN pen =
+      PenColor == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN)) : CreatePen(PS_SOLID, 1, ColorToRGB(PenColor));
+  HGDIOBJ oldBrush = SelectObject(FHandle, brush);
+  HGDIOBJ oldPen = SelectObject(FHandle, pen);
+  ::Polygon(FHandle, points, count);
+  SelectObject(FHandle, oldPen);
+  SelectObject(FHandle, oldBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+void TCanvas::Polyline(const POINT *points, int count) {
+  if (!FHandle || count < 2 || PenColor == clNone)
+    return;
+  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(PenColor));
+  HGDIOBJ old = SelectObject(FHandle, pen);
+  ::Polyline(FHandle, points, count);
+  SelectObject(FHandle, old);
+  DeleteObject(pen);
+}
+
 void TCanvas::TextOut(int x, int y, const std::string &text) {
   if (!FHandle)
     return;
@@ -71,6 +97,16 @@ void TCanvas::TextRect(const RECT &rect, const std::string &text, UINT format) {
   std::wstring wide = Utf8ToWide(text);
   RECT r = rect;
   DrawTextW(FHandle, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+}
+
+RECT TCanvas::MeasureText(const RECT &rect, const std::string &text, UINT format) {
+  RECT r = rect;
+  if (!FHandle)
+    return r;
+  SelectFont();
+  std::wstring wide = Utf8ToWide(text);
+  DrawTextW(FHandle, wide.c_str(), static_cast<int>(wide.size()), &r, format | DT_CALCRECT);
+  return r;
 }
 
 SIZE TCanvas::TextExtent(const std::string &text) {

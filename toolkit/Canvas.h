@@ -31,8 +31,16 @@ public:
   void LineTo(int x, int y);
   // Text (UTF-8) at x, y with a transparent background.
   void TextOut(int x, int y, const std::string &text);
+  // A closed figure through the points, filled with the brush colour (unless clNone) and outlined with the
+  // pen colour (unless clNone).
+  void Polygon(const POINT *points, int count);
+  // Lines through the points in the pen colour, the last point not drawn (as LineTo).
+  void Polyline(const POINT *points, int count);
   // Text clipped to rect and placed by DrawText flags.
   void TextRect(const RECT &rect, const std::string &text, UINT format);
+  // The rectangle the text takes when drawn in rect with these DrawText flags (DT_CALCRECT is added): its
+  // left and top stay, right and bottom are the text's extent.
+  RECT MeasureText(const RECT &rect, const std::string &text, UINT format);
   SIZE TextExtent(const std::string &text);
   int TextWidth(const std::string &text) { return TextExtent(text).cx; }
   int TextHeight(const std::string &text) { return TextExtent(text).cy; }
