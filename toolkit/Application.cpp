@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "toolkit/WinControl.h"
+
 TApplication *Application = nullptr;
 
 namespace {
@@ -52,8 +54,10 @@ bool TApplication::DispatchOne(MSG &msg) {
     return false;
   }
   GuardedCall([&] {
+    if (TWinControl::IsDialogKey(msg))
+      return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   });
   return true;
 }
@@ -63,7 +67,7 @@ void TApplication::Run() {
     GuardedCall([&] { FShowMainForm(); });
   MSG msg;
   while (!FTerminated) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1)
       break;
     if (!got) {
@@ -76,7 +80,7 @@ void TApplication::Run() {
 
 void TApplication::ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     if (!DispatchOne(msg)) {
       // Leave the quit request for the loop that owns it.
       PostQuitMessage(static_cast<int>(msg.wParam));

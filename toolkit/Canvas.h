@@ -52,3 +52,16 @@ private:
   HDC FHandle = nullptr;
   HGDIOBJ FOldFont = nullptr;
 };
+
+// Lends a device context to a canvas for one scope: the canvas lets go of it (putting back what it
+// selected into it) on every exit path.
+class TCanvasHandleScope {
+public:
+  TCanvasHandleScope(TCanvas &canvas, HDC dc) : FCanvas(canvas) { canvas.SetHandle(dc); }
+  ~TCanvasHandleScope() { FCanvas.SetHandle(nullptr); }
+  TCanvasHandleScope(const TCanvasHandleScope &) = delete;
+  TCanvasHandleScope &operator=(const TCanvasHandleScope &) = delete;
+
+private:
+  TCanvas &FCanvas;
+};

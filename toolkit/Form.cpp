@@ -126,6 +126,25 @@ void TForm::SetActiveControl(TWinControl *value) {
     ::SetFocus(value->Handle());
 }
 
+bool TForm::DeferFocus(TWinControl *control) {
+  if (HandleAllocated() && IsWindowVisible(Handle()))
+    return false;
+  SetActiveControl(control);
+  return true;
+}
+
+bool TForm::DialogKey(WORD key, TShiftState shift) {
+  if (key != VK_TAB || shift.Contains(ssCtrl) || shift.Contains(ssAlt) || !HandleAllocated())
+    return false;
+  HWND focus = GetFocus();
+  // The platform walks the children front to back; ours stand in front of those made before them, so the
+  // order they were placed in is the platform's "previous".
+  HWND next = GetNextDlgTabItem(Handle(), IsChild(Handle(), focus) ? focus : nullptr, !shift.Contains(ssShift));
+  if (next && next != focus)
+    ::SetFocus(next);
+  return true;
+}
+
 void TForm::FocusActiveControl() {
   if (FActiveControl && FActiveControl->CanFocus())
     ::SetFocus(FActiveControl->Handle());
@@ -227,4 +246,10 @@ void TForm::WndProc(TMessage &message) {
     break;
   }
   TWinControl::WndProc(message);
+}
+
+TForm *GetParentForm(TControl *control) {
+  while (control && control->Parent())
+    control = control->Parent();
+  return dynamic_cast<TForm *>(control);
 }

@@ -58,6 +58,10 @@ protected:
   void CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
+  bool DeferFocus(TWinControl *control) override;
+  bool HasMenuBar() const override { return FMenu != nullptr; }
+  // Tab and Shift+Tab move the focus to the next or previous control that takes it (WS_TABSTOP).
+  bool DialogKey(WORD key, TShiftState shift) override;
   void VisibleChanged() override;
   void Notification(TComponent *component, bool inserted) override;
 
@@ -74,3 +78,6 @@ private:
   TWinControl *FActiveControl = nullptr;
   bool FCreated = false;
 };
+
+// The form (top-level control) a control sits in, or null.
+TForm *GetParentForm(TControl *control);

@@ -24,14 +24,14 @@ void TPopupMenu::Notification(TComponent *component, bool inserted) {
     PopupComponent = nullptr;
 }
 
-void TPopupMenu::Popup(int x, int y) {
+void TPopupMenu::Popup(int x, int y, HWND owner) {
   if (PopupComponent)
     PopupComponent->FreeNotification(this);
   if (OnPopup)
     OnPopup(this);
   // The choice comes back as the result, so the item's Click runs after the menu has gone.
-  UINT command = static_cast<UINT>(
-      TrackPopupMenu(Handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, PopupWindow(), nullptr));
+  UINT command = static_cast<UINT>(TrackPopupMenu(Handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0,
+                                                  owner ? owner : PopupWindow(), nullptr));
   if (command)
     TMenuItem::DispatchCommand(command);
 }

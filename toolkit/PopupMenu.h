@@ -8,8 +8,9 @@ class TPopupMenu : public TMenu {
 public:
   explicit TPopupMenu(TComponent *AOwner);
 
-  // Shows the menu at screen point x, y and runs the chosen item's Click once it has closed.
-  void Popup(int x, int y);
+  // Shows the menu at screen point x, y and runs the chosen item's Click once it has closed. The menu's
+  // own messages go to owner while it is open (by default to a hidden window of the toolkit).
+  void Popup(int x, int y, HWND owner = nullptr);
 
   // Shown by the controls it is attached to on their context-menu request.
   bool AutoPopup = true;

@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "toolkit/Application.h"
-#include "toolkit/Form.h"
+#include "toolkit/MenuItem.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/Screen.h"
 
@@ -23,6 +23,30 @@ std::unordered_map<HWND, TWinControl *> &ControlMap() {
 
 // The control whose window is being made: its first message ties the new window to it.
 thread_local TWinControl *CreatingControl = nullptr;
+
+// Control ids of the toolkit's child windows and their controls. An id is unique in the process, so a
+// parent that is told only an id (WM_MEASUREITEM) finds the one child that asked, and stays below 0x10000
+// (WM_COMMAND carries 16 bits of it) and above the dialog ids IDOK... that the platform gives meanings.
+constexpr UINT FirstControlId = 0x100;
+constexpr UINT LastControlId = 0xFFFF;
+
+std::unordered_map<UINT, TWinControl *> &ControlIds() {
+  static std::unordered_map<UINT, TWinControl *> ids;
+  return ids;
+}
+
+UINT AllocateControlId(TWinControl *control) {
+  static UINT next = FirstControlId;
+  auto &ids = ControlIds();
+  if (ids.size() > LastControlId - FirstControlId)
+    throw Exception("Error creating window: no control id left");
+  while (ids.count(next))
+    next = next == LastControlId ? FirstControlId : next + 1;
+  UINT id = next;
+  next = next == LastControlId ? FirstControlId : next + 1;
+  ids[id] = control;
+  return id;
+}
 
 struct TRegisteredClass {
   WNDPROC DefWndProc;
@@ -150,8 +174,6 @@ TWinControl::~TWinControl() {
   while (!FControls.empty())
     delete FControls.back();
   DestroyHandle();
-  if (FBrush)
-    DeleteObject(FBrush);
 }
 
 TWinControl *TWinControl::FindControl(HWND wnd) {
@@ -201,21 +223,27 @@ void TWinControl::CreateHandle() {
   FDefWndProc = cls.DefWndProc;
   FUnicode = cls.Unicode;
   FOwnClass = params.BaseClassName.empty();
+  // Tab moves into the children of the toolkit's own windows (panels), not onto them.
+  if (FOwnClass)
+    params.ExStyle |= WS_EX_CONTROLPARENT;
+  // A child's id is known before its first message: an owner-drawn control measures while it is made.
+  FControlId = (params.Style & WS_CHILD) ? AllocateControlId(this) : 0;
+  auto *menuOrId = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(FControlId));
   TWinControl *outer = CreatingControl;
   CreatingControl = this;
   HWND wnd;
   if (FUnicode)
     wnd = CreateWindowExW(params.ExStyle, Utf8ToWide(params.WinClassName).c_str(), Utf8ToWide(params.Caption).c_str(),
-                          params.Style, params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
+                          params.Style, params.X, params.Y, params.Width, params.Height, params.WndParent, menuOrId,
                           GetModuleHandleA(nullptr), nullptr);
   else
     wnd = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style, params.X,
-                          params.Y, params.Width, params.Height, params.WndParent, nullptr, GetModuleHandleA(nullptr),
+                          params.Y, params.Width, params.Height, params.WndParent, menuOrId, GetModuleHandleA(nullptr),
                           nullptr);
   CreatingControl = outer;
   if (!wnd) {
     DWORD error = GetLastError();
-    FHandle = nullptr;
+    WindowGone();
     throw Exception("Error creating window: " + SysErrorMessage(error));
   }
   FHandle = wnd;
@@ -248,11 +276,9 @@ void TWinControl::DestroyHandle() {
 void TWinControl::DestroyWnd() {
   if (!FHandle)
     return;
-  HWND wnd = FHandle;
-  DestroyWindow(wnd);
+  DestroyWindow(FHandle);
   // WM_NCDESTROY has let go of the window; make sure of it even if the platform did not send it.
-  ControlMap().erase(wnd);
-  FHandle = nullptr;
+  WindowGone();
 }
 
 void TWinControl::RecreateWnd() {
@@ -277,6 +303,22 @@ void TWinControl::ApplyZOrder() {
     }
   }
   SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void TWinControl::WindowGone() {
+  if (FHandle)
+    ControlMap().erase(FHandle);
+  FHandle = nullptr;
+  if (FControlId)
+    ControlIds().erase(FControlId);
+  FControlId = 0;
+}
+
+TWinControl *TWinControl::TopLevelControl() {
+  TWinControl *control = this;
+  while (control->Parent())
+    control = control->Parent();
+  return control;
 }
 
 void TWinControl::InsertControl(TControl *control) {
@@ -317,10 +359,7 @@ RECT TWinControl::ClientRect() {
   TCreateParams params;
   CreateParams(params);
   RECT frame = {0, 0, 0, 0};
-  bool menu = false;
-  if (auto *form = dynamic_cast<TForm *>(this))
-    menu = form->Menu() != nullptr;
-  AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, menu, params.ExStyle);
+  AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, HasMenuBar(), params.ExStyle);
   int bevel = NonClientBevel();
   rect.right = std::max(0L, Width() - (frame.right - frame.left) - 2 * bevel);
   rect.bottom = std::max(0L, Height() - (frame.bottom - frame.top) - 2 * bevel);
@@ -485,11 +524,7 @@ void TWinControl::EnabledChanged() {
     EnableWindow(FHandle, Enabled());
 }
 
-void TWinControl::ColorChanged() {
-  Invalidate();
-  for (TControl *control : FControls)
-    control->ParentColorChanged();
-}
+void TWinControl::ColorChanged() { Perform(CM_COLORCHANGED); }
 
 void TWinControl::FontChanged() {
   if (FHandle && SendsFontToWindow())
@@ -579,13 +614,13 @@ bool TWinControl::CanFocus() const {
 }
 
 void TWinControl::SetFocus() {
-  TForm *form = GetParentForm(this);
-  if (form && form != this && !(form->HandleAllocated() && IsWindowVisible(form->Handle()))) {
-    form->SetActiveControl(this);
+  TWinControl *top = TopLevelControl();
+  if (top != this && top->DeferFocus(this))
     return;
-  }
   ::SetFocus(Handle());
 }
+
+bool TWinControl::DeferFocus(TWinControl *) { return false; }
 
 void TWinControl::Invalidate() {
   if (FHandle)
@@ -607,6 +642,10 @@ LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage message{msg, wParam, lParam, 0};
   WndProc(message);
   return message.Result;
+}
+
+UINT TWinControl::TrackPopup(HMENU menu, POINT screen, UINT flags) {
+  return static_cast<UINT>(::TrackPopupMenu(menu, flags, screen.x, screen.y, 0, Handle(), nullptr));
 }
 
 void TWinControl::DefaultHandler(TMessage &message) {
@@ -639,12 +678,10 @@ bool TWinControl::DoMenuCommand(UINT id) { return TMenuItem::DispatchCommand(id)
 HBRUSH TWinControl::ColorBrush() {
   COLORREF rgb = ColorToRGB(Color());
   if (!FBrush || rgb != FBrushColor) {
-    if (FBrush)
-      DeleteObject(FBrush);
-    FBrush = CreateSolidBrush(rgb);
+    FBrush.Reset(CreateSolidBrush(rgb));
     FBrushColor = rgb;
   }
-  return FBrush;
+  return FBrush.Get();
 }
 
 void TWinControl::Paint() {
@@ -654,162 +691,301 @@ void TWinControl::Paint() {
 
 void TWinControl::PaintTo(HDC dc) {
   FCanvas.Font.Assign(Font());
-  FCanvas.SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas.SetHandle(nullptr);
-    throw;
-  }
-  FCanvas.SetHandle(nullptr);
+  TCanvasHandleScope lent(FCanvas, dc);
+  Paint();
 }
 
 void TWinControl::WndProc(TMessage &message) {
+  // WM_MOUSEMOVE and the button messages of the three buttons.
+  if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MBUTTONDBLCLK)
+    return HandleMouse(message);
   switch (message.Msg) {
-  case WM_NOTIFY: {
-    auto *header = reinterpret_cast<NMHDR *>(message.LParam);
-    if (header && ReflectToChild(header->hwndFrom, message))
-      return;
-    break;
-  }
+  case WM_NOTIFY:
+    return WMNotify(message);
   case WM_COMMAND:
-    if (message.LParam) {
-      if (ReflectToChild(reinterpret_cast<HWND>(message.LParam), message))
-        return;
-    } else if (HIWORD(message.WParam) == 0 && DoMenuCommand(LOWORD(message.WParam))) {
-      message.Result = 0;
-      return;
-    }
-    break;
-  case WM_DRAWITEM: {
-    auto *item = reinterpret_cast<DRAWITEMSTRUCT *>(message.LParam);
-    if (item && item->CtlType != ODT_MENU && ReflectToChild(item->hwndItem, message))
-      return;
-    break;
-  }
-  case WM_MEASUREITEM: {
-    auto *item = reinterpret_cast<MEASUREITEMSTRUCT *>(message.LParam);
-    if (item && item->CtlType != ODT_MENU &&
-        ReflectToChild(GetDlgItem(FHandle, static_cast<int>(item->CtlID)), message))
-      return;
-    break;
-  }
+    return WMCommand(message);
+  case WM_DRAWITEM:
+    return WMDrawItem(message);
+  case WM_MEASUREITEM:
+    return WMMeasureItem(message);
   case WM_CTLCOLOREDIT:
   case WM_CTLCOLORSTATIC:
   case WM_CTLCOLORLISTBOX:
   case WM_CTLCOLORBTN:
-    if (ReflectToChild(reinterpret_cast<HWND>(message.LParam), message))
-      return;
-    break;
+    return WMCtlColor(message);
   case CN_CTLCOLOREDIT:
   case CN_CTLCOLORSTATIC:
   case CN_CTLCOLORLISTBOX:
-  case CN_CTLCOLORBTN: {
-    HDC dc = reinterpret_cast<HDC>(message.WParam);
-    SetTextColor(dc, ColorToRGB(Font().Color()));
-    SetBkColor(dc, ColorToRGB(Color()));
-    message.Result = reinterpret_cast<LRESULT>(ColorBrush());
-    return;
-  }
+  case CN_CTLCOLORBTN:
+    return CNCtlColor(message);
+  case WM_INITMENUPOPUP:
+  case WM_MENUSELECT:
+  case WM_MENUCHAR:
+    return MenuMessage(message);
+  case WM_NOTIFYFORMAT:
+    return WMNotifyFormat(message);
   case WM_ERASEBKGND:
-    if (FOwnClass) {
-      // Painted whole in WM_PAINT: erasing first would only flicker.
-      message.Result = 1;
-      return;
-    }
-    break;
+    return WMEraseBkgnd(message);
   case WM_PAINT:
-    if (FOwnClass) {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(FHandle, &ps);
-      try {
-        PaintTo(dc);
-      } catch (...) {
-        EndPaint(FHandle, &ps);
-        throw;
-      }
-      EndPaint(FHandle, &ps);
-      message.Result = 0;
-      return;
-    }
-    break;
+    return WMPaint(message);
   case WM_PRINTCLIENT:
-    if (FOwnClass) {
-      PaintTo(reinterpret_cast<HDC>(message.WParam));
-      return;
-    }
-    break;
+    return WMPrintClient(message);
   case WM_NCCALCSIZE:
   case WM_NCPAINT:
-    if (NonClientBevel()) {
-      HandleNonClient(message);
-      return;
-    }
-    break;
+    return HandleNonClient(message);
   case WM_SIZE:
   case WM_MOVE:
-    DefaultHandler(message);
-    if (FHandle && message.WParam != SIZE_MINIMIZED) {
-      RECT rect = WindowBounds();
-      UpdateBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-      if (message.Msg == WM_SIZE)
-        Realign();
-    }
-    return;
+    return WMSizeOrMove(message);
   case WM_SETCURSOR:
-    HandleSetCursor(message);
-    return;
+    return HandleSetCursor(message);
   case WM_CONTEXTMENU:
-    HandleContextMenu(message);
-    return;
+    return HandleContextMenu(message);
+  case WM_GETDLGCODE:
+    return WMGetDlgCode(message);
+  case CN_KEYDOWN:
+    return CNKeyDown(message);
+  case CM_WANTSPECIALKEY:
+    return CMWantSpecialKey(message);
   case WM_KEYDOWN:
   case WM_SYSKEYDOWN:
   case WM_KEYUP:
   case WM_SYSKEYUP:
   case WM_CHAR:
-    if (HandleKey(message))
-      return;
-    break;
-  case WM_LBUTTONDOWN:
-  case WM_RBUTTONDOWN:
-  case WM_MBUTTONDOWN:
-  case WM_LBUTTONUP:
-  case WM_RBUTTONUP:
-  case WM_MBUTTONUP:
-  case WM_LBUTTONDBLCLK:
-  case WM_RBUTTONDBLCLK:
-  case WM_MBUTTONDBLCLK:
-  case WM_MOUSEMOVE:
-    HandleMouse(message);
-    return;
+    return HandleKey(message);
   case WM_CANCELMODE:
-    FClicked = false;
-    if (GetCapture() == FHandle)
-      ReleaseCapture();
-    break;
+    return WMCancelMode(message);
   case WM_SETFOCUS:
-    DefaultHandler(message);
-    DoEnter();
-    return;
   case WM_KILLFOCUS:
-    DefaultHandler(message);
-    DoExit();
-    return;
-  case WM_NCDESTROY: {
-    HWND wnd = FHandle;
-    DefaultHandler(message);
-    ControlMap().erase(wnd);
-    FHandle = nullptr;
+    return WMFocus(message);
+  case WM_SYSCOLORCHANGE:
+    return WMSysColorChange(message);
+  case CM_SYSCOLORCHANGE:
+    return CMSysColorChange(message);
+  case CM_COLORCHANGED:
+    return CMColorChanged(message);
+  case WM_NCDESTROY:
+    return WMNCDestroy(message);
+  default:
+    return DefaultHandler(message);
+  }
+}
+
+void TWinControl::WMNotify(TMessage &message) {
+  auto *header = reinterpret_cast<NMHDR *>(message.LParam);
+  if (!header)
+    return DefaultHandler(message);
+  if (!ReflectToChild(header->hwndFrom, message))
+    ChildNotify(header->hwndFrom, message);
+}
+
+void TWinControl::WMCommand(TMessage &message) {
+  if (auto from = reinterpret_cast<HWND>(message.LParam)) {
+    if (!ReflectToChild(from, message))
+      ChildNotify(from, message);
     return;
   }
-  default:
-    break;
+  if (HIWORD(message.WParam) == 0 && DoMenuCommand(LOWORD(message.WParam))) {
+    message.Result = 0;
+    return;
   }
   DefaultHandler(message);
 }
 
+void TWinControl::WMDrawItem(TMessage &message) {
+  auto *item = reinterpret_cast<DRAWITEMSTRUCT *>(message.LParam);
+  if (!item)
+    return DefaultHandler(message);
+  if (item->CtlType == ODT_MENU)
+    return MenuMessage(message);
+  if (!ReflectToChild(item->hwndItem, message))
+    ChildNotify(item->hwndItem, message);
+}
+
+void TWinControl::WMMeasureItem(TMessage &message) {
+  auto *item = reinterpret_cast<MEASUREITEMSTRUCT *>(message.LParam);
+  if (!item)
+    return DefaultHandler(message);
+  if (item->CtlType == ODT_MENU)
+    return MenuMessage(message);
+  // The structure names the child only by its id.
+  auto found = ControlIds().find(item->CtlID);
+  if (found != ControlIds().end() && found->second->Parent() == this && ReflectToChild(found->second->FHandle, message))
+    return;
+  ChildNotify(GetDlgItem(FHandle, static_cast<int>(item->CtlID)), message);
+}
+
+void TWinControl::WMCtlColor(TMessage &message) {
+  auto from = reinterpret_cast<HWND>(message.LParam);
+  if (!ReflectToChild(from, message))
+    ChildNotify(from, message);
+}
+
+void TWinControl::CNCtlColor(TMessage &message) {
+  HDC dc = reinterpret_cast<HDC>(message.WParam);
+  SetTextColor(dc, ColorToRGB(Font().Color()));
+  SetBkColor(dc, ColorToRGB(Color()));
+  message.Result = reinterpret_cast<LRESULT>(ColorBrush());
+}
+
+void TWinControl::ChildNotify(HWND, TMessage &message) { DefaultHandler(message); }
+
+void TWinControl::MenuMessage(TMessage &message) { DefaultHandler(message); }
+
+void TWinControl::WMNotifyFormat(TMessage &message) {
+  // Our own windows ask their system children for Unicode notifications. A system control answers its
+  // own children itself: a list view passes on what its parent told it, so its header speaks Unicode too.
+  if (FOwnClass && message.LParam == NF_QUERY) {
+    message.Result = NFR_UNICODE;
+    return;
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMEraseBkgnd(TMessage &message) {
+  if (!FOwnClass)
+    return DefaultHandler(message);
+  // Painted whole in WM_PAINT: erasing first would only flicker.
+  message.Result = 1;
+}
+
+void TWinControl::WMPaint(TMessage &message) {
+  if (!FOwnClass)
+    return DefaultHandler(message);
+  TPaintScope paint(FHandle);
+  PaintTo(paint.DC());
+  message.Result = 0;
+}
+
+void TWinControl::WMPrintClient(TMessage &message) {
+  if (!FOwnClass)
+    return DefaultHandler(message);
+  PaintTo(reinterpret_cast<HDC>(message.WParam));
+  message.Result = 0;
+}
+
+void TWinControl::WMSizeOrMove(TMessage &message) {
+  DefaultHandler(message);
+  if (!FHandle || message.WParam == SIZE_MINIMIZED)
+    return;
+  RECT rect = WindowBounds();
+  UpdateBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  if (message.Msg == WM_SIZE)
+    Realign();
+}
+
+namespace {
+
+// The WM_GETDLGCODE bit by which a window says it handles a key itself that dialog-style navigation would
+// otherwise take; 0 for the keys navigation leaves alone.
+UINT SpecialKeyCode(WORD key) {
+  switch (key) {
+  case VK_TAB:
+    return DLGC_WANTTAB;
+  case VK_LEFT:
+  case VK_RIGHT:
+  case VK_UP:
+  case VK_DOWN:
+    return DLGC_WANTARROWS;
+  case VK_RETURN:
+  case VK_ESCAPE:
+    return DLGC_WANTALLKEYS;
+  default:
+    return 0;
+  }
+}
+
+} // namespace
+
+bool TWinControl::IsDialogKey(const MSG &msg) {
+  // Not while the mouse is captured (a drag in progress).
+  if (msg.message != WM_KEYDOWN || GetCapture())
+    return false;
+  // The key goes to a toolkit control, or to a window of a system control's own (its in-place edit): the
+  // nearest toolkit control decides.
+  TWinControl *control = nullptr;
+  for (HWND wnd = msg.hwnd; wnd && !control;
+       wnd = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) ? GetParent(wnd) : nullptr)
+    control = FindControl(wnd);
+  return control && control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
+}
+
+void TWinControl::CNKeyDown(TMessage &message) {
+  message.Result = 0;
+  auto key = static_cast<WORD>(message.WParam);
+  UINT code = SpecialKeyCode(key);
+  if (!code || !FHandle)
+    return;
+  MSG msg = {FHandle, WM_KEYDOWN, message.WParam, message.LParam, 0, {0, 0}};
+  if (Perform(WM_GETDLGCODE, message.WParam, reinterpret_cast<LPARAM>(&msg)) & (code | DLGC_WANTMESSAGE))
+    return;
+  if (TopLevelControl()->DialogKey(key, KeyboardShiftState()))
+    message.Result = 1;
+}
+
+void TWinControl::WMGetDlgCode(TMessage &message) {
+  DefaultHandler(message);
+  // Also heard by the platform's dialog navigation, should a control of ours sit in a dialog.
+  const auto *msg = reinterpret_cast<const MSG *>(message.LParam);
+  if (msg && msg->message == WM_KEYDOWN && SpecialKeyCode(static_cast<WORD>(msg->wParam)) &&
+      Perform(CM_WANTSPECIALKEY, msg->wParam, KeyboardShiftState().Bits()))
+    message.Result |= DLGC_WANTMESSAGE;
+}
+
+void TWinControl::CMWantSpecialKey(TMessage &message) {
+  TShiftState shift(static_cast<TShiftStateFlag>(message.LParam));
+  message.Result = WantSpecialKey(static_cast<WORD>(message.WParam), shift) ? 1 : 0;
+}
+
+bool TWinControl::WantSpecialKey(WORD, TShiftState) { return false; }
+
+bool TWinControl::DialogKey(WORD, TShiftState) { return false; }
+
+void TWinControl::WMSysColorChange(TMessage &message) {
+  Perform(CM_SYSCOLORCHANGE, message.WParam, message.LParam);
+  message.Result = 0;
+}
+
+void TWinControl::CMSysColorChange(TMessage &message) {
+  TMessage system{WM_SYSCOLORCHANGE, message.WParam, message.LParam, 0};
+  DefaultHandler(system);
+  Invalidate();
+  // A copy: a child's handling may add or remove controls.
+  std::vector<TControl *> children = FControls;
+  for (TControl *control : children)
+    if (auto *child = dynamic_cast<TWinControl *>(control))
+      child->Perform(CM_SYSCOLORCHANGE, message.WParam, message.LParam);
+}
+
+void TWinControl::CMColorChanged(TMessage &) {
+  Invalidate();
+  for (TControl *control : FControls)
+    control->ParentColorChanged();
+}
+
+void TWinControl::WMCancelMode(TMessage &message) {
+  FClicked = false;
+  if (GetCapture() == FHandle)
+    ReleaseCapture();
+  DefaultHandler(message);
+}
+
+void TWinControl::WMFocus(TMessage &message) {
+  DefaultHandler(message);
+  if (message.Msg == WM_SETFOCUS)
+    DoEnter();
+  else
+    DoExit();
+}
+
+void TWinControl::WMNCDestroy(TMessage &message) {
+  DefaultHandler(message);
+  WindowGone();
+}
+
 void TWinControl::HandleNonClient(TMessage &message) {
   int bevel = NonClientBevel();
+  if (!bevel)
+    return DefaultHandler(message);
   if (message.Msg == WM_NCCALCSIZE) {
     // The bevel is the outermost frame; the window's own borders come inside it.
     auto *rect = reinterpret_cast<RECT *>(message.LParam);
@@ -879,29 +1055,25 @@ void TWinControl::HandleContextMenu(TMessage &message) {
   DefaultHandler(message);
 }
 
-bool TWinControl::HandleKey(TMessage &message) {
+void TWinControl::HandleKey(TMessage &message) {
   if (message.Msg == WM_CHAR) {
     auto key = static_cast<wchar_t>(message.WParam);
     KeyPress(key);
-    if (key == 0) {
-      message.Result = 0;
-      return true;
-    }
     message.WParam = key;
-    return false;
+  } else {
+    auto key = static_cast<WORD>(message.WParam);
+    TShiftState shift = KeyboardShiftState();
+    if (message.Msg == WM_KEYDOWN || message.Msg == WM_SYSKEYDOWN)
+      KeyDown(key, shift);
+    else
+      KeyUp(key, shift);
+    message.WParam = key;
   }
-  auto key = static_cast<WORD>(message.WParam);
-  TShiftState shift = KeyboardShiftState();
-  if (message.Msg == WM_KEYDOWN || message.Msg == WM_SYSKEYDOWN)
-    KeyDown(key, shift);
-  else
-    KeyUp(key, shift);
-  if (key == 0) {
+  // A key set to 0 is consumed: the window's own handling never sees it.
+  if (message.WParam == 0)
     message.Result = 0;
-    return true;
-  }
-  message.WParam = key;
-  return false;
+  else
+    DefaultHandler(message);
 }
 
 void TWinControl::HandleMouse(TMessage &message) {
@@ -977,10 +1149,4 @@ void TWinControl::DoEnter() {
 void TWinControl::DoExit() {
   if (OnExit)
     OnExit(this);
-}
-
-TForm *GetParentForm(TControl *control) {
-  while (control && control->Parent())
-    control = control->Parent();
-  return dynamic_cast<TForm *>(control);
 }

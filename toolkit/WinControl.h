@@ -3,6 +3,12 @@
 // control placed in a parent that has one) with the parameters of the virtual CreateParams, and every
 // message it receives goes through the virtual WndProc. System controls (edit, static, tree view...) are
 // superclassed: the toolkit's procedure sees every message first and hands the rest to the system's one.
+//
+// Text: the windows are Unicode windows and the application's loop is a Unicode one, so typed characters
+// arrive as UTF-16 (KeyPress sees each unit; a character beyond the 16-bit plane comes as its two
+// surrogates), and the windows of the toolkit ask their system children for Unicode notifications
+// (WM_NOTIFYFORMAT): a tree or list view sends the ...W forms (TVN_GETDISPINFOW, LVN_ENDLABELEDITW,
+// HDN_ITEMCLICKW). Strings stay UTF-8 everywhere else.
 #include <windows.h>
 
 #include <string>
@@ -10,6 +16,7 @@
 
 #include "toolkit/Canvas.h"
 #include "toolkit/Control.h"
+#include "toolkit/Handles.h"
 #include "toolkit/Messages.h"
 
 struct TCreateParams {
@@ -26,9 +33,10 @@ struct TCreateParams {
   // The system class superclassed, or empty for a window of the toolkit's own.
   std::string BaseClassName;
   UINT ClassStyle = CS_DBLCLKS;
-  // A Unicode window (its text held and edited as UTF-16); otherwise an ANSI one, which under the UTF-8
-  // code page still carries every character through the ...A calls.
-  bool Unicode = false;
+  // A Unicode window (its text held and edited as UTF-16, its characters arriving as UTF-16); an ANSI
+  // one would get the typed characters converted through the code page, which loses those beyond the
+  // 16-bit plane.
+  bool Unicode = true;
 };
 
 using TWinControlEvent = std::function<void(TObject *Sender)>;
@@ -92,6 +100,17 @@ public:
   // Runs a message through WndProc directly (the window need not exist for messages that do not use it).
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
+  // Shows menu at a screen point with this control's window as its owner, so the menu's own messages
+  // (WM_INITMENUPOPUP, WM_MENUSELECT, WM_MENUCHAR, owner-drawn items' WM_MEASUREITEM and WM_DRAWITEM)
+  // come to MenuMessage while it is open. With TPM_RETURNCMD (the default) the result is the chosen
+  // command, 0 for none; without it the choice arrives as WM_COMMAND.
+  UINT TrackPopup(HMENU menu, POINT screen, UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD);
+
+  // Dialog-style navigation for a key the message loop is about to dispatch: the nearest control of the
+  // window it goes to may want it (CM_WANTSPECIALKEY, WM_GETDLGCODE); if not, its top-level control may
+  // take it (DialogKey). True when the key was taken and must not be dispatched.
+  static bool IsDialogKey(const MSG &msg);
+
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
@@ -126,6 +145,32 @@ protected:
   // A command from a menu (WM_COMMAND without a control); true when one took it.
   virtual bool DoMenuCommand(UINT id);
 
+  // Messages at this control from a window that is not a toolkit control (a list view's header, a tree's
+  // in-place edit or tooltip): WM_NOTIFY, WM_COMMAND, WM_DRAWITEM, WM_MEASUREITEM and WM_CTLCOLOR...,
+  // with from the sending window (null when WM_MEASUREITEM names no child). The base gives them to the
+  // window's own handling, which a system control needs for its children.
+  virtual void ChildNotify(HWND from, TMessage &message);
+  // The messages of a menu this window owns while it is open (TrackPopup): WM_INITMENUPOPUP,
+  // WM_MENUSELECT, WM_MENUCHAR, and WM_MEASUREITEM and WM_DRAWITEM for ODT_MENU items. The base gives them
+  // to the window's own handling.
+  virtual void MenuMessage(TMessage &message);
+  // Whether the control takes Tab, an arrow, Enter or Escape itself rather than leave it to dialog-style
+  // navigation (reached through CM_WANTSPECIALKEY); the base wants none.
+  virtual bool WantSpecialKey(WORD key, TShiftState shift);
+  // A key no control wanted, offered to the top-level control of the one with the focus; true when it took
+  // it. The base takes none (a form moves the focus on Tab).
+  virtual bool DialogKey(WORD key, TShiftState shift);
+  // Color changed (CM_COLORCHANGED): the base repaints and passes the colour to children that follow it.
+  virtual void CMColorChanged(TMessage &message);
+  // The system's colours changed (CM_SYSCOLORCHANGE): the base lets the window's own handling see
+  // WM_SYSCOLORCHANGE (a system control reloads its colours), repaints and passes it to every child.
+  virtual void CMSysColorChange(TMessage &message);
+  // For the top-level control: a control inside it asks for the focus while it is not shown yet. True
+  // when it will give the focus once shown; the base does not.
+  virtual bool DeferFocus(TWinControl *control);
+  // Whether the window has a menu bar (it takes room from the client area before the window exists).
+  virtual bool HasMenuBar() const { return false; }
+
   virtual void KeyDown(WORD &key, TShiftState shift);
   virtual void KeyUp(WORD &key, TShiftState shift);
   virtual void KeyPress(wchar_t &key);
@@ -147,6 +192,9 @@ private:
   friend LRESULT CALLBACK ToolkitWndProc(HWND, UINT, WPARAM, LPARAM);
 
   void CreateHandle();
+  // Forgets the window once it is gone (its handle and control id free again).
+  void WindowGone();
+  TWinControl *TopLevelControl();
   void InsertControl(TControl *control);
   void RemoveControl(TControl *control);
   void AlignControls();
@@ -158,13 +206,36 @@ private:
   void ApplyZOrder();
   HBRUSH ColorBrush();
   void PaintTo(HDC dc);
+
+  // The handlers WndProc dispatches to.
+  void WMNotify(TMessage &message);
+  void WMCommand(TMessage &message);
+  void WMDrawItem(TMessage &message);
+  void WMMeasureItem(TMessage &message);
+  void WMCtlColor(TMessage &message);
+  void CNCtlColor(TMessage &message);
+  void WMNotifyFormat(TMessage &message);
+  void WMEraseBkgnd(TMessage &message);
+  void WMPaint(TMessage &message);
+  void WMPrintClient(TMessage &message);
+  void WMSizeOrMove(TMessage &message);
+  void WMGetDlgCode(TMessage &message);
+  void CNKeyDown(TMessage &message);
+  void CMWantSpecialKey(TMessage &message);
+  void WMSysColorChange(TMessage &message);
+  void WMCancelMode(TMessage &message);
+  void WMFocus(TMessage &message);
+  void WMNCDestroy(TMessage &message);
   void HandleMouse(TMessage &message);
-  bool HandleKey(TMessage &message);
+  void HandleKey(TMessage &message);
   void HandleSetCursor(TMessage &message);
   void HandleContextMenu(TMessage &message);
   void HandleNonClient(TMessage &message);
 
   HWND FHandle = nullptr;
+  // The id the window carries among its siblings (unique in the process; 0 for a top-level window), by
+  // which the parent finds the control that sent WM_MEASUREITEM.
+  UINT FControlId = 0;
   WNDPROC FDefWndProc = nullptr;
   bool FUnicode = false;
   bool FOwnClass = true;
@@ -181,10 +252,6 @@ private:
   TBevelCut FBevelOuter = bvLowered;
   int FBevelWidth = 1;
   TCanvas FCanvas;
-  HBRUSH FBrush = nullptr;
+  TGdiObject<HBRUSH> FBrush;
   COLORREF FBrushColor = 0;
 };
-
-// The form (top-level control) a control sits in, or null.
-class TForm;
-TForm *GetParentForm(TControl *control);
