@@ -54,6 +54,18 @@ void TPersistent::AssignError(TPersistent *Source) {
   throw EConvertError(FormatStr("Cannot assign a %s to a %s", ClassNameOf(Source).c_str(), ClassNameOf(this).c_str()));
 }
 
+void TFiler::DefineIntegerProperty(const std::string &Name, const std::function<void(int32_t Value)> &ReadValue,
+                                   const std::function<int32_t()> &WriteValue, bool HasData) {
+  DefineBinaryProperty(
+      Name,
+      [&](TStream &Stream) {
+        if (Stream.Size() != sizeof(int32_t))
+          throw EReadError("Invalid property value");
+        ReadValue(Stream.ReadValue<int32_t>());
+      },
+      [&](TStream &Stream) { Stream.WriteValue<int32_t>(WriteValue()); }, HasData);
+}
+
 void TWriter::WriteProperties(TPersistent &Instance) {
   Instance.DefineProperties(this);
   FStream.WriteValue<uint8_t>(0);

@@ -1,6 +1,6 @@
 #pragma once
-// TPersistent, the base of objects that can be copied from one another and stored, and the filer that stores
-// them: named binary properties, each written and read by the object's own procedures.
+// The filer that stores persistent objects (TPersistent, in Component.h): named binary properties, each written
+// and read by the object's own procedures.
 //
 // Stream layout of a property set (integers little-endian):
 //   per property: name length (1 byte, 1..255), the name, value type 0x0A (binary), byte count N (signed 32
@@ -19,24 +19,6 @@ class EConvertError : public Exception {
 // The class name of an object as the program spells it ("TKdShellLocator"); "nil" for nullptr.
 std::string ClassNameOf(const TObject *Object);
 
-class TFiler;
-
-class TPersistent : public TObject {
-public:
-  // Copies Source into this object; the base asks Source to AssignTo this one, and fails with EConvertError
-  // "Cannot assign a <source class> to a <this class>" when neither side knows the other.
-  virtual void Assign(TPersistent *Source);
-
-protected:
-  virtual void AssignTo(TPersistent *Dest);
-  // Names the properties the object stores beyond its published ones (none in the base).
-  virtual void DefineProperties(TFiler *Filer);
-  [[noreturn]] void AssignError(TPersistent *Source);
-
-  friend class TWriter;
-  friend class TReader;
-};
-
 using TStreamProc = std::function<void(TStream &Stream)>;
 
 class TFiler : public TObject {
@@ -46,6 +28,9 @@ public:
   // writes them. HasData false: the property is not written at all.
   virtual void DefineBinaryProperty(const std::string &Name, const TStreamProc &ReadData, const TStreamProc &WriteData,
                                     bool HasData) = 0;
+  // A 32-bit integer stored as its four bytes; a stored value of any other size raises EReadError.
+  void DefineIntegerProperty(const std::string &Name, const std::function<void(int32_t Value)> &ReadValue,
+                             const std::function<int32_t()> &WriteValue, bool HasData);
 
 protected:
   TStream &FStream;

@@ -1,5 +1,6 @@
 #pragma once
-// Root classes: TObject, and TComponent with ownership (an owner destroys what it owns with itself).
+// Root classes: TObject, TPersistent (objects that can be copied from one another and stored), and TComponent
+// with ownership (an owner destroys what it owns with itself). The filer that stores objects is in Classes.h.
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,7 +12,25 @@ public:
 
 using TNotifyEvent = std::function<void(TObject *Sender)>;
 
-class TComponent : public TObject {
+class TFiler;
+
+class TPersistent : public TObject {
+public:
+  // Copies Source into this object; the base asks Source to AssignTo this one, and fails with EConvertError
+  // "Cannot assign a <source class> to a <this class>" when neither side knows the other.
+  virtual void Assign(TPersistent *Source);
+
+protected:
+  virtual void AssignTo(TPersistent *Dest);
+  // Names the properties the object stores (none in the base).
+  virtual void DefineProperties(TFiler *Filer);
+  [[noreturn]] void AssignError(TPersistent *Source);
+
+  friend class TWriter;
+  friend class TReader;
+};
+
+class TComponent : public TPersistent {
 public:
   explicit TComponent(TComponent *AOwner);
   // Destroys the owned components, the most recently created first, then leaves the owner.
