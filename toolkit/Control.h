@@ -21,6 +21,9 @@ class TPopupMenu;
 // height that is left, and client ones fill what remains.
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+// Where a caption sits across the width it is given.
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 // Edges of the parent a control with Align alNone keeps its distance to when the parent is resized; with
 // both left and right (or top and bottom) it stretches.
 enum TAnchorKind : uint8_t { akLeft = 0x01, akTop = 0x02, akRight = 0x04, akBottom = 0x08 };

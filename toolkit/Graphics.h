@@ -30,6 +30,7 @@ constexpr TColor clHighlightText = clSystemColor | COLOR_HIGHLIGHTTEXT;
 constexpr TColor clGrayText = clSystemColor | COLOR_GRAYTEXT;
 constexpr TColor cl3DDkShadow = clSystemColor | COLOR_3DDKSHADOW;
 constexpr TColor cl3DLight = clSystemColor | COLOR_3DLIGHT;
+constexpr TColor clWindowFrame = clSystemColor | COLOR_WINDOWFRAME;
 
 // The RGB value shown for color now (system colours are looked up; clNone and clDefault give black).
 COLORREF ColorToRGB(TColor color);

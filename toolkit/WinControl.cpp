@@ -360,10 +360,15 @@ RECT TWinControl::ClientRect() {
   CreateParams(params);
   RECT frame = {0, 0, 0, 0};
   AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, HasMenuBar(), params.ExStyle);
-  int bevel = NonClientBevel();
-  rect.right = std::max(0L, Width() - (frame.right - frame.left) - 2 * bevel);
-  rect.bottom = std::max(0L, Height() - (frame.bottom - frame.top) - 2 * bevel);
+  RECT border = NonClientBorder();
+  rect.right = std::max(0L, Width() - (frame.right - frame.left) - border.left - border.right);
+  rect.bottom = std::max(0L, Height() - (frame.bottom - frame.top) - border.top - border.bottom);
   return rect;
+}
+
+RECT TWinControl::NonClientBorder() {
+  int bevel = NonClientBevel();
+  return {bevel, bevel, bevel, bevel};
 }
 
 void TWinControl::SetClientSize(int width, int height) {

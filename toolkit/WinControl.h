@@ -140,6 +140,9 @@ protected:
   TCanvas &Canvas() { return FCanvas; }
   // The part of the client area the aligned children share; a panel leaves its bevels out.
   virtual RECT AdjustedClientRect();
+  // Widths (left, top, right, bottom) of the border the window's WM_NCCALCSIZE takes inside its frame, so that
+  // the client area is known before the window exists; the base: its bevels.
+  virtual RECT NonClientBorder();
   // Hands a notification to the child whose window sent it (see CN_BASE); false when it is no control.
   bool ReflectToChild(HWND child, TMessage &message);
   // A command from a menu (WM_COMMAND without a control); true when one took it.
