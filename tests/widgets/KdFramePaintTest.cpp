@@ -1,82 +1,75 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <memory>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "WindowPicture.h"
 #include "common/TestSupport.h"
 #include "toolkit/Form.h"
+#include "toolkit/Panel.h"
 #include "widgets/UKdFrame.h"
 
 namespace {
 
-// The frame each style should show, drawn here pixel by pixel from its description: lines are polylines
-// without their last point, outlines include their left and top edges and exclude their right and bottom.
+using TSize = std::pair<LONG, LONG>;
+
+const RECT StyleBorders[KdFrameStyleCount] = {{0, 0, 0, 0}, {2, 2, 2, 2}, {2, 2, 2, 2}, {2, 2, 2, 2},
+                                              {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}, {0, 2, 0, 0},
+                                              {0, 2, 0, 2}, {2, 0, 0, 0}, {2, 0, 2, 0}};
+
+// The frame a style should show, set pixel by pixel from its description: lines are polylines without their
+// last point; outlines take the left and top edges of their rectangle, not the right and bottom ones.
 class TExpectedFrame {
 public:
-  TExpectedFrame(int width, int height) : FWidth(width), FPixels(static_cast<size_t>(width) * height) {}
+  TExpectedFrame(int width, int height) : FWidth(width), FHeight(height), FPixels(width * height) {}
 
   void Line(COLORREF color, std::initializer_list<POINT> points) {
-    const POINT *p = points.begin();
-    for (size_t i = 1; i < points.size(); ++i) {
-      POINT a = p[i - 1], b = p[i];
-      int dx = (b.x > a.x) - (b.x < a.x), dy = (b.y > a.y) - (b.y < a.y);
-      for (POINT q = a; q.x != b.x || q.y != b.y; q.x += dx, q.y += dy)
-        Set(q.x, q.y, color);
-    }
+    for (const POINT *a = points.begin(), *b = a + 1; b != points.end(); ++a, ++b)
+      for (POINT q = *a; q.x != b->x || q.y != b->y;
+           q.x += (b->x > q.x) - (b->x < q.x), q.y += (b->y > q.y) - (b->y < q.y))
+        if (q.x >= 0 && q.y >= 0 && q.x < FWidth && q.y < FHeight)
+          FPixels[q.y * FWidth + q.x] = color;
   }
-  void Outline(COLORREF color, RECT r) {
-    Line(color,
-         {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}, {r.left, r.top}});
+  void Outline(COLORREF color, LONG l, LONG t, LONG r, LONG b) {
+    Line(color, {{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}, {l, t}});
   }
-  void Fill(COLORREF color, RECT r) {
-    for (LONG y = r.top; y < r.bottom; ++y)
-      for (LONG x = r.left; x < r.right; ++x)
-        Set(x, y, color);
-  }
-  std::optional<COLORREF> At(int x, int y) const { return FPixels[static_cast<size_t>(y) * FWidth + x]; }
+  std::optional<COLORREF> At(int x, int y) const { return FPixels[y * FWidth + x]; }
 
 private:
-  void Set(LONG x, LONG y, COLORREF color) {
-    if (x >= 0 && y >= 0 && x < FWidth && static_cast<size_t>(y * FWidth + x) < FPixels.size())
-      FPixels[static_cast<size_t>(y) * FWidth + x] = color;
-  }
-  int FWidth;
+  int FWidth, FHeight;
   std::vector<std::optional<COLORREF>> FPixels;
 };
 
 TExpectedFrame Expected(TKdFrameStyle style, int width, int height, int captionHeight) {
   const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT),
-                 face = GetSysColor(COLOR_BTNFACE), dark = GetSysColor(COLOR_3DDKSHADOW),
-                 frame = GetSysColor(COLOR_WINDOWFRAME);
+                 face = GetSysColor(COLOR_BTNFACE), dark = GetSysColor(COLOR_3DDKSHADOW);
   const LONG L = 0, T = 0, R = width - 1, B = height - 1;
   TExpectedFrame e(width, height);
+  bool first = style == kdfsLowered || style == kdfsDint || style == kdfsHorzEdge || style == kdfsVertEdge;
   switch (style) {
-  case kdfsGroup: {
-    LONG top = T + captionHeight / 2 - 1;
-    e.Fill(face, {L, T, R + 1, B + 1});
-    e.Outline(light, {L + 1, top + 1, R + 1, B + 1});
-    e.Outline(shadow, {L, top, R, B});
+  case kdfsGroup:
+    for (LONG y = T; y <= B; ++y)
+      e.Line(face, {{L, y}, {R + 1, y}});
+    e.Outline(light, L + 1, T + captionHeight / 2, R + 1, B + 1);
+    e.Outline(shadow, L, T + captionHeight / 2 - 1, R, B);
     break;
-  }
   case kdfsLowered:
-  case kdfsRaised: {
-    bool low = style == kdfsLowered;
-    e.Line(low ? shadow : light, {{L, B - 1}, {L, T}, {R, T}});
-    e.Line(low ? dark : face, {{L + 1, B - 2}, {L + 1, T + 1}, {R - 1, T + 1}});
-    e.Line(low ? face : shadow, {{L + 1, B - 1}, {R - 1, B - 1}, {R - 1, T}});
-    e.Line(low ? light : dark, {{L, B}, {R, B}, {R, T - 1}});
+  case kdfsRaised:
+    e.Line(first ? shadow : light, {{L, B - 1}, {L, T}, {R, T}});
+    e.Line(first ? dark : face, {{L + 1, B - 2}, {L + 1, T + 1}, {R - 1, T + 1}});
+    e.Line(first ? face : shadow, {{L + 1, B - 1}, {R - 1, B - 1}, {R - 1, T}});
+    e.Line(first ? light : dark, {{L, B}, {R, B}, {R, T - 1}});
     break;
-  }
   case kdfsDint:
   case kdfsBump:
-    e.Line(style == kdfsDint ? shadow : light, {{L, B - 1}, {L, T}, {R, T}});
-    e.Line(style == kdfsDint ? light : shadow, {{L, B}, {R, B}, {R, T - 1}});
+    e.Line(first ? shadow : light, {{L, B - 1}, {L, T}, {R, T}});
+    e.Line(first ? light : shadow, {{L, B}, {R, B}, {R, T - 1}});
     break;
   case kdfsSingle:
-    e.Outline(frame, {L, T, R + 1, B + 1});
+    e.Outline(GetSysColor(COLOR_WINDOWFRAME), L, T, R + 1, B + 1);
     break;
   case kdfsHorzEdge:
     e.Line(shadow, {{L, B - 1}, {R + 1, B - 1}});
@@ -100,39 +93,44 @@ TExpectedFrame Expected(TKdFrameStyle style, int width, int height, int captionH
   return e;
 }
 
-// Compares every pixel of the border (outside the client area, and outside skip) with the expected frame.
-void ExpectFrame(const zortest::TPicture &picture, const TExpectedFrame &expected, const RECT &client, const RECT &skip,
+// Every pixel of the border (outside the client area and the caption) must be the expected one.
+void ExpectFrame(const zortest::TPicture &picture, const TExpectedFrame &expected, RECT client, RECT caption,
                  const char *how) {
   int wrong = 0;
   for (int y = 0; y < picture.Height; ++y)
-    for (int x = 0; x < picture.Width; ++x) {
-      POINT p = {x, y};
-      if (PtInRect(&client, p) || PtInRect(&skip, p))
-        continue;
-      std::optional<COLORREF> want = expected.At(x, y);
-      if ((!want || *want != picture.At(x, y)) && ++wrong <= 5)
-        ADD_FAILURE() << how << ": pixel " << x << "," << y << " is " << std::hex << picture.At(x, y) << " instead of "
-                      << (want ? *want : 0xFFFFFFFF);
-    }
+    for (int x = 0; x < picture.Width; ++x)
+      if (!PtInRect(&client, {x, y}) && !PtInRect(&caption, {x, y}) && expected.At(x, y) != picture.At(x, y) &&
+          ++wrong <= 3)
+        ADD_FAILURE() << how << ": pixel " << x << "," << y << " is " << std::hex << picture.At(x, y);
   EXPECT_EQ(wrong, 0) << how;
 }
 
-TEST(FramePaint, EachStyleDrawsItsLinesAsDescribedOnScreenAndWhenPrinted) {
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(0, 0, 600, 200);
-  std::vector<TKdGroup *> groups;
-  for (int style = 0; style <= KdFrameStyleCount; ++style) {
-    auto *group = new TKdGroup(form.get());
-    // The last one is a group with a caption.
-    group->SetFrameStyle(style < KdFrameStyleCount ? static_cast<TKdFrameStyle>(style) : kdfsGroup);
-    group->SetCaption(style < KdFrameStyleCount ? "" : "Caption");
-    group->SetBounds(5 + style * 45, 10, 37 + style % 3, 29 + style % 4);
-    group->SetParent(form.get());
-    groups.push_back(group);
+TEST(FramePaint, EachStyleTakesItsBorderAndDrawsItsLinesOnScreenAndWhenPrinted) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 600, 200);
+  std::vector<TPanel *> children;
+  // One group of each style, and a group with a caption last; sizes vary a little.
+  for (int i = 0; i <= KdFrameStyleCount; ++i) {
+    auto *group = new TKdGroup(&form);
+    group->SetFrameStyle(i < KdFrameStyleCount ? static_cast<TKdFrameStyle>(i) : kdfsGroup);
+    group->SetCaption(i < KdFrameStyleCount ? "" : "Caption");
+    group->SetBounds(5 + i * 45, 10, 37 + i % 3, 29 + i % 4);
+    group->SetParent(&form);
+    auto *child = new TPanel(&form);
+    child->SetParent(group);
+    child->SetAlign(alClient);
+    children.push_back(child);
+    const RECT &b = StyleBorders[group->FrameStyle()];
+    if (i < KdFrameStyleCount) {
+      EXPECT_EQ(TSize(child->Width(), child->Height()),
+                TSize(group->Width() - b.left - b.right, group->Height() - b.top - b.bottom))
+          << "style " << i << " before the window exists";
+    }
   }
-  form->Show();
+  form.Show();
   zortest::PumpFor(50);
-  for (TKdGroup *group : groups) {
+  for (TPanel *child : children) {
+    auto *group = static_cast<TKdGroup *>(child->Parent());
     HWND wnd = group->Handle();
     RECT window, client;
     GetWindowRect(wnd, &window);
@@ -141,9 +139,16 @@ TEST(FramePaint, EachStyleDrawsItsLinesAsDescribedOnScreenAndWhenPrinted) {
     OffsetRect(&client, -window.left, -window.top);
     int width = window.right - window.left, height = window.bottom - window.top;
     bool captioned = !group->Caption().empty();
+    SCOPED_TRACE("style " + std::to_string(group->FrameStyle()) + (captioned ? " with caption" : ""));
+    if (!captioned) {
+      const RECT &b = StyleBorders[group->FrameStyle()];
+      EXPECT_EQ(std::tuple(client.left, client.top, width - client.right, height - client.bottom),
+                std::tuple(b.left, b.top, b.right, b.bottom));
+    }
+    EXPECT_EQ(child->BoundsRect().right, client.right - client.left);
+    // The caption is the group's top border; it is drawn between 8 pixels from the left and 10 from the right.
     int h = captioned ? client.top : 2;
     RECT caption = captioned ? RECT{8, 0, width - 10, h} : RECT{};
-    SCOPED_TRACE("style " + std::to_string(group->FrameStyle()) + (captioned ? " with caption" : ""));
     TExpectedFrame expected = Expected(group->FrameStyle(), width, height, h);
     ExpectFrame(zortest::ShownWindowPicture(wnd), expected, client, caption, "shown");
     ExpectFrame(zortest::PrintWindowPicture(wnd, PRF_NONCLIENT, width, height, RGB(0, 255, 0)), expected, client,

@@ -1,6 +1,6 @@
 #pragma once
-// Pictures of windows for pixel checks: what a window prints (WM_PRINT) or shows (its window DC), as
-// COLORREF values.
+// Pictures of windows for pixel checks, as COLORREF values: what a window prints (WM_PRINT) or what it shows
+// (read back from its window DC, frame included).
 #include <windows.h>
 
 #include <string>
@@ -14,14 +14,13 @@ struct TPicture {
   std::vector<COLORREF> Pixels;
 
   COLORREF At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
-  // Writes a 24-bit BMP file; false when it cannot.
+  // Writes a 32-bit BMP file; false when it cannot.
   bool SaveBmp(const std::string &path) const;
 };
 
-// Sends WM_PRINT with flags to the window, which draws on a width x height bitmap first filled with
-// background.
+// The window draws on a width x height bitmap first filled with background.
 TPicture PrintWindowPicture(HWND wnd, LPARAM flags, int width, int height, COLORREF background);
-// Copies what the window shows (frame included) from its window DC, after it has painted everything.
+// Once the window and its children have painted everything.
 TPicture ShownWindowPicture(HWND wnd);
 
 } // namespace zortest
