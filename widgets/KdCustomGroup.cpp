@@ -99,7 +99,8 @@ void TKdCustomGroup::FrameChanged() {
 void TKdCustomGroup::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.WinClassName = "TKdGroup";
-  // The frame and a caption cut to the width are repainted whole when the size changes anyway.
+  // Whether a new size repaints everything is WM_NCCALCSIZE's answer: only a caption cut to the width needs
+  // it, and the children are spared the flicker.
   params.ClassStyle &= ~(CS_HREDRAW | CS_VREDRAW);
   params.ExStyle |= WS_EX_CONTROLPARENT;
 }
@@ -183,8 +184,6 @@ void TKdCustomGroup::PaintFrameOn(HDC dc) {
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   {
     TCanvas canvas(dc);
-    canvas.Font.Assign(Font());
-    canvas.BrushColor = Color();
     PaintFrame(canvas, window);
   }
   RestoreDC(dc, saved);
