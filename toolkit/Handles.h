@@ -94,10 +94,12 @@ private:
   PAINTSTRUCT FPaint;
 };
 
-// A window's (or, for null, the screen's) device context from GetDC, released when the scope ends.
+// A window's (or, for null, the screen's) device context from GetDC, or with wholeWindow the one of the
+// whole window, frame included (GetWindowDC); released when the scope ends.
 class TWindowDC {
 public:
-  explicit TWindowDC(HWND wnd = nullptr) : FWnd(wnd), FDC(GetDC(wnd)) {}
+  explicit TWindowDC(HWND wnd = nullptr, bool wholeWindow = false)
+      : FWnd(wnd), FDC(wholeWindow ? GetWindowDC(wnd) : GetDC(wnd)) {}
   ~TWindowDC() {
     if (FDC)
       ReleaseDC(FWnd, FDC);
