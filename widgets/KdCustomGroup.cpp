@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "toolkit/Classes.h"
+#include "toolkit/Handles.h"
 
 namespace {
 
@@ -28,10 +29,7 @@ constexpr UINT AlignmentFlags[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
 // A polyline without its last point, as the platform draws one.
 void Line(TCanvas &canvas, TColor color, std::initializer_list<POINT> points) {
   canvas.PenColor = color;
-  auto it = points.begin();
-  canvas.MoveTo(it->x, it->y);
-  for (++it; it != points.end(); ++it)
-    canvas.LineTo(it->x, it->y);
+  canvas.Polyline(points.begin(), static_cast<int>(points.size()));
 }
 
 // A one-pixel outline just inside rect (right and bottom exclusive); nothing for an empty rect.
@@ -44,15 +42,10 @@ void Outline(TCanvas &canvas, TColor color, const RECT &rect) {
 
 // The text height of "0" in font, on a device context of the screen (the window may not exist yet).
 int TextHeightOfZero(const TFont &font) {
-  HDC dc = GetDC(nullptr);
-  int height;
-  {
-    TCanvas canvas(dc);
-    canvas.Font.Assign(font);
-    height = canvas.TextHeight("0");
-  }
-  ReleaseDC(nullptr, dc);
-  return height;
+  TWindowDC screen;
+  TCanvas canvas(screen.DC());
+  canvas.Font.Assign(font);
+  return canvas.TextHeight("0");
 }
 
 [[noreturn]] void ReadError() { throw EReadError("Invalid property value"); }
@@ -154,18 +147,11 @@ void TKdCustomGroup::CalcNonClientSize(TMessage &message) {
 }
 
 void TKdCustomGroup::PaintNonClient() {
-  HWND wnd = WindowHandle();
-  if (!wnd)
+  if (!HandleAllocated())
     return;
-  HDC dc = GetWindowDC(wnd);
-  if (!dc)
-    return;
-  struct WindowDC {
-    HWND Wnd;
-    HDC Dc;
-    ~WindowDC() { ReleaseDC(Wnd, Dc); }
-  } owner{wnd, dc};
-  PaintFrameOn(dc);
+  TWindowDC window(WindowHandle(), true);
+  if (window.DC())
+    PaintFrameOn(window.DC());
 }
 
 void TKdCustomGroup::PaintFrameOn(HDC dc) {
@@ -374,11 +360,18 @@ void TKdCustomGroup::TextChanged() {
     FrameChanged();
 }
 
-void TKdCustomGroup::ColorChanged() {
-  TWinControl::ColorChanged();
+void TKdCustomGroup::CMColorChanged(TMessage &message) {
+  TWinControl::CMColorChanged(message);
   Invalidate();
   if (FFrameStyle == kdfsGroup)
     FrameChanged();
+}
+
+void TKdCustomGroup::CMSysColorChange(TMessage &message) {
+  TWinControl::CMSysColorChange(message);
+  // The frame is drawn in system colours too, and a client repaint leaves it alone.
+  if (HandleAllocated())
+    RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 void TKdCustomGroup::FontChanged() {

@@ -67,7 +67,8 @@ protected:
 
   void EnabledChanged() override;
   void TextChanged() override;
-  void ColorChanged() override;
+  void CMColorChanged(TMessage &message) override;
+  void CMSysColorChange(TMessage &message) override;
   void FontChanged() override;
 
 private:
