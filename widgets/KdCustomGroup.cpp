@@ -55,6 +55,9 @@ int TextHeightOfZero(const TFont &font) {
 TKdCustomGroup::TKdCustomGroup(TComponent *AOwner) : TWinControl(AOwner) { UpdateBounds(0, 0, 64, 48); }
 
 void TKdCustomGroup::SetAlignment(TAlignment value) {
+  // A number beyond the alignments would pick no text placement at all.
+  if (value > taCenter)
+    return;
   FAlignment = value;
   Invalidate();
 }

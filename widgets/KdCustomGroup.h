@@ -37,6 +37,7 @@ public:
 
 protected:
   TAlignment Alignment() const { return FAlignment; }
+  // Values beyond the alignments are ignored.
   void SetAlignment(TAlignment value);
   // Pixels kept free to the left and right of a caption drawn in the client area.
   int FrameSpace() const { return FFrameSpace; }
