@@ -1,84 +1,115 @@
 #include "shellctrls/ChangeHandlerThread.h"
 
+#include <atomic>
+
 #include "toolkit/SysUtils.h"
 
 namespace {
 
-HANDLE CreateAutoResetEvent() {
-  HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+enum : int { actPlaceWatch = 0, actCloseAll = 2, actEnd = 3 };
+
+TKernelHandle CreateAutoResetEvent() {
+  TKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (!event)
     RaiseLastOSError();
   return event;
 }
 
+class TQueueLock {
+public:
+  explicit TQueueLock(SRWLOCK &lock) : FLock(lock) { AcquireSRWLockExclusive(&lock); }
+  ~TQueueLock() { ReleaseSRWLockExclusive(&FLock); }
+  TQueueLock(const TQueueLock &) = delete;
+  TQueueLock &operator=(const TQueueLock &) = delete;
+
+private:
+  SRWLOCK &FLock;
+};
+
 } // namespace
 
-TChangeHandlerThread::TChangeHandlerThread(HWND ownerWindow, UINT changeMessage)
-    : FOwnerWindow(ownerWindow), FChangeMessage(changeMessage) {
-  FSlots.assign(SlotCount, INVALID_HANDLE_VALUE);
-  FDoActionEvent = CreateAutoResetEvent();
-  try {
-    FActionDoneEvent = CreateAutoResetEvent();
-  } catch (...) {
-    CloseHandle(FDoActionEvent);
-    throw;
+// One command from the main thread to the worker. It carries what it needs (the new watch's handle), so no
+// later command can hand the worker another one in its place. Its fate is decided once, by whichever side
+// comes first: the worker taking it, or the main thread giving up waiting for it. A watch given up on is
+// closed when the worker gets to it, never placed: its caller was told it failed.
+struct TChangeHandlerThread::TCommand {
+  enum : int { Queued, Taken, Abandoned };
+
+  explicit TCommand(int action, TChangeHandle handle) : Action(action), Handle(std::move(handle)) {}
+
+  bool Decide(int fate) {
+    int queued = Queued;
+    return State.compare_exchange_strong(queued, fate);
   }
+
+  const int Action;
+  TChangeHandle Handle;
+  // The slot the watch went to, -1 for none; read by the main thread once Done is set.
+  int Slot = -1;
+  std::atomic<int> State{Queued};
+  std::atomic<bool> Done{false};
+};
+
+TChangeHandlerThread::TChangeHandlerThread(HWND ownerWindow, UINT changeMessage)
+    : FDoActionEvent(CreateAutoResetEvent()), FActionDoneEvent(CreateAutoResetEvent()), FOwnerWindow(ownerWindow),
+      FChangeMessage(changeMessage), FSlots(SlotCount) {
   Start();
 }
 
 TChangeHandlerThread::~TChangeHandlerThread() {
-  FAction = actEnd;
-  SetEvent(FDoActionEvent);
+  Issue(actEnd, TChangeHandle());
   WaitFor(EndTimeoutMs);
   // A worker that did not end in time still has to be gone before its handles are closed under it; the
   // terminated flag makes it leave as soon as its wait returns.
   Terminate();
+  SetEvent(FDoActionEvent.Get());
   WaitFor();
-
-  std::vector<HANDLE> held;
-  for (HANDLE handle : FSlots)
-    if (handle != INVALID_HANDLE_VALUE)
-      held.push_back(handle);
-  if (FPendingHandle != INVALID_HANDLE_VALUE)
-    held.push_back(FPendingHandle);
-  FSlots.clear();
-  FPendingHandle = INVALID_HANDLE_VALUE;
-
-  CloseHandle(FDoActionEvent);
-  CloseHandle(FActionDoneEvent);
-  for (HANDLE handle : held)
-    FindCloseChangeNotification(handle);
+  // The slots and the commands never taken close their handles as they go.
 }
 
 bool TChangeHandlerThread::AddWatch(const std::string &path, DWORD notifyFilter, int &slotIndex, bool watchSubtree) {
   if (path.empty())
     return false;
-  HANDLE handle = FindFirstChangeNotificationA(path.c_str(), watchSubtree ? TRUE : FALSE, notifyFilter);
-  if (handle == INVALID_HANDLE_VALUE)
+  TChangeHandle handle(FindFirstChangeNotificationA(path.c_str(), watchSubtree ? TRUE : FALSE, notifyFilter));
+  if (!handle)
     return false;
-  FPendingHandle = handle;
-  FAction = actPlacePending;
-  ResetEvent(FActionDoneEvent);
-  SetEvent(FDoActionEvent);
-  // On a timeout the worker may still take the handle later; it then lives in a slot until the watches
-  // are removed, and the destructor closes it if the worker never got to it.
-  if (WaitForSingleObject(FActionDoneEvent, CommandTimeoutMs) != WAIT_OBJECT_0)
-    return false;
-  slotIndex = FNewSlotIndex;
-  if (slotIndex != -1)
-    return true;
-  FindCloseChangeNotification(FPendingHandle);
-  FPendingHandle = INVALID_HANDLE_VALUE;
-  return false;
+  TCommandPtr command = Issue(actPlaceWatch, std::move(handle));
+  if (!WaitDone(*command, CommandTimeoutMs)) {
+    if (command->Decide(TCommand::Abandoned))
+      return false;
+    // The worker took it at the last moment; its answer follows at once.
+    WaitDone(*command, INFINITE);
+  }
+  slotIndex = command->Slot;
+  return slotIndex != -1;
 }
 
-void TChangeHandlerThread::RemoveAllWatches() { IssueCommand(actCloseAll); }
+void TChangeHandlerThread::RemoveAllWatches() {
+  // Never given up: carried out late, it still runs before any watch added after it.
+  TCommandPtr command = Issue(actCloseAll, TChangeHandle());
+  WaitDone(*command, CommandTimeoutMs);
+}
 
-void TChangeHandlerThread::IssueCommand(BYTE action) {
-  FAction = action;
-  ResetEvent(FActionDoneEvent);
-  SetEvent(FDoActionEvent);
-  WaitForSingleObject(FActionDoneEvent, CommandTimeoutMs);
+TChangeHandlerThread::TCommandPtr TChangeHandlerThread::Issue(int action, TChangeHandle handle) {
+  auto command = std::make_shared<TCommand>(action, std::move(handle));
+  {
+    TQueueLock lock(FQueueLock);
+    FQueue.push_back(command);
+  }
+  SetEvent(FDoActionEvent.Get());
+  return command;
+}
+
+bool TChangeHandlerThread::WaitDone(TCommand &command, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!command.Done) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (timeoutMs != INFINITE && elapsed >= timeoutMs)
+      return command.Done;
+    // One event serves every command: a signal may be an earlier command's, so look again.
+    WaitForSingleObject(FActionDoneEvent.Get(), timeoutMs == INFINITE ? INFINITE : timeoutMs - elapsed);
+  }
+  return true;
 }
 
 void TChangeHandlerThread::Execute() {
@@ -89,11 +120,11 @@ void TChangeHandlerThread::Execute() {
   slotOfEntry.reserve(MAXIMUM_WAIT_OBJECTS);
 
   for (;;) {
-    waitHandles.assign(1, FDoActionEvent);
+    waitHandles.assign(1, FDoActionEvent.Get());
     slotOfEntry.assign(1, -1);
     for (int slot = 0; slot < SlotCount; ++slot) {
-      if (FSlots[slot] != INVALID_HANDLE_VALUE) {
-        waitHandles.push_back(FSlots[slot]);
+      if (FSlots[slot]) {
+        waitHandles.push_back(FSlots[slot].Get());
         slotOfEntry.push_back(slot);
       }
     }
@@ -103,52 +134,66 @@ void TChangeHandlerThread::Execute() {
       return;
 
     if (result == WAIT_OBJECT_0) {
-      switch (FAction) {
-      case actPlacePending:
-        PlacePendingHandle();
-        break;
-      case actCloseAll:
-        CloseAllSlots();
-        break;
-      case actEnd:
+      if (!RunCommands())
         return;
-      default:
-        break;
-      }
-      SetEvent(FActionDoneEvent);
     } else if (result > WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + count) {
       const int slot = slotOfEntry[result - WAIT_OBJECT_0];
       if (FOwnerWindow)
         PostMessageA(FOwnerWindow, FChangeMessage, static_cast<WPARAM>(slot), 0);
       // Re-armed before the owner refreshes, so a change during its refresh signals again. A folder that
       // went away cannot be re-armed: its watch ends without a message.
-      if (!FindNextChangeNotification(FSlots[slot]))
-        FreeSlot(slot);
+      if (!FindNextChangeNotification(FSlots[slot].Get()))
+        FSlots[slot].Reset();
     } else if (result > WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count) {
-      FreeSlot(slotOfEntry[result - WAIT_ABANDONED_0]);
+      FSlots[slotOfEntry[result - WAIT_ABANDONED_0]].Reset();
     }
   }
 }
 
-void TChangeHandlerThread::PlacePendingHandle() {
-  FNewSlotIndex = -1;
+bool TChangeHandlerThread::RunCommands() {
+  for (;;) {
+    TCommandPtr command;
+    {
+      TQueueLock lock(FQueueLock);
+      if (FQueue.empty())
+        return true;
+      command = std::move(FQueue.front());
+      FQueue.erase(FQueue.begin());
+    }
+    if (BeforeCommand)
+      BeforeCommand();
+    const bool taken = command->Decide(TCommand::Taken);
+    switch (command->Action) {
+    case actEnd:
+      return false;
+    case actPlaceWatch:
+      if (taken)
+        PlaceWatch(*command);
+      break;
+    case actCloseAll:
+      CloseAllSlots();
+      break;
+    default:
+      break;
+    }
+    // A watch that got no slot, or was given up on, ends before its caller hears of it.
+    command->Handle.Reset();
+    command->Done = true;
+    SetEvent(FActionDoneEvent.Get());
+  }
+}
+
+void TChangeHandlerThread::PlaceWatch(TCommand &command) {
   for (int slot = 0; slot < SlotCount; ++slot) {
-    if (FSlots[slot] == INVALID_HANDLE_VALUE) {
-      FSlots[slot] = FPendingHandle;
-      FNewSlotIndex = slot;
-      FPendingHandle = INVALID_HANDLE_VALUE;
+    if (!FSlots[slot]) {
+      FSlots[slot] = std::move(command.Handle);
+      command.Slot = slot;
       return;
     }
   }
 }
 
 void TChangeHandlerThread::CloseAllSlots() {
-  for (int slot = 0; slot < SlotCount; ++slot)
-    if (FSlots[slot] != INVALID_HANDLE_VALUE)
-      FreeSlot(slot);
-}
-
-void TChangeHandlerThread::FreeSlot(int slot) {
-  FindCloseChangeNotification(FSlots[slot]);
-  FSlots[slot] = INVALID_HANDLE_VALUE;
+  for (TChangeHandle &slot : FSlots)
+    slot.Reset();
 }

@@ -3,9 +3,12 @@
 // its owner window. The controls debounce those messages themselves; the worker never touches a control.
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "toolkit/Handles.h"
 #include "toolkit/Thread.h"
 
 class TChangeHandlerThread : public TThread {
@@ -24,33 +27,42 @@ public:
 
   // Watches path (not its subfolders unless watchSubtree) for the FILE_NOTIFY_CHANGE_ kinds in filter;
   // slotIndex receives the slot that the change message will carry. False when the folder cannot be
-  // watched, when all slots are taken or when the worker does not answer.
+  // watched, when all slots are taken or when the worker does not answer in time (then the watch never
+  // starts, however late the worker gets to it).
   bool AddWatch(const std::string &path, DWORD notifyFilter, int &slotIndex, bool watchSubtree);
-  // Ends every watch; returns when the worker has done so (or after the command timeout).
+  // Ends every watch; returns when the worker has done so (or after the command timeout: the watches
+  // then end as soon as the worker gets to it, before any watch added later starts).
   void RemoveAllWatches();
 
   HWND OwnerWindow() const { return FOwnerWindow; }
   UINT ChangeMessage() const { return FChangeMessage; }
 
+  // Runs on the worker before each command it carries out; set it before issuing the commands it should
+  // see (tests stall the worker here).
+  std::function<void()> BeforeCommand;
+
 protected:
   void Execute() override;
 
 private:
-  enum : BYTE { actPlacePending = 0, actCloseAll = 2, actEnd = 3 };
+  struct TCommand;
+  using TCommandPtr = std::shared_ptr<TCommand>;
 
-  void IssueCommand(BYTE action);
-  void PlacePendingHandle();
+  TCommandPtr Issue(int action, TChangeHandle handle);
+  bool WaitDone(TCommand &command, DWORD timeoutMs);
+  // Carries out every queued command; false once the end command came.
+  bool RunCommands();
+  void PlaceWatch(TCommand &command);
   void CloseAllSlots();
-  void FreeSlot(int slot);
 
-  HANDLE FDoActionEvent = nullptr;
-  HANDLE FActionDoneEvent = nullptr;
+  TKernelHandle FDoActionEvent;
+  TKernelHandle FActionDoneEvent;
   HWND FOwnerWindow;
   UINT FChangeMessage;
-  // Written only by the worker once it runs; the main thread reads them after the done event or after the
-  // worker has ended. The two events order every hand-over, so no lock is needed.
-  std::vector<HANDLE> FSlots;
-  HANDLE FPendingHandle = INVALID_HANDLE_VALUE;
-  LONG FNewSlotIndex = -1;
-  BYTE FAction = actPlacePending;
+  // Commands not yet taken by the worker, oldest first; the lock is held only to add or take one (a slim
+  // lock: it never needs a kernel object of its own).
+  SRWLOCK FQueueLock = SRWLOCK_INIT;
+  std::vector<TCommandPtr> FQueue;
+  // Written only by the worker once it runs; the destructor reads them after the worker has ended.
+  std::vector<TChangeHandle> FSlots;
 };

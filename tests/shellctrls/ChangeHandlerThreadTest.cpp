@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -218,6 +219,35 @@ TEST(ChangeHandlerThread, DestroyingABlockedThreadEndsItPromptlyAndClosesEveryHa
   EXPECT_TRUE(sink.Slots.empty());
   EXPECT_TRUE(zortest::RemoveTree(dir / "a"));
   EXPECT_TRUE(zortest::RemoveTree(dir / "b"));
+}
+
+TEST(ChangeHandlerThread, AWatchGivenUpAfterTheTimeoutNeverStartsAndLeaksNothing) {
+  zortest::TempDir dir;
+  zortest::MakeDir(dir / "late");
+  zortest::MakeDir(dir / "next");
+  MessageSink sink;
+  DWORD before = zortest::OpenHandleCount();
+  {
+    TChangeHandlerThread thread(sink.Handle(), ChangeMessage);
+    // The worker is held up on the first command for longer than the main thread waits for it.
+    std::atomic<int> commands{0};
+    thread.BeforeCommand = [&] {
+      if (commands++ == 0)
+        Sleep(TChangeHandlerThread::CommandTimeoutMs + 1000);
+    };
+    int lateSlot = 42, nextSlot = -1;
+    EXPECT_FALSE(thread.AddWatch(dir / "late", NameChanges, lateSlot, false));
+    EXPECT_EQ(42, lateSlot);
+    ASSERT_TRUE(thread.AddWatch(dir / "next", NameChanges, nextSlot, false));
+
+    zortest::WriteFileText(dir / "next\\a.txt");
+    EXPECT_TRUE(sink.WaitForSlot(nextSlot)) << "the second watch is not on its folder";
+    sink.Settle();
+    zortest::WriteFileText(dir / "late\\a.txt");
+    zortest::PumpFor(500);
+    EXPECT_TRUE(sink.Slots.empty()) << "the watch given up on started after all";
+  }
+  EXPECT_EQ(before, zortest::OpenHandleCount()) << "a change handle outlived the thread";
 }
 
 } // namespace
