@@ -64,9 +64,10 @@ void TKdDeviceChangeHandler::Dispatch(TKdMessage &message) {
       }
     if (!code)
       continue;
+    // Whatever a handler throws is reported, and the next handler still runs.
     try {
       code(this, message);
-    } catch (const Exception &) {
+    } catch (...) {
       if (Application)
         Application->HandleException(this);
     }

@@ -100,15 +100,19 @@ void TApplication::HandleException(TObject *Sender) {
     throw;
   } catch (const EAbort &) {
   } catch (const Exception &e) {
-    if (OnException)
-      OnException(Sender, e);
-    else
-      ShowException(e);
+    Report(Sender, e);
   } catch (const std::exception &e) {
-    ShowException(Exception(e.what()));
+    Report(Sender, Exception(e.what()));
   } catch (...) {
-    ShowException(Exception("Unknown exception"));
+    Report(Sender, Exception("Unknown exception"));
   }
+}
+
+void TApplication::Report(TObject *Sender, const Exception &E) {
+  if (OnException)
+    OnException(Sender, E);
+  else
+    ShowException(E);
 }
 
 void TApplication::ShowException(const Exception &E) {

@@ -44,7 +44,8 @@ public:
   void Terminate();
   bool Terminated() const { return FTerminated; }
 
-  // Call inside a catch block: EAbort is swallowed, other exceptions go to OnException or an error box.
+  // Call inside a catch block: EAbort is swallowed, every other exception goes to OnException or an error
+  // box (a standard exception with its what(), anything else as "Unknown exception").
   void HandleException(TObject *Sender);
   void ShowException(const Exception &E);
 
@@ -58,6 +59,7 @@ protected:
 
 private:
   bool DispatchOne(MSG &msg);
+  void Report(TObject *Sender, const Exception &E);
 
   std::string FTitle;
   TComponent *FMainForm = nullptr;

@@ -4,6 +4,7 @@
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,30 @@ TEST(DeviceChange, AHandlerThatRaisesIsReportedAndTheNextStillRuns) {
   EXPECT_EQ(calls[1].Who, 2);
   ASSERT_EQ(boxes.Boxes.size(), 1u);
   EXPECT_NE(boxes.Boxes[0].Text.find("handler 1 failed"), std::string::npos);
+}
+
+TEST(DeviceChange, HandlersThatThrowAnythingElseAreReportedAndTheRestStillRun) {
+  zortest::MessageBoxCapture boxes;
+  TKdDeviceChangeHandler *handler = DeviceChangeHandler();
+  int standard = 0, other = 0, last = 0;
+  std::vector<int> called;
+  handler->RegisterHandler(&standard, [&](TKdDeviceChangeHandler *, TKdMessage &) {
+    called.push_back(1);
+    throw std::runtime_error("drive list unreadable");
+  });
+  handler->RegisterHandler(&other, [&](TKdDeviceChangeHandler *, TKdMessage &) {
+    called.push_back(2);
+    throw 42;
+  });
+  handler->RegisterHandler(&last, [&](TKdDeviceChangeHandler *, TKdMessage &) { called.push_back(3); });
+  SendMessageA(handler->Window(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+  zortest::PumpUntil([&] { return called.size() >= 3; }, 2000);
+  handler->UnregisterHandler(&standard);
+  handler->UnregisterHandler(&other);
+  handler->UnregisterHandler(&last);
+  EXPECT_EQ(called, (std::vector<int>{1, 2, 3}));
+  ASSERT_EQ(boxes.Boxes.size(), 2u);
+  EXPECT_EQ(boxes.Boxes[0].Text, "drive list unreadable.");
 }
 
 TEST(DeviceChange, UnregisteringRemovesOnlyThatOwnersFirstEntry) {

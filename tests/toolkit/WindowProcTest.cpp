@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "common/TestSupport.h"
 #include "toolkit/Application.h"
@@ -81,6 +83,24 @@ TEST(ExceptionHandler, ShowsTheMessageInAnErrorBoxAndStaysSilentForAbort) {
   EXPECT_EQ(boxes.Boxes[0].Caption, Application->Title());
   EXPECT_TRUE(boxes.Boxes[0].Flags & MB_ICONSTOP);
   EXPECT_EQ(boxes.Boxes[1].Text, "bad state.");
+}
+
+TEST(ExceptionHandler, OnExceptionHearsOfEveryKindOfException) {
+  std::vector<std::string> heard;
+  Application->OnException = [&](TObject *, const Exception &e) { heard.push_back(e.Message()); };
+  for (int kind = 0; kind < 3; ++kind) {
+    try {
+      if (kind == 0)
+        throw EOleError("OLE error 80004005", E_FAIL);
+      if (kind == 1)
+        throw std::length_error("name too long");
+      throw 7;
+    } catch (...) {
+      Application->HandleException(nullptr);
+    }
+  }
+  Application->OnException = nullptr;
+  EXPECT_EQ(heard, (std::vector<std::string>{"OLE error 80004005", "name too long", "Unknown exception"}));
 }
 
 TEST_F(WindowProc, AnExceptionInAWindowProcedureReachesTheHandlerAndTheLoopGoesOn) {
