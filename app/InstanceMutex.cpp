@@ -1,21 +1,19 @@
 #include "app/InstanceMutex.h"
 
-TInstanceMutex::~TInstanceMutex() {
-  if (FHandle)
-    CloseHandle(FHandle);
-}
-
 int TInstanceMutex::Claim(const std::string &baseName, std::vector<HANDLE> *keptOpen) {
-  FHandle = nullptr;
+  FHandle.Reset();
   FNumber = 0;
   for (;;) {
     ++FNumber;
     std::string name = baseName + std::to_string(FNumber);
-    FHandle = CreateMutexA(nullptr, TRUE, name.c_str());
-    if (GetLastError() != ERROR_ALREADY_EXISTS)
+    HANDLE handle = CreateMutexA(nullptr, TRUE, name.c_str());
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      FHandle.Reset(handle);
       break;
-    if (keptOpen && FHandle)
-      keptOpen->push_back(FHandle);
+    }
+    // Left open on purpose: it keeps that name taken while this copy runs.
+    if (keptOpen && handle)
+      keptOpen->push_back(handle);
   }
   return FNumber;
 }

@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Handles.h"
+
 // Name the program's instance mutexes start with.
 inline constexpr const char *InstanceMutexBaseName = "ZorExplorer";
 
 class TInstanceMutex {
 public:
+  // Closes the mutex the copy created when it goes; the names probed on the way stay open until the
+  // process ends.
   TInstanceMutex() = default;
-  // Closes the mutex the copy created; the names probed on the way stay open until the process ends.
-  ~TInstanceMutex();
   TInstanceMutex(const TInstanceMutex &) = delete;
   TInstanceMutex &operator=(const TInstanceMutex &) = delete;
 
@@ -23,10 +25,10 @@ public:
   int Claim(const std::string &baseName, std::vector<HANDLE> *keptOpen = nullptr);
 
   // The mutex created by Claim; null when the last creation failed.
-  HANDLE Handle() const { return FHandle; }
+  HANDLE Handle() const { return FHandle.Get(); }
   int Number() const { return FNumber; }
 
 private:
-  HANDLE FHandle = nullptr;
+  TKernelHandle FHandle;
   int FNumber = 0;
 };

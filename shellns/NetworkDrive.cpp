@@ -2,13 +2,15 @@
 
 #include <lmuse.h>
 
+#include "toolkit/Handles.h"
+
 namespace {
 
 using TNetUseGetInfo = DWORD(WINAPI *)(LPWSTR serverName, LPWSTR useName, DWORD level, LPBYTE *buffer);
 using TNetApiBufferFree = DWORD(WINAPI *)(LPVOID buffer);
 
 unsigned char GNetApiState = 0;
-HMODULE GNetApi = nullptr;
+TModuleHandle GNetApi;
 TNetUseGetInfo GNetUseGetInfo = nullptr;
 TNetApiBufferFree GNetApiBufferFree = nullptr;
 
@@ -23,10 +25,10 @@ unsigned char NetworkApiState() { return GNetApiState; }
 bool IsNetworkDriveConnected(char letter) {
   if (GNetApiState == 0) {
     GNetApiState = 1;
-    GNetApi = LoadLibraryA("netapi32.dll");
+    GNetApi.Reset(LoadLibraryA("netapi32.dll"));
     if (GNetApi) {
-      GNetUseGetInfo = ProcAddress<TNetUseGetInfo>(GNetApi, "NetUseGetInfo");
-      GNetApiBufferFree = ProcAddress<TNetApiBufferFree>(GNetApi, "NetApiBufferFree");
+      GNetUseGetInfo = ProcAddress<TNetUseGetInfo>(GNetApi.Get(), "NetUseGetInfo");
+      GNetApiBufferFree = ProcAddress<TNetApiBufferFree>(GNetApi.Get(), "NetApiBufferFree");
       if (GNetUseGetInfo && GNetApiBufferFree)
         GNetApiState = 2;
     }
@@ -45,9 +47,7 @@ bool IsNetworkDriveConnected(char letter) {
 }
 
 void FreeNetworkApi() {
-  if (GNetApi)
-    FreeLibrary(GNetApi);
-  GNetApi = nullptr;
+  GNetApi.Reset();
   GNetUseGetInfo = nullptr;
   GNetApiBufferFree = nullptr;
   GNetApiState = 0;

@@ -1,5 +1,6 @@
 #include "toolkit/Canvas.h"
 
+#include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
 TCanvas::~TCanvas() { RestoreObjects(); }
@@ -28,17 +29,15 @@ void TCanvas::SelectFont() {
 void TCanvas::FillRect(const RECT &rect) {
   if (!FHandle || BrushColor == clNone)
     return;
-  HBRUSH brush = CreateSolidBrush(ColorToRGB(BrushColor));
-  ::FillRect(FHandle, &rect, brush);
-  DeleteObject(brush);
+  TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(BrushColor)));
+  ::FillRect(FHandle, &rect, brush.Get());
 }
 
 void TCanvas::FrameRect(const RECT &rect) {
   if (!FHandle || BrushColor == clNone)
     return;
-  HBRUSH brush = CreateSolidBrush(ColorToRGB(BrushColor));
-  ::FrameRect(FHandle, &rect, brush);
-  DeleteObject(brush);
+  TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(BrushColor)));
+  ::FrameRect(FHandle, &rect, brush.Get());
 }
 
 void TCanvas::MoveTo(int x, int y) {
@@ -49,11 +48,10 @@ void TCanvas::MoveTo(int x, int y) {
 void TCanvas::LineTo(int x, int y) {
   if (!FHandle)
     return;
-  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(PenColor));
-  HGDIOBJ old = SelectObject(FHandle, pen);
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, ColorToRGB(PenColor)));
+  HGDIOBJ old = SelectObject(FHandle, pen.Get());
   ::LineTo(FHandle, x, y);
   SelectObject(FHandle, old);
-  DeleteObject(pen);
 }
 
 void TCanvas::Polygon(const POINT *points, int count) {

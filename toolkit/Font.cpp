@@ -5,10 +5,8 @@
 
 int TFont::PixelsPerInch() {
   static const int ppi = [] {
-    HDC dc = GetDC(nullptr);
-    int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc)
-      ReleaseDC(nullptr, dc);
+    TWindowDC screen;
+    int value = screen.DC() ? GetDeviceCaps(screen.DC(), LOGPIXELSY) : 96;
     return value > 0 ? value : 96;
   }();
   return ppi;
@@ -16,7 +14,7 @@ int TFont::PixelsPerInch() {
 
 TFont::TFont() = default;
 
-TFont::~TFont() { ReleaseHandle(); }
+TFont::~TFont() = default;
 
 TFont::TFont(const TFont &other)
     : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor) {}
@@ -75,16 +73,9 @@ void TFont::SetColor(TColor value) {
 }
 
 void TFont::Changed() {
-  ReleaseHandle();
+  FHandle.Reset();
   if (OnChange)
     OnChange();
-}
-
-void TFont::ReleaseHandle() const {
-  if (FHandle) {
-    DeleteObject(FHandle);
-    FHandle = nullptr;
-  }
 }
 
 HFONT TFont::Handle() const {
@@ -101,7 +92,7 @@ HFONT TFont::Handle() const {
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH;
     strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
-    FHandle = CreateFontIndirectA(&lf);
+    FHandle.Reset(CreateFontIndirectA(&lf));
   }
-  return FHandle;
+  return FHandle.Get();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "toolkit/Graphics.h"
+#include "toolkit/Handles.h"
 
 enum TFontStyle : uint8_t { fsBold = 0x01, fsItalic = 0x02, fsUnderline = 0x04, fsStrikeOut = 0x08 };
 using TFontStyles = uint8_t;
@@ -46,11 +47,10 @@ public:
 
 private:
   void Changed();
-  void ReleaseHandle() const;
 
   std::string FName = "Tahoma";
   int FHeight = -11;
   TFontStyles FStyle = 0;
   TColor FColor = clWindowText;
-  mutable HFONT FHandle = nullptr;
+  mutable TGdiObject<HFONT> FHandle;
 };

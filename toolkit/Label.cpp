@@ -34,16 +34,18 @@ void TLabel::FontChanged() {
 void TLabel::AdjustBounds() {
   if (!FLabelAutoSize)
     return;
-  HDC dc = GetDC(nullptr);
-  TCanvas canvas(dc);
-  canvas.Font.Assign(Font());
-  std::string text = Caption();
-  // An empty label keeps the height of one line.
-  SIZE size = canvas.TextExtent(text.empty() ? std::string(" ") : text);
-  if (text.empty())
-    size.cx = 0;
-  canvas.SetHandle(nullptr);
-  ReleaseDC(nullptr, dc);
+  SIZE size;
+  {
+    TWindowDC screen;
+    TCanvas canvas;
+    canvas.Font.Assign(Font());
+    TCanvasHandleScope lent(canvas, screen.DC());
+    std::string text = Caption();
+    // An empty label keeps the height of one line.
+    size = canvas.TextExtent(text.empty() ? std::string(" ") : text);
+    if (text.empty())
+      size.cx = 0;
+  }
   if (size.cx != Width() || size.cy != Height())
     SetBounds(Left(), Top(), size.cx, size.cy);
 }

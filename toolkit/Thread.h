@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "toolkit/Handles.h"
+
 class TThread {
 public:
   // The thread is created suspended and runs Execute once Start is called (the derived object must be
@@ -25,7 +27,7 @@ public:
 
   bool Terminated() const { return FTerminated; }
   bool Finished() const { return FFinished; }
-  HANDLE Handle() const { return FHandle; }
+  HANDLE Handle() const { return FHandle.Get(); }
   DWORD ThreadID() const { return FThreadID; }
 
 protected:
@@ -35,7 +37,7 @@ protected:
 private:
   static DWORD WINAPI ThreadProc(LPVOID param);
 
-  HANDLE FHandle = nullptr;
+  TKernelHandle FHandle;
   DWORD FThreadID = 0;
   bool FSuspended = false;
   std::atomic<bool> FTerminated{false};
