@@ -5,6 +5,8 @@
 
 namespace zortest {
 
+ComPtr<FakeContextMenu> FakeContextMenu::Create() { return ComPtr<FakeContextMenu>(new FakeContextMenu); }
+
 FakeContextMenu::FakeContextMenu()
     : Commands{{0, "open", "&Open"},  {17, "delete", "&Delete"}, {19, "properties", "P&roperties"}, {24, "cut", "Cu&t"},
                {25, "copy", "&Copy"}, {26, "paste", "&Paste"},   {18, "rename", "Rena&me"}} {}
@@ -86,9 +88,11 @@ HRESULT FakeContextMenu::GetCommandString(UINT_PTR offset, UINT type, UINT *, CH
   return E_NOTIMPL;
 }
 
-FakeMenuFolder::FakeMenuFolder(FakeContextMenu *menu) : FMenu(menu) { FMenu->AddRef(); }
+ComPtr<FakeMenuFolder> FakeMenuFolder::Create(FakeContextMenu *menu) {
+  return ComPtr<FakeMenuFolder>(new FakeMenuFolder(menu));
+}
 
-FakeMenuFolder::~FakeMenuFolder() { FMenu->Release(); }
+FakeMenuFolder::FakeMenuFolder(FakeContextMenu *menu) : FMenu(ComPtr<FakeContextMenu>::AddRefed(menu)) {}
 
 HRESULT FakeMenuFolder::QueryInterface(REFIID riid, void **object) {
   if (riid == IID_IUnknown || riid == IID_IShellFolder) {

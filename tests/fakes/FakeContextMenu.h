@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/ComPtr.h"
+
 namespace zortest {
 
 class FakeContextMenu : public IContextMenu {
@@ -34,9 +36,9 @@ public:
     HANDLE Icon;
   };
 
-  // Created with one reference, held by the caller. Commands default to the shell's usual ones ("open" at
+  // A new fake held by the returned pointer alone. Commands default to the shell's usual ones ("open" at
   // offset 0 ... "properties" at 19).
-  FakeContextMenu();
+  static ComPtr<FakeContextMenu> Create();
 
   std::vector<Command> Commands;
   // Also put a separator, a submenu and an item of a foreign identifier (below the first) into the menu.
@@ -62,6 +64,7 @@ public:
                                              UINT size) override;
 
 private:
+  FakeContextMenu();
   virtual ~FakeContextMenu() = default;
   std::atomic<ULONG> FRefCount{1};
 };
@@ -69,8 +72,8 @@ private:
 // A folder whose items' context menu is a given fake (or whose GetUIObjectOf fails with a given code).
 class FakeMenuFolder : public IShellFolder {
 public:
-  // Holds a reference to menu.
-  explicit FakeMenuFolder(FakeContextMenu *menu);
+  // A new folder holding its own reference to menu.
+  static ComPtr<FakeMenuFolder> Create(FakeContextMenu *menu);
 
   HRESULT UIObjectResult = S_OK;
   HWND LastOwner = nullptr;
@@ -94,8 +97,9 @@ public:
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD *) override;
 
 private:
-  virtual ~FakeMenuFolder();
-  FakeContextMenu *FMenu;
+  explicit FakeMenuFolder(FakeContextMenu *menu);
+  virtual ~FakeMenuFolder() = default;
+  ComPtr<FakeContextMenu> FMenu;
   std::atomic<ULONG> FRefCount{1};
 };
 

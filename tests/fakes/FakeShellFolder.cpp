@@ -59,6 +59,8 @@ private:
 
 } // namespace
 
+ComPtr<FakeShellFolder> FakeShellFolder::Create() { return ComPtr<FakeShellFolder>(new FakeShellFolder); }
+
 FakeShellFolder::FakeShellFolder() {
   DisplayName = [](const std::string &name, SHGDNF) { return name; };
   CompareNames = [](const std::string &a, const std::string &b) { return a.compare(b); };

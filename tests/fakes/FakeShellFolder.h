@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/ComPtr.h"
+
 namespace zortest {
 
 class FakeShellFolder : public IShellFolder {
@@ -29,8 +31,8 @@ public:
     SFGAOF Attributes = 0;
   };
 
-  // Created with one reference, held by the caller.
-  FakeShellFolder();
+  // A new fake held by the returned pointer alone.
+  static ComPtr<FakeShellFolder> Create();
 
   // A relative single-item list for name in this fake's format (caller frees it with ShellMemFree):
   // count, the marker bytes 'Z' 'F', the name, a zero, then the terminator.
@@ -64,6 +66,7 @@ public:
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD *) override;
 
 private:
+  FakeShellFolder();
   virtual ~FakeShellFolder() = default;
   const Item *FindItem(const std::string &name) const;
 

@@ -117,27 +117,26 @@ TEST(ContextMenu, AVerbTheMenuLacksRunsNothing) {
   EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), InvokeContextCommand(nullptr, menu.Menu.Get(), "no-such-verb"));
 
   // The fake has a command at offset 0: a missing verb must not fall back to it.
-  auto *fake = new zortest::FakeContextMenu();
+  ComPtr<zortest::FakeContextMenu> fake = zortest::FakeContextMenu::Create();
   fake->Commands = {{0, "open", "&Open"}, {25, "copy", "&Copy"}};
-  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), InvokeContextCommand(nullptr, fake, "paste"));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), InvokeContextCommand(nullptr, fake.Get(), "paste"));
   EXPECT_TRUE(fake->Invocations.empty());
-  fake->Release();
 }
 
 TEST(ContextMenu, VerbsAreFoundAtTheirOffsetsAndInvokedWithTheDocumentedRecord) {
-  auto *fake = new zortest::FakeContextMenu();
-  EXPECT_EQ(0, FindVerbOffset(fake, "open"));
-  EXPECT_EQ(17, FindVerbOffset(fake, "delete"));
-  EXPECT_EQ(19, FindVerbOffset(fake, "Properties"));
-  EXPECT_EQ(25, FindVerbOffset(fake, "copy"));
+  ComPtr<zortest::FakeContextMenu> fake = zortest::FakeContextMenu::Create();
+  EXPECT_EQ(0, FindVerbOffset(fake.Get(), "open"));
+  EXPECT_EQ(17, FindVerbOffset(fake.Get(), "delete"));
+  EXPECT_EQ(19, FindVerbOffset(fake.Get(), "Properties"));
+  EXPECT_EQ(25, FindVerbOffset(fake.Get(), "copy"));
   EXPECT_EQ(static_cast<UINT>(CMF_EXPLORE), fake->LastQueryFlags);
   EXPECT_EQ(kdFirstShellCommandId, fake->LastFirstId);
 
   HWND owner = AllocateHWnd([](HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); });
   fake->InvokeResult = HRESULT_FROM_WIN32(ERROR_CANCELLED);
-  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), InvokeContextCommand(owner, fake, "delete"));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), InvokeContextCommand(owner, fake.Get(), "delete"));
   fake->InvokeResult = S_FALSE;
-  EXPECT_EQ(S_FALSE, InvokeContextCommand(owner, fake, 19u));
+  EXPECT_EQ(S_FALSE, InvokeContextCommand(owner, fake.Get(), 19u));
   ASSERT_EQ(2u, fake->Invocations.size());
   EXPECT_EQ(17u, fake->Invocations[0].Offset);
   EXPECT_EQ(19u, fake->Invocations[1].Offset);
@@ -154,12 +153,11 @@ TEST(ContextMenu, VerbsAreFoundAtTheirOffsetsAndInvokedWithTheDocumentedRecord) 
   }
   DeallocateHWnd(owner);
   EXPECT_EQ(1u, fake->RefCount());
-  fake->Release();
 }
 
 TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
-  auto *fake = new zortest::FakeContextMenu();
-  auto *folder = new zortest::FakeMenuFolder(fake);
+  ComPtr<zortest::FakeContextMenu> fake = zortest::FakeContextMenu::Create();
+  ComPtr<zortest::FakeMenuFolder> folder = zortest::FakeMenuFolder::Create(fake.Get());
   TKdIdListPtr item(IdListCopy(nullptr));
   LPCITEMIDLIST items[] = {item.get(), item.get()};
   HWND owner = reinterpret_cast<HWND>(0x1234);
@@ -167,7 +165,7 @@ TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
   {
     ComPtr<IContextMenu> menu;
     HMENU popup = nullptr;
-    HRESULT hr = GetItemContextMenu(owner, folder, 2, items, CMF_EXPLORE | CMF_CANRENAME, 100, menu, popup);
+    HRESULT hr = GetItemContextMenu(owner, folder.Get(), 2, items, CMF_EXPLORE | CMF_CANRENAME, 100, menu, popup);
     EXPECT_HRESULT_SUCCEEDED(hr);
     EXPECT_EQ(27, HRESULT_CODE(hr)); // the highest offset used plus one
     EXPECT_EQ(owner, folder->LastOwner);
@@ -183,7 +181,7 @@ TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
   {
     ComPtr<IContextMenu> menu;
     HMENU popup = reinterpret_cast<HMENU>(1);
-    EXPECT_EQ(E_NOINTERFACE, GetItemContextMenu(owner, folder, 1, items, CMF_EXPLORE, 1000, menu, popup));
+    EXPECT_EQ(E_NOINTERFACE, GetItemContextMenu(owner, folder.Get(), 1, items, CMF_EXPLORE, 1000, menu, popup));
     EXPECT_FALSE(menu);
     EXPECT_EQ(nullptr, popup);
   }
@@ -194,20 +192,19 @@ TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
     ComPtr<IContextMenu> menu;
     HMENU popup = reinterpret_cast<HMENU>(1);
     try {
-      GetItemContextMenu(owner, folder, 1, items, CMF_EXPLORE, 1000, menu, popup);
+      GetItemContextMenu(owner, folder.Get(), 1, items, CMF_EXPLORE, 1000, menu, popup);
       ADD_FAILURE() << "a failing QueryContextMenu did not raise";
     } catch (const EOleError &e) {
       EXPECT_EQ(E_OUTOFMEMORY, e.ErrorCode());
     }
     EXPECT_FALSE(menu);
     EXPECT_EQ(nullptr, popup);
-    EXPECT_THROW(FindVerbOffset(fake, "copy"), EOleError);
+    EXPECT_THROW(FindVerbOffset(fake.Get(), "copy"), EOleError);
   }
   // Only the folder's own reference is left on the menu.
   EXPECT_EQ(2u, fake->RefCount());
-  folder->Release();
+  folder.Reset();
   EXPECT_EQ(1u, fake->RefCount());
-  fake->Release();
 }
 
 TEST(ContextMenu, ThousandBuildsLeakNothing) {

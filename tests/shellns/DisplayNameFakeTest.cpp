@@ -14,41 +14,38 @@ using zortest::FakeShellFolder;
 class DisplayNameFake : public ::testing::Test {
 protected:
   void SetUp() override {
-    Folder = new FakeShellFolder;
     Folder->Items = {{"item one", 0}};
     // Each kind tagged with its flags, so a wrong flags table shows.
     Folder->DisplayName = [](const std::string &name, SHGDNF flags) {
       return name + "#" + std::to_string(static_cast<unsigned long>(flags));
     };
   }
-  void TearDown() override { Folder->Release(); }
-
-  FakeShellFolder *Folder = nullptr;
+  ComPtr<FakeShellFolder> Folder = FakeShellFolder::Create();
   TKdIdListPtr Item{FakeShellFolder::MakeItemIdList("item one")};
 };
 
 TEST_F(DisplayNameFake, WideNamesCarryTheFlagsOfEachKind) {
   Folder->Mode = FakeShellFolder::NameMode::Wide;
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnNormal), "item one#0");
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnInFolder), "item one#1");
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnForParsing), "item one#32768");
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnForEditing), "item one#4097");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnNormal), "item one#0");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnInFolder), "item one#1");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnForParsing), "item one#32768");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnForEditing), "item one#4097");
 }
 
 TEST_F(DisplayNameFake, InlineAndOffsetAnswersAreConverted) {
   Folder->Mode = FakeShellFolder::NameMode::CStr;
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnInFolder), "item one#1");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnInFolder), "item one#1");
   // The offset form points into the item's own bytes, where the fake keeps the bare name.
   Folder->Mode = FakeShellFolder::NameMode::Offset;
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnInFolder), "item one");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnInFolder), "item one");
 }
 
 TEST_F(DisplayNameFake, AFolderThatAnswersOnlyTheInlineFormStillYieldsItsName) {
   Folder->Mode = FakeShellFolder::NameMode::CStrWhenOffered;
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnNormal), "item one#0");
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnForEditing), "item one#4097");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnNormal), "item one#0");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnForEditing), "item one#4097");
   Folder->Mode = FakeShellFolder::NameMode::Fail;
-  EXPECT_EQ(GetItemDisplayName(Folder, Item.get(), dnNormal), "");
+  EXPECT_EQ(GetItemDisplayName(Folder.Get(), Item.get(), dnNormal), "");
 }
 
 TEST(StrRet, EachKindConvertsAndOnlyTheWideOneIsFreed) {

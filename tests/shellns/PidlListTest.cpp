@@ -64,12 +64,12 @@ TEST(PidlListOrder, ByteOrderPutsAListBeforeLongerListsWithTheSamePrefix) {
 }
 
 TEST(PidlListOrder, FolderOrderComesFromItsCompareIDs) {
-  auto *folder = new FakeShellFolder;
+  ComPtr<FakeShellFolder> folder = FakeShellFolder::Create();
   // Reverse alphabetical, to be unmistakable for byte order.
   folder->CompareNames = [](const std::string &a, const std::string &b) { return b.compare(a); };
   std::vector<TKdIdListPtr> owned;
   TKdPidlList list;
-  list.Folder = folder;
+  list.Folder = folder.Get();
   for (const char *name : {"beta", "alpha", "gamma", "delta"}) {
     owned.emplace_back(FakeShellFolder::MakeItemIdList(name));
     list.Add(owned.back().get());
@@ -82,16 +82,15 @@ TEST(PidlListOrder, FolderOrderComesFromItsCompareIDs) {
   TKdIdListPtr probe(FakeShellFolder::MakeItemIdList("delta"));
   EXPECT_EQ(list.IndexOf(probe.get()), 1);
   list.Clear();
-  folder->Release();
 }
 
 TEST(PidlListOrder, SortingSurvivesAFolderWhoseOrderIsInconsistent) {
-  auto *folder = new FakeShellFolder;
+  ComPtr<FakeShellFolder> folder = FakeShellFolder::Create();
   // Says "less" for every pair, even an item with itself.
   folder->CompareNames = [](const std::string &, const std::string &) { return -1; };
   std::vector<TKdIdListPtr> owned;
   TKdPidlList list;
-  list.Folder = folder;
+  list.Folder = folder.Get();
   for (int i = 0; i < 40; ++i) {
     owned.emplace_back(FakeShellFolder::MakeItemIdList(FormatStr("n%d", i)));
     list.Add(owned.back().get());
@@ -102,7 +101,6 @@ TEST(PidlListOrder, SortingSurvivesAFolderWhoseOrderIsInconsistent) {
     after.insert(list.Pidls(i));
   EXPECT_EQ(after.size(), 40u);
   list.Clear();
-  folder->Release();
 }
 
 TEST(PidlListSearch, FindGivesTheInsertionPointWhenAbsent) {
