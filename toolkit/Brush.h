@@ -6,11 +6,11 @@
 #include <functional>
 
 #include "toolkit/Graphics.h"
+#include "toolkit/Handles.h"
 
 class TBrush {
 public:
   explicit TBrush(TColor color = clWhite) : FColor(color) {}
-  ~TBrush();
   TBrush(const TBrush &) = delete;
   TBrush &operator=(const TBrush &) = delete;
 
@@ -23,8 +23,7 @@ public:
   std::function<void()> OnChange;
 
 private:
-  void ReleaseHandle() const;
-
   TColor FColor;
-  mutable HBRUSH FHandle = nullptr;
+  // Deleting a stock object (the null brush of clNone) does nothing, so it may be held here too.
+  mutable TGdiObject<HBRUSH> FHandle;
 };

@@ -57,27 +57,25 @@ void TCanvas::LineTo(int x, int y) {
 void TCanvas::Polygon(const POINT *points, int count) {
   if (!FHandle || count < 2)
     return;
-  HBRUSH brush =
-      BrushColor == clNone ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)) : CreateSolidBrush(ColorToRGB(BrushColor));
-  HPEN pen =
-      PenColor == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN)) : CreatePen(PS_SOLID, 1, ColorToRGB(PenColor));
-  HGDIOBJ oldBrush = SelectObject(FHandle, brush);
-  HGDIOBJ oldPen = SelectObject(FHandle, pen);
+  // Deleting a stock object does nothing, so the owners may hold those too.
+  TGdiObject<HBRUSH> brush(BrushColor == clNone ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
+                                                : CreateSolidBrush(ColorToRGB(BrushColor)));
+  TGdiObject<HPEN> pen(PenColor == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
+                                          : CreatePen(PS_SOLID, 1, ColorToRGB(PenColor)));
+  HGDIOBJ oldBrush = SelectObject(FHandle, brush.Get());
+  HGDIOBJ oldPen = SelectObject(FHandle, pen.Get());
   ::Polygon(FHandle, points, count);
   SelectObject(FHandle, oldPen);
   SelectObject(FHandle, oldBrush);
-  DeleteObject(pen);
-  DeleteObject(brush);
 }
 
 void TCanvas::Polyline(const POINT *points, int count) {
   if (!FHandle || count < 2 || PenColor == clNone)
     return;
-  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(PenColor));
-  HGDIOBJ old = SelectObject(FHandle, pen);
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, ColorToRGB(PenColor)));
+  HGDIOBJ old = SelectObject(FHandle, pen.Get());
   ::Polyline(FHandle, points, count);
   SelectObject(FHandle, old);
-  DeleteObject(pen);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string &text) {

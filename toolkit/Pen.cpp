@@ -1,15 +1,7 @@
 #include "toolkit/Pen.h"
 
-TPen::~TPen() { ReleaseHandle(); }
-
-void TPen::ReleaseHandle() const {
-  if (FHandle)
-    DeleteObject(FHandle);
-  FHandle = nullptr;
-}
-
 void TPen::Changed() {
-  ReleaseHandle();
+  FHandle.Reset();
   if (OnChange)
     OnChange();
 }
@@ -30,7 +22,7 @@ void TPen::SetWidth(int value) {
 
 HPEN TPen::Handle() const {
   if (!FHandle)
-    FHandle = FColor == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
-                               : CreatePen(PS_SOLID, FWidth, ColorToRGB(FColor));
-  return FHandle;
+    FHandle.Reset(FColor == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
+                                   : CreatePen(PS_SOLID, FWidth, ColorToRGB(FColor)));
+  return FHandle.Get();
 }

@@ -5,11 +5,11 @@
 #include <functional>
 
 #include "toolkit/Graphics.h"
+#include "toolkit/Handles.h"
 
 class TPen {
 public:
   explicit TPen(TColor color = clBlack, int width = 1) : FColor(color), FWidth(width) {}
-  ~TPen();
   TPen(const TPen &) = delete;
   TPen &operator=(const TPen &) = delete;
 
@@ -25,9 +25,9 @@ public:
 
 private:
   void Changed();
-  void ReleaseHandle() const;
 
   TColor FColor;
   int FWidth;
-  mutable HPEN FHandle = nullptr;
+  // Deleting a stock object (the null pen of clNone) does nothing, so it may be held here too.
+  mutable TGdiObject<HPEN> FHandle;
 };

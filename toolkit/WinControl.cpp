@@ -999,8 +999,8 @@ void TWinControl::HandleNonClient(TMessage &message) {
     return;
   }
   DefaultHandler(message);
-  HDC dc = GetWindowDC(FHandle);
-  if (!dc)
+  TWindowDC window(FHandle, true);
+  if (!window.DC())
     return;
   RECT rect;
   GetWindowRect(FHandle, &rect);
@@ -1019,8 +1019,7 @@ void TWinControl::HandleNonClient(TMessage &message) {
     flags |= BF_FLAT;
   else if (FBevelKind == bkSoft)
     flags |= BF_SOFT;
-  DrawEdge(dc, &rect, edge, flags);
-  ReleaseDC(FHandle, dc);
+  DrawEdge(window.DC(), &rect, edge, flags);
 }
 
 void TWinControl::HandleSetCursor(TMessage &message) {
