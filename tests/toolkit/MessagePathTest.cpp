@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/TestSupport.h"
@@ -59,20 +60,16 @@ private:
   UINT FItemHeight;
 };
 
-// A report list view with label editing, recording the notifications it gets back from its parent.
+// A report list view of one column with label editing, recording the notifications it gets back from its
+// parent and those of its own children.
 class RecordingListView : public TWinControl {
 public:
-  explicit RecordingListView(TComponent *owner) : TWinControl(owner) { SetBounds(0, 0, 300, 200); }
+  explicit RecordingListView(TComponent *owner) : TWinControl(owner) { SetBounds(0, 40, 300, 200); }
 
   std::vector<UINT> Codes;
   std::wstring EditedText;
-  // What ChildNotify received: the message, the window it came from, and a notification's code.
-  struct Foreign {
-    UINT Msg;
-    HWND From;
-    UINT Code;
-  };
-  std::vector<Foreign> FromOthers;
+  // The codes of the WM_NOTIFY messages ChildNotify received, with their senders.
+  std::vector<std::pair<HWND, UINT>> Foreign;
 
 protected:
   void CreateParams(TCreateParams &params) override {
@@ -81,6 +78,14 @@ protected:
     params.BaseClassName = WC_LISTVIEWA;
     params.Unicode = true;
     params.Style |= LVS_REPORT | LVS_EDITLABELS | WS_TABSTOP;
+  }
+  void CreateWnd() override {
+    TWinControl::CreateWnd();
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 150;
+    column.pszText = const_cast<wchar_t *>(L"Name");
+    SendMessageW(WindowHandle(), LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
   }
   void WndProc(TMessage &message) override {
     if (message.Msg == CN_NOTIFY) {
@@ -96,8 +101,8 @@ protected:
     TWinControl::WndProc(message);
   }
   void ChildNotify(HWND from, TMessage &message) override {
-    UINT code = message.Msg == WM_NOTIFY ? reinterpret_cast<NMHDR *>(message.LParam)->code : 0;
-    FromOthers.push_back({message.Msg, from, code});
+    if (message.Msg == WM_NOTIFY)
+      Foreign.emplace_back(from, reinterpret_cast<NMHDR *>(message.LParam)->code);
     TWinControl::ChildNotify(from, message);
   }
 };
@@ -140,12 +145,6 @@ TEST_F(MessagePaths, AnyNameSurvivesTypingInPlaceEditingAndDisplay) {
 
   auto *list = new RecordingListView(form.get());
   list->SetParent(panel);
-  list->SetTop(40);
-  LVCOLUMNW column = {};
-  column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.cx = 200;
-  column.pszText = const_cast<wchar_t *>(L"Name");
-  SendMessageW(list->Handle(), LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
   LVITEMW item = {};
   item.mask = LVIF_TEXT;
   item.pszText = const_cast<wchar_t *>(L"old");
@@ -174,21 +173,14 @@ TEST_F(MessagePaths, AHeadersNotificationsReachItsListViewInUnicodeAndStillWork)
   form->Show();
   auto *list = new RecordingListView(form.get());
   list->SetParent(panel);
-  LVCOLUMNW column = {};
-  column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.cx = 120;
-  column.pszText = const_cast<wchar_t *>(L"Name");
-  SendMessageW(list->Handle(), LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
   auto header = reinterpret_cast<HWND>(SendMessageW(list->Handle(), LVM_GETHEADER, 0, 0));
   ASSERT_NE(header, nullptr);
 
   SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 5));
   SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(30, 5));
-  bool clicked = false;
-  for (const auto &seen : list->FromOthers)
-    if (seen.Msg == WM_NOTIFY && seen.From == header && seen.Code == static_cast<UINT>(HDN_ITEMCLICKW))
-      clicked = true;
-  EXPECT_TRUE(clicked) << "the header's click did not reach ChildNotify as HDN_ITEMCLICKW";
+  std::pair<HWND, UINT> click(header, HDN_ITEMCLICKW);
+  EXPECT_NE(std::find(list->Foreign.begin(), list->Foreign.end(), click), list->Foreign.end())
+      << "the header's click did not reach ChildNotify as HDN_ITEMCLICKW";
   // Passed on to the list view's own handling, which turns it into its column click.
   EXPECT_NE(std::find(list->Codes.begin(), list->Codes.end(), static_cast<UINT>(LVN_COLUMNCLICK)), list->Codes.end());
 }
