@@ -17,25 +17,35 @@ TFont::TFont() = default;
 TFont::~TFont() = default;
 
 TFont::TFont(const TFont &other)
-    : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor) {}
+    : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor), FHandle(other.FHandle) {}
 
 TFont &TFont::operator=(const TFont &other) {
   Assign(other);
   return *this;
 }
 
-bool TFont::SameAs(const TFont &other) const {
-  return FName == other.FName && FHeight == other.FHeight && FStyle == other.FStyle && FColor == other.FColor;
+bool TFont::SameFace(const TFont &other) const {
+  return FName == other.FName && FHeight == other.FHeight && FStyle == other.FStyle;
 }
 
+bool TFont::SameAs(const TFont &other) const { return SameFace(other) && FColor == other.FColor; }
+
 void TFont::Assign(const TFont &other) {
-  if (this == &other || SameAs(other))
+  if (this == &other)
     return;
-  FName = other.FName;
-  FHeight = other.FHeight;
-  FStyle = other.FStyle;
+  bool sameFace = SameFace(other);
+  bool changed = !sameFace || FColor != other.FColor;
+  if (!sameFace) {
+    FName = other.FName;
+    FHeight = other.FHeight;
+    FStyle = other.FStyle;
+    FHandle.reset();
+  }
   FColor = other.FColor;
-  Changed();
+  if (other.FHandle)
+    FHandle = other.FHandle;
+  if (changed && OnChange)
+    OnChange();
 }
 
 void TFont::SetName(const std::string &value) {
@@ -73,13 +83,13 @@ void TFont::SetColor(TColor value) {
 }
 
 void TFont::Changed() {
-  FHandle.Reset();
+  FHandle.reset();
   if (OnChange)
     OnChange();
 }
 
 HFONT TFont::Handle() const {
-  if (!FHandle) {
+  if (!FHandle || !*FHandle) {
     LOGFONTA lf = {};
     lf.lfHeight = FHeight;
     lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
@@ -92,7 +102,7 @@ HFONT TFont::Handle() const {
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH;
     strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
-    FHandle.Reset(CreateFontIndirectA(&lf));
+    FHandle = std::make_shared<const TGdiObject<HFONT>>(CreateFontIndirectA(&lf));
   }
-  return FHandle.Get();
+  return FHandle->Get();
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "toolkit/Graphics.h"
@@ -19,7 +20,8 @@ public:
   TFont(const TFont &other);
   TFont &operator=(const TFont &other);
 
-  // Copies the description (not OnChange) and raises OnChange when anything differs.
+  // Copies the description (not OnChange) and raises OnChange when anything differs. Copies of one
+  // description (colour aside) share one GDI font, so a copy's Handle equals the original's.
   void Assign(const TFont &other);
 
   const std::string &Name() const { return FName; }
@@ -35,10 +37,13 @@ public:
   TColor Color() const { return FColor; }
   void SetColor(TColor value);
 
-  // The GDI font for the current description; owned by this object, valid until the description changes.
+  // The GDI font for the current description; shared with the copies of this font, valid until the
+  // description changes or the object goes.
   HFONT Handle() const;
 
   bool SameAs(const TFont &other) const;
+  // Same name, height and style: the colour, which is no part of the GDI font, aside.
+  bool SameFace(const TFont &other) const;
 
   // Raised after every change of the description.
   std::function<void()> OnChange;
@@ -52,5 +57,6 @@ private:
   int FHeight = -11;
   TFontStyles FStyle = 0;
   TColor FColor = clWindowText;
-  mutable TGdiObject<HFONT> FHandle;
+  // Shared by the copies of one face; the last of them to let go deletes the font.
+  mutable std::shared_ptr<const TGdiObject<HFONT>> FHandle;
 };

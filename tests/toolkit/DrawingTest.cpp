@@ -6,6 +6,7 @@
 
 #include "toolkit/Brush.h"
 #include "toolkit/Canvas.h"
+#include "toolkit/Font.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Pen.h"
 
@@ -101,6 +102,26 @@ TEST(Drawing, ASharedImageListOutlivesItsObjectAndTakesTheSizeOfTheListItIsGiven
   owner.SetHandle(borrowed); // owned from here on, destroyed with the object
   EXPECT_EQ(16, owner.Width());
   EXPECT_EQ(16, owner.Height());
+}
+
+TEST(Drawing, CopiesOfAFontDrawWithOneGdiFontUntilTheirFaceDiffers) {
+  TFont original;
+  original.SetSize(10);
+  HFONT handle = original.Handle();
+  {
+    TFont copy(original);
+    EXPECT_EQ(handle, copy.Handle());
+    TFont assigned;
+    assigned.Assign(original);
+    assigned.SetColor(clRed);
+    EXPECT_EQ(handle, assigned.Handle()) << "the colour is no part of the GDI font";
+    assigned.SetStyle(fsItalic);
+    EXPECT_NE(handle, assigned.Handle());
+  }
+  LOGFONTA log = {};
+  ASSERT_TRUE(GetObjectA(original.Handle(), sizeof log, &log)) << "the copies going leave the original's font alive";
+  EXPECT_EQ(handle, original.Handle());
+  EXPECT_FALSE(log.lfItalic);
 }
 
 } // namespace

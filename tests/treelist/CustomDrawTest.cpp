@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "treelist/UKdTreeList.h"
+
+namespace {
+
+constexpr COLORREF kTextColor = RGB(1, 2, 3);
+constexpr COLORREF kBackColor = RGB(4, 5, 6);
+constexpr COLORREF kUntouched = RGB(7, 8, 9);
+
+// A memory device context prepared as a control prepares one for its custom-draw notifications: the
+// control's font selected, its text and background colours set.
+class CustomDraw : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dc = CreateCompatibleDC(nullptr);
+    bitmap = CreateCompatibleBitmap(dc, 16, 16);
+    oldBitmap = SelectObject(dc, bitmap);
+    oldFont = SelectObject(dc, controlFont.Handle());
+    SetTextColor(dc, kTextColor);
+    SetBkColor(dc, kBackColor);
+  }
+  void TearDown() override {
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+
+  NMTVCUSTOMDRAW TreeRecord(DWORD stage) {
+    NMTVCUSTOMDRAW record = {};
+    record.nmcd.dwDrawStage = stage;
+    record.nmcd.hdc = dc;
+    record.clrText = kUntouched;
+    record.clrTextBk = kUntouched;
+    return record;
+  }
+  NMLVCUSTOMDRAW ListRecord(DWORD stage) {
+    NMLVCUSTOMDRAW record = {};
+    record.nmcd.dwDrawStage = stage;
+    record.nmcd.hdc = dc;
+    record.clrText = kUntouched;
+    record.clrTextBk = kUntouched;
+    return record;
+  }
+
+  TFont controlFont;
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ oldBitmap = nullptr;
+  HGDIOBJ oldFont = nullptr;
+  LRESULT result = 0x77;
+};
+
+TEST_F(CustomDraw, StartsFromTheDeviceContextsColoursWithNothingChangedAndNamesEachStage) {
+  NMTVCUSTOMDRAW record = TreeRecord(CDDS_ITEMPREPAINT);
+  TKdTvCustomDraw draw(&record, &controlFont, &result);
+  EXPECT_EQ(draw.Font()->Color(), static_cast<TColor>(kTextColor));
+  EXPECT_TRUE(draw.Font()->SameFace(controlFont));
+  EXPECT_EQ(draw.Brush()->Color(), static_cast<TColor>(kBackColor));
+  EXPECT_FALSE(draw.FontChanged || draw.BrushChanged || draw.SkipDefault || draw.ResultSet || draw.NotifyItemDraw);
+  EXPECT_EQ(draw.NotifyRecord(), &record);
+  EXPECT_EQ(draw.ControlFont(), &controlFont);
+
+  const std::pair<DWORD, TKdCustomDrawStage> stages[] = {{CDDS_PREPAINT, kdcdsPrePaint},
+                                                         {CDDS_POSTPAINT, kdcdsPostPaint},
+                                                         {CDDS_ITEMPREPAINT, kdcdsItemPrePaint},
+                                                         {CDDS_ITEMPOSTPAINT, kdcdsItemPostPaint},
+                                                         {CDDS_PREERASE, kdcdsOther},
+                                                         {CDDS_ITEMPREERASE, kdcdsOther},
+                                                         {CDDS_ITEMPREPAINT | CDDS_SUBITEM, kdcdsOther}};
+  for (auto [stage, expected] : stages) {
+    record.nmcd.dwDrawStage = stage;
+    EXPECT_EQ(draw.Stage(), expected) << std::hex << stage;
+  }
+}
+
+TEST_F(CustomDraw, PrePaintAsksForItemNotificationsOnlyWhenToldAndATreeKeepsAHandlersOwnResult) {
+  NMTVCUSTOMDRAW tree = TreeRecord(CDDS_PREPAINT);
+  {
+    TKdTvCustomDraw draw(&tree, &controlFont, &result);
+    draw.Apply();
+    EXPECT_EQ(result, 0);
+    draw.NotifyItemDraw = true;
+    draw.Apply();
+    EXPECT_EQ(result, CDRF_NOTIFYITEMDRAW);
+    result = CDRF_NOTIFYPOSTPAINT;
+    draw.ResultSet = true;
+    draw.Apply();
+    EXPECT_EQ(result, CDRF_NOTIFYPOSTPAINT);
+  }
+  NMLVCUSTOMDRAW list = ListRecord(CDDS_PREPAINT);
+  {
+    TKdLvCustomDraw draw(&list, &controlFont, &result);
+    result = CDRF_NOTIFYPOSTPAINT;
+    draw.ResultSet = true;
+    draw.NotifyItemDraw = true;
+    draw.Apply();
+    EXPECT_EQ(result, CDRF_NOTIFYITEMDRAW);
+  }
+  // Post-paint stages add nothing, whatever was asked for.
+  NMTVCUSTOMDRAW post = TreeRecord(CDDS_ITEMPOSTPAINT);
+  TKdTvCustomDraw draw(&post, &controlFont, &result);
+  draw.NotifyItemDraw = true;
+  draw.SkipDefault = true;
+  draw.Apply();
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(CustomDraw, AColourOnlyChangeRecoloursTheTextWithoutANewFontAndABrushChangeTheBackground) {
+  NMTVCUSTOMDRAW record = TreeRecord(CDDS_ITEMPREPAINT);
+  TKdTvCustomDraw draw(&record, &controlFont, &result);
+  draw.Font()->SetColor(clRed);
+  draw.Apply();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(record.clrText, RGB(255, 0, 0));
+  EXPECT_EQ(record.clrTextBk, kUntouched);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), controlFont.Handle());
+
+  draw.Brush()->SetColor(clBlue);
+  draw.Apply();
+  EXPECT_EQ(record.clrTextBk, RGB(0, 0, 255));
+
+  // Nothing changed: the control's own colours stay.
+  NMLVCUSTOMDRAW list = ListRecord(CDDS_ITEMPREPAINT);
+  TKdLvCustomDraw unchanged(&list, &controlFont, &result);
+  unchanged.Apply();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(list.clrText, kUntouched);
+  EXPECT_EQ(list.clrTextBk, kUntouched);
+}
+
+TEST_F(CustomDraw, AFaceChangeSelectsTheNewFontAndSaysSo) {
+  NMLVCUSTOMDRAW record = ListRecord(CDDS_ITEMPREPAINT);
+  TKdLvCustomDraw draw(&record, &controlFont, &result);
+  draw.Font()->SetStyle(fsBold);
+  draw.Apply();
+  EXPECT_EQ(result, CDRF_NEWFONT);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), draw.Font()->Handle());
+  EXPECT_NE(draw.Font()->Handle(), controlFont.Handle());
+  EXPECT_EQ(record.clrText, kTextColor);
+  LOGFONTA selected = {};
+  GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof selected, &selected);
+  EXPECT_EQ(selected.lfWeight, FW_BOLD);
+  SelectObject(dc, controlFont.Handle());
+}
+
+TEST_F(CustomDraw, SkipDefaultSkipsTheItemUnlessATreeHandlerSetTheResultItself) {
+  NMTVCUSTOMDRAW record = TreeRecord(CDDS_ITEMPREPAINT);
+  TKdTvCustomDraw tree(&record, &controlFont, &result);
+  tree.SkipDefault = true;
+  tree.Font()->SetColor(clRed);
+  tree.Apply();
+  EXPECT_EQ(result, CDRF_SKIPDEFAULT);
+  // A skipped item is not recoloured.
+  EXPECT_EQ(record.clrText, kUntouched);
+
+  result = CDRF_NOTIFYPOSTPAINT;
+  tree.ResultSet = true;
+  tree.Apply();
+  EXPECT_EQ(result, CDRF_NOTIFYPOSTPAINT);
+
+  NMLVCUSTOMDRAW list = ListRecord(CDDS_ITEMPREPAINT);
+  TKdLvCustomDraw listDraw(&list, &controlFont, &result);
+  listDraw.SkipDefault = true;
+  listDraw.ResultSet = true;
+  result = CDRF_NOTIFYPOSTPAINT;
+  listDraw.Apply();
+  EXPECT_EQ(result, CDRF_SKIPDEFAULT);
+}
+
+} // namespace
