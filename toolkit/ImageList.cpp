@@ -33,6 +33,19 @@ void TImageList::SetHandle(HIMAGELIST value) {
   }
   if (OnChange)
     OnChange(this);
+  // A client may unregister while it is told: walk a copy.
+  auto clients = FClients;
+  for (auto &client : clients)
+    client.second();
+}
+
+void TImageList::RegisterChanges(const void *client, std::function<void()> onChange) {
+  UnRegisterChanges(client);
+  FClients.emplace_back(client, std::move(onChange));
+}
+
+void TImageList::UnRegisterChanges(const void *client) {
+  std::erase_if(FClients, [client](const auto &entry) { return entry.first == client; });
 }
 
 int TImageList::Count() { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }

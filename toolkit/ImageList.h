@@ -5,6 +5,10 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "toolkit/Component.h"
 
 class TImageList : public TComponent {
@@ -29,9 +33,14 @@ public:
 
   // Raised when the list behind the object is replaced, so the controls showing it can take the new one.
   TNotifyEvent OnChange;
+  // The same for each control showing the list (several may show one); client names the registration.
+  void RegisterChanges(const void *client, std::function<void()> onChange);
+  void UnRegisterChanges(const void *client);
 
 private:
   void FreeHandle();
+
+  std::vector<std::pair<const void *, std::function<void()>>> FClients;
 
   int FWidth;
   int FHeight;

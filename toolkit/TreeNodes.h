@@ -1,0 +1,91 @@
+#pragma once
+// The nodes of a tree view. Nodes live as long as their items: deleting an item (by a node, Clear, or a
+// message sent to the window) frees its node once the deleting message has returned. When the window is
+// destroyed and made again, the nodes are kept and their items inserted anew, so no node pointer dangles.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/TreeNode.h"
+
+class TTreeNodes {
+public:
+  explicit TTreeNodes(TTreeView *owner);
+  // Frees what is left without raising events (the tree clears itself first).
+  ~TTreeNodes();
+  TTreeNodes(const TTreeNodes &) = delete;
+  TTreeNodes &operator=(const TTreeNodes &) = delete;
+
+  TTreeView *Owner() const { return FOwner; }
+
+  // A new last node among sibling's siblings (a top-level node when sibling is null).
+  TTreeNode *Add(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
+  // A new first node among sibling's siblings.
+  TTreeNode *AddFirst(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
+  // A new last child of parent (a top-level node when parent is null).
+  TTreeNode *AddChild(TTreeNode *parent, const std::string &text, TObject *data = nullptr);
+  TTreeNode *AddChildFirst(TTreeNode *parent, const std::string &text, TObject *data = nullptr);
+  // A new node just before sibling (the last top-level node when sibling is null).
+  TTreeNode *Insert(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
+
+  // Deletes every node (OnDeletion for each) with one delete-item message for the root.
+  void Clear();
+  // All nodes of the tree.
+  int Count() const;
+  TTreeNode *GetFirstNode() const;
+  // The node of an item of the control, or null.
+  TTreeNode *GetNode(HTREEITEM item) const;
+
+  // Stops the control redrawing while many nodes change; nestable.
+  void BeginUpdate();
+  void EndUpdate();
+  bool Updating() const { return FUpdateCount > 0; }
+
+private:
+  friend class TTreeNode;
+  friend class TTreeView;
+
+  // A node as it was when its window went away, in depth-first order.
+  struct TParkedNode {
+    TTreeNode *Node;
+    UINT State;
+    int Children;
+  };
+
+  HWND Handle() const;
+  // Sorts the children of parent (TVI_ROOT: the top level) with compare.
+  static bool SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &compare);
+  TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data);
+  // The node of an item handed over in a notification (its lParam, or looked up).
+  TTreeNode *NodeOf(const TVITEMW &item) const;
+  // The control has deleted the node's item.
+  void ItemDeleted(TTreeNode *node);
+  // Frees the nodes whose items are gone, once no message of the tree is running any more.
+  void FreeDeleted();
+  // The window is going: remember the nodes and the state only the control holds.
+  void Park(HWND wnd);
+  // The window is back: insert the remembered nodes again.
+  void Restore(HWND wnd);
+  void DeleteParked();
+
+  TTreeView *FOwner;
+  int FUpdateCount = 0;
+  std::vector<TParkedNode> FParked;
+  TTreeNode *FParkedSelection = nullptr;
+  std::vector<TTreeNode *> FDeleted;
+};
+
+// BeginUpdate for the lifetime of the object, EndUpdate on every way out.
+class TTreeUpdateScope {
+public:
+  explicit TTreeUpdateScope(TTreeNodes &nodes) : FNodes(nodes) { FNodes.BeginUpdate(); }
+  ~TTreeUpdateScope() { FNodes.EndUpdate(); }
+  TTreeUpdateScope(const TTreeUpdateScope &) = delete;
+  TTreeUpdateScope &operator=(const TTreeUpdateScope &) = delete;
+
+private:
+  TTreeNodes &FNodes;
+};
