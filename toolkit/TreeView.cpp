@@ -78,8 +78,6 @@ void TTreeView::CreateWnd() {
   FWindowGoing = false;
   TWinControl::CreateWnd();
   HWND wnd = WindowHandle();
-  // Notifications in their wide forms, whatever the parent window answers to WM_NOTIFYFORMAT.
-  SendMessageW(wnd, TVM_SETUNICODEFORMAT, TRUE, 0);
   SendMessageW(wnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
   SendMessageW(wnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font().Color())));
   SendMessageW(wnd, TVM_SETINDENT, static_cast<WPARAM>(FIndent), 0);
@@ -427,10 +425,17 @@ void TTreeView::Notification(TComponent *component, bool inserted) {
   }
 }
 
-void TTreeView::ColorChanged() {
-  TWinControl::ColorChanged();
+void TTreeView::CMColorChanged(TMessage &message) {
+  TWinControl::CMColorChanged(message);
   if (HandleAllocated())
     SendMessageW(WindowHandle(), TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+}
+
+void TTreeView::CMSysColorChange(TMessage &message) {
+  TWinControl::CMSysColorChange(message);
+  // The control holds the text colour as RGB: a system colour's value may be another one now.
+  if (HandleAllocated() && Font().Color() < 0)
+    SendMessageW(WindowHandle(), TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font().Color())));
 }
 
 void TTreeView::FontChanged() {

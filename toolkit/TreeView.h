@@ -120,7 +120,8 @@ protected:
   void CreateWnd() override;
   void WndProc(TMessage &message) override;
   void Notification(TComponent *component, bool inserted) override;
-  void ColorChanged() override;
+  void CMColorChanged(TMessage &message) override;
+  void CMSysColorChange(TMessage &message) override;
   void FontChanged() override;
 
   // May the label be edited: not ReadOnly, and OnEditing agrees.
