@@ -38,6 +38,8 @@ public:
   TTreeNode *GetFirstNode() const;
   // The node of an item of the control, or null.
   TTreeNode *GetNode(HTREEITEM item) const;
+  // The node of an item handed over in a notification (its lParam, or looked up by its handle).
+  TTreeNode *NodeOf(const TVITEMW &item) const;
 
   // Stops the control redrawing while many nodes change; nestable.
   void BeginUpdate();
@@ -59,8 +61,6 @@ private:
   // Sorts the children of parent (TVI_ROOT: the top level) with compare.
   static bool SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &compare);
   TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data);
-  // The node of an item handed over in a notification (its lParam, or looked up).
-  TTreeNode *NodeOf(const TVITEMW &item) const;
   // The control has deleted the node's item.
   void ItemDeleted(TTreeNode *node);
   // Frees the nodes whose items are gone, once no message of the tree is running any more.

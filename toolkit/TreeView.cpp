@@ -171,9 +171,7 @@ void TTreeView::HandleNotify(TMessage &message) {
   case NM_RCLICK:
     if (FRightClickSelect) {
       POINT point;
-      GetCursorPos(&point);
-      point = ScreenToClient(point);
-      if (TTreeNode *node = GetNodeAt(point.x, point.y))
+      if (TTreeNode *node = NodeAtCursor(point))
         SetSelected(node);
     }
     break;
@@ -194,6 +192,10 @@ void TTreeView::GetDispInfo(NMTVDISPINFOW &info) {
     std::copy_n(text.data(), count, item.pszText);
     item.pszText[count] = L'\0';
   }
+  SupplyImages(node, item);
+}
+
+void TTreeView::SupplyImages(TTreeNode *node, TVITEMW &item) {
   if (item.mask & TVIF_IMAGE) {
     GetImageIndex(node);
     item.iImage = node->ImageIndex();
@@ -202,6 +204,12 @@ void TTreeView::GetDispInfo(NMTVDISPINFOW &info) {
     GetSelectedIndex(node);
     item.iSelectedImage = node->SelectedIndex();
   }
+}
+
+TTreeNode *TTreeView::NodeAtCursor(POINT &client) {
+  GetCursorPos(&client);
+  client = ScreenToClient(client);
+  return GetNodeAt(client.x, client.y);
 }
 
 void TTreeView::CustomDrawNotify(TMessage &message) {

@@ -144,6 +144,11 @@ protected:
   // Whether the toolkit's own custom-draw events paint the target (OnCustomDraw, OnCustomDrawItem).
   virtual bool IsCustomDrawn(TCustomDrawTarget target) const;
 
+  // Answers the image fields item asks for from the hooks (GetImageIndex, GetSelectedIndex).
+  void SupplyImages(TTreeNode *node, TVITEMW &item);
+  // The node under the mouse pointer, with the pointer's place in client coordinates.
+  TTreeNode *NodeAtCursor(POINT &client);
+
 private:
   friend class TTreeNodes;
 

@@ -121,19 +121,9 @@ std::unique_ptr<TKdTvCustomDraw> TKdCustomTreeView::DoCustomDraw(NMTVCUSTOMDRAW 
 }
 
 void TKdCustomTreeView::NodeImagesOnDemand(TMessage &message) {
-  auto *info = reinterpret_cast<NMTVDISPINFOW *>(message.LParam);
-  TVITEMW &item = info->item;
-  TTreeNode *node = item.lParam ? reinterpret_cast<TTreeNode *>(item.lParam) : Items().GetNode(item.hItem);
-  if (node) {
-    if (item.mask & TVIF_IMAGE) {
-      GetImageIndex(node);
-      item.iImage = node->ImageIndex();
-    }
-    if (item.mask & TVIF_SELECTEDIMAGE) {
-      GetSelectedIndex(node);
-      item.iSelectedImage = node->SelectedIndex();
-    }
-  }
+  TVITEMW &item = reinterpret_cast<NMTVDISPINFOW *>(message.LParam)->item;
+  if (TTreeNode *node = Items().NodeOf(item))
+    SupplyImages(node, item);
   // The events were raised by the hooks above; the toolkit's own pass must not raise them again.
   TDetachedEvent imageEvent(OnGetImageIndex);
   TDetachedEvent selectedEvent(OnGetSelectedIndex);
@@ -154,9 +144,7 @@ void TKdCustomTreeView::PopupAt(TPopupMenu *menu, POINT pos) {
 
 void TKdCustomTreeView::RightClick() {
   POINT pos;
-  GetCursorPos(&pos);
-  pos = ScreenToClient(pos);
-  TTreeNode *node = GetNodeAt(pos.x, pos.y);
+  TTreeNode *node = NodeAtCursor(pos);
   if (!node)
     return;
   TPopupMenu *menu = PopupMenu();
