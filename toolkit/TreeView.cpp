@@ -15,22 +15,6 @@ struct TTreeView::TDispatchScope {
   TTreeView &View;
 };
 
-namespace {
-
-// The canvas draws on dc for the lifetime of the object.
-class TCanvasOn {
-public:
-  TCanvasOn(TCanvas &canvas, HDC dc) : FCanvas(canvas) { FCanvas.SetHandle(dc); }
-  ~TCanvasOn() { FCanvas.SetHandle(nullptr); }
-  TCanvasOn(const TCanvasOn &) = delete;
-  TCanvasOn &operator=(const TCanvasOn &) = delete;
-
-private:
-  TCanvas &FCanvas;
-};
-
-} // namespace
-
 TTreeView::TTreeView(TComponent *AOwner) : TWinControl(AOwner), FItems(this) {
   UpdateBounds(0, 0, 121, 97);
   SetBorderStyle(bsSingle);
@@ -223,7 +207,7 @@ void TTreeView::CustomDrawNotify(TMessage &message) {
       canvas.BrushColor = Color();
       bool defaultDraw = true;
       {
-        TCanvasOn on(canvas, record.hdc);
+        TCanvasHandleScope on(canvas, record.hdc);
         OnCustomDraw(this, record.rc, defaultDraw);
       }
       if (!defaultDraw) {
@@ -244,7 +228,7 @@ void TTreeView::CustomDrawNotify(TMessage &message) {
   TFont before(canvas.Font);
   bool defaultDraw = true;
   {
-    TCanvasOn on(canvas, record.hdc);
+    TCanvasHandleScope on(canvas, record.hdc);
     OnCustomDrawItem(this, FItems.GetNode(reinterpret_cast<HTREEITEM>(record.dwItemSpec)), record.uItemState,
                      defaultDraw);
   }

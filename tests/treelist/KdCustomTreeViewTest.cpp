@@ -11,6 +11,7 @@
 #include "common/TestSupport.h"
 #include "shellns/ShellVersion.h"
 #include "toolkit/Form.h"
+#include "toolkit/Handles.h"
 #include "toolkit/PopupMenu.h"
 #include "toolkit/SysUtils.h"
 #include "treelist/UKdTreeList.h"
@@ -208,10 +209,8 @@ TEST_F(KdTreeView, ANodeRecolouredByItsHandlerIsPaintedInThatColour) {
       draw->Font()->SetColor(clRed);
   };
   RECT client = tree->ClientRect();
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  TGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(TWindowDC().DC(), client.right, client.bottom));
+  HGDIOBJ old = SelectObject(dc, bitmap.Get());
   SendMessageW(tree->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
   auto redPixels = [&](RECT rect) {
     int count = 0;
@@ -225,7 +224,6 @@ TEST_F(KdTreeView, ANodeRecolouredByItsHandlerIsPaintedInThatColour) {
   EXPECT_GT(redPixels(second->DisplayRect(true)), 5);
   EXPECT_EQ(redPixels(first->DisplayRect(true)), 0);
   SelectObject(dc, old);
-  DeleteObject(bitmap);
 }
 
 TEST_F(KdTreeView, TooltipsAreLeftOutOnNtWithCommonControlsBelow472) {
