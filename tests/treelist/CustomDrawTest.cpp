@@ -34,22 +34,17 @@ protected:
     DeleteDC(dc);
   }
 
-  NMTVCUSTOMDRAW TreeRecord(DWORD stage) {
-    NMTVCUSTOMDRAW record = {};
+  // A tree's or a list's record (both carry the colours after the common part).
+  template <class TRecord> TRecord Record(DWORD stage) {
+    TRecord record = {};
     record.nmcd.dwDrawStage = stage;
     record.nmcd.hdc = dc;
     record.clrText = kUntouched;
     record.clrTextBk = kUntouched;
     return record;
   }
-  NMLVCUSTOMDRAW ListRecord(DWORD stage) {
-    NMLVCUSTOMDRAW record = {};
-    record.nmcd.dwDrawStage = stage;
-    record.nmcd.hdc = dc;
-    record.clrText = kUntouched;
-    record.clrTextBk = kUntouched;
-    return record;
-  }
+  NMTVCUSTOMDRAW TreeRecord(DWORD stage) { return Record<NMTVCUSTOMDRAW>(stage); }
+  NMLVCUSTOMDRAW ListRecord(DWORD stage) { return Record<NMLVCUSTOMDRAW>(stage); }
 
   TFont controlFont;
   HDC dc = nullptr;
