@@ -14,7 +14,18 @@ HWND PopupWindow() {
   return wnd;
 }
 
+TPopupHook &PopupHook() {
+  static TPopupHook hook;
+  return hook;
+}
+
 } // namespace
+
+TPopupHook SetPopupHook(TPopupHook hook) {
+  TPopupHook previous = std::move(PopupHook());
+  PopupHook() = std::move(hook);
+  return previous;
+}
 
 TPopupMenu::TPopupMenu(TComponent *AOwner) : TMenu(AOwner) {}
 
@@ -29,6 +40,10 @@ void TPopupMenu::Popup(int x, int y, HWND owner) {
     PopupComponent->FreeNotification(this);
   if (OnPopup)
     OnPopup(this);
+  if (PopupHook()) {
+    PopupHook()(this, x, y);
+    return;
+  }
   // The choice comes back as the result, so the item's Click runs after the menu has gone.
   UINT command = static_cast<UINT>(TrackPopupMenu(Handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0,
                                                   owner ? owner : PopupWindow(), nullptr));

@@ -2,6 +2,8 @@
 // A menu shown at the pointer: by a control whose PopupMenu it is (on WM_CONTEXTMENU) or by Popup.
 #include <windows.h>
 
+#include <functional>
+
 #include "toolkit/Menu.h"
 
 class TPopupMenu : public TMenu {
@@ -22,3 +24,8 @@ public:
 protected:
   void Notification(TComponent *component, bool inserted) override;
 };
+
+// Takes the place of tracking every popup menu of the program (tests record where a menu would open
+// instead of waiting on it); returns the hook it replaced, empty for real tracking.
+using TPopupHook = std::function<void(TPopupMenu *Menu, int X, int Y)>;
+TPopupHook SetPopupHook(TPopupHook hook);

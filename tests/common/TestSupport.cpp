@@ -117,6 +117,12 @@ MessageBoxCapture::MessageBoxCapture(int answer) : Answer(answer) {
 
 MessageBoxCapture::~MessageBoxCapture() { InstallFailingMessageBoxHook(); }
 
+PopupCapture::PopupCapture() {
+  FPrevious = SetPopupHook([this](TPopupMenu *menu, int x, int y) { Menus.push_back({menu, POINT{x, y}}); });
+}
+
+PopupCapture::~PopupCapture() { SetPopupHook(std::move(FPrevious)); }
+
 TKdIdListPtr ParsePath(const std::string &name) {
   LPITEMIDLIST list = nullptr;
   EXPECT_EQ(ParseDisplayNameToIdList(name, list), S_OK) << name;

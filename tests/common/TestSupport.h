@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shellns/IdList.h"
+#include "toolkit/PopupMenu.h"
 
 namespace zortest {
 
@@ -55,6 +56,25 @@ public:
 
   std::vector<Box> Boxes;
   int Answer;
+};
+
+// While it lives, every popup menu of the program is recorded here (menu and screen point) instead of being
+// tracked.
+class PopupCapture {
+public:
+  struct Shown {
+    TPopupMenu *Menu;
+    POINT At;
+  };
+  PopupCapture();
+  ~PopupCapture();
+  PopupCapture(const PopupCapture &) = delete;
+  PopupCapture &operator=(const PopupCapture &) = delete;
+
+  std::vector<Shown> Menus;
+
+private:
+  TPopupHook FPrevious;
 };
 
 // The shell's absolute ID list of a path or parse name; fails the test when the shell cannot parse it.
