@@ -67,8 +67,6 @@ void TCustomListView::CreateParams(TCreateParams &params) {
 void TCustomListView::CreateWnd() {
   TWinControl::CreateWnd();
   HWND wnd = WindowHandle();
-  // Notifications in their wide forms whatever the parent window is.
-  SendMessageW(wnd, CCM_SETUNICODEFORMAT, TRUE, 0);
   SendMessageW(wnd, LVM_SETCALLBACKMASK, CallbackStates, 0);
   SendMessageW(wnd, LVM_SETBKCOLOR, 0, ColorToRGB(Color()));
   UpdateImageLists();
@@ -189,8 +187,8 @@ void TCustomListView::Notification(TComponent *component, bool inserted) {
   }
 }
 
-void TCustomListView::ColorChanged() {
-  TWinControl::ColorChanged();
+void TCustomListView::CMColorChanged(TMessage &message) {
+  TWinControl::CMColorChanged(message);
   if (HWND wnd = WindowHandle())
     SendMessageW(wnd, LVM_SETBKCOLOR, 0, ColorToRGB(Color()));
 }
@@ -418,32 +416,10 @@ bool TCustomListView::IsCustomDrawn(TCustomDrawTarget target, TCustomDrawStage s
 }
 
 void TCustomListView::WndProc(TMessage &message) {
-  switch (message.Msg) {
-  case CN_NOTIFY:
-    CNNotify(message);
-    return;
-  case WM_NOTIFY: {
-    auto *header = reinterpret_cast<NMHDR *>(message.LParam);
-    if (header && header->hwndFrom && header->hwndFrom == HeaderHandle()) {
-      HeaderNotify(message);
-      return;
-    }
-    break;
-  }
-  case WM_NOTIFYFORMAT:
-    if (message.LParam == NF_REQUERY) {
-      DefaultHandler(message);
-      SendMessageW(WindowHandle(), CCM_SETUNICODEFORMAT, TRUE, 0);
-      return;
-    }
-    break;
-  default:
-    break;
-  }
+  if (message.Msg == CN_NOTIFY)
+    return CNNotify(message);
   TWinControl::WndProc(message);
 }
-
-void TCustomListView::HeaderNotify(TMessage &message) { DefaultHandler(message); }
 
 TListItem *TCustomListView::ItemOfNotification(int index) const {
   return index >= 0 && index < FItems.Count() ? FItems.Item(index) : nullptr;

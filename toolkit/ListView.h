@@ -5,7 +5,8 @@
 // compute them on demand. Selection and focus stay in the control and follow the rows when rows are
 // deleted, appended or sorted.
 //
-// The window is a Unicode one, so its notifications come in their wide forms; texts are UTF-8 here.
+// The window is a Unicode one and so is its parent, so its notifications come in their wide forms
+// (LVN_GETDISPINFOW, LVN_ENDLABELEDITW, HDN_ITEMCLICKW...); texts are UTF-8 here.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -136,7 +137,7 @@ protected:
   void CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
-  void ColorChanged() override;
+  void CMColorChanged(TMessage &message) override;
   void Notification(TComponent *component, bool inserted) override;
 
   // Every row passes here once made (Items.Add) and before it is destroyed (Items.Delete, Clear); the bases
@@ -158,11 +159,9 @@ protected:
   // Whether the toolkit's own custom-draw events want that stage.
   virtual bool IsCustomDrawn(TCustomDrawTarget target, TCustomDrawStage stage) const;
   // The control's notifications (reflected from the parent); the base answers texts, images and states
-  // on demand, label editing, column clicks and custom draw.
+  // on demand, label editing, column clicks and custom draw. The column header's notifications and
+  // WM_DRAWITEM (it is a child window of the list view) come to ChildNotify with HeaderHandle as sender.
   virtual void CNNotify(TMessage &message);
-  // Notifications of the column header (a child window of the list view); the base hands them to the
-  // control.
-  virtual void HeaderNotify(TMessage &message);
 
 private:
   friend class TListItems;
