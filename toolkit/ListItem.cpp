@@ -115,14 +115,23 @@ void TListItem::SetCut(bool value) { SetFlag(CutFlag, value); }
 void TListItem::SetDropTarget(bool value) { SetFlag(DropFlag, value); }
 
 bool TListItem::Selected() const {
-  HWND wnd = ListView()->WindowHandle();
-  return wnd && SendMessageW(wnd, LVM_GETITEMSTATE, Index(), LVIS_SELECTED) & LVIS_SELECTED;
+  TCustomListView *list = ListView();
+  if (HWND wnd = list->WindowHandle())
+    return SendMessageW(wnd, LVM_GETITEMSTATE, Index(), LVIS_SELECTED) & LVIS_SELECTED;
+  const auto &saved = list->FSavedSelection;
+  return std::find(saved.begin(), saved.end(), this) != saved.end();
 }
 
 void TListItem::SetSelected(bool value) {
-  HWND wnd = ListView()->WindowHandle();
-  if (!wnd)
+  TCustomListView *list = ListView();
+  HWND wnd = list->WindowHandle();
+  if (!wnd) {
+    // Kept until the window exists.
+    list->ForgetSavedState(this);
+    if (value)
+      list->FSavedSelection.push_back(this);
     return;
+  }
   LVITEMW state = {};
   state.stateMask = LVIS_SELECTED;
   state.state = value ? LVIS_SELECTED : 0;
@@ -130,14 +139,22 @@ void TListItem::SetSelected(bool value) {
 }
 
 bool TListItem::Focused() const {
-  HWND wnd = ListView()->WindowHandle();
-  return wnd && SendMessageW(wnd, LVM_GETITEMSTATE, Index(), LVIS_FOCUSED) & LVIS_FOCUSED;
+  TCustomListView *list = ListView();
+  if (HWND wnd = list->WindowHandle())
+    return SendMessageW(wnd, LVM_GETITEMSTATE, Index(), LVIS_FOCUSED) & LVIS_FOCUSED;
+  return list->FSavedFocus == this;
 }
 
 void TListItem::SetFocused(bool value) {
-  HWND wnd = ListView()->WindowHandle();
-  if (!wnd)
+  TCustomListView *list = ListView();
+  HWND wnd = list->WindowHandle();
+  if (!wnd) {
+    if (value)
+      list->FSavedFocus = this;
+    else if (list->FSavedFocus == this)
+      list->FSavedFocus = nullptr;
     return;
+  }
   LVITEMW state = {};
   state.stateMask = LVIS_FOCUSED;
   state.state = value ? LVIS_FOCUSED : 0;
@@ -261,6 +278,7 @@ void TListItems::Delete(int index) {
     return;
   FItems.erase(FItems.begin() + index);
   FNumberedUpTo = std::min(FNumberedUpTo, static_cast<size_t>(index));
+  FOwner->ForgetSavedState(item);
   // The control moves the selection and focus of the rows below up by one.
   HWND wnd = FOwner->WindowHandle();
   if (wnd && index < FOwner->FControlCount) {
@@ -284,6 +302,7 @@ void TListItems::Clear() {
         continue;
       FItems.erase(FItems.begin() + index);
       FNumberedUpTo = std::min(FNumberedUpTo, static_cast<size_t>(index));
+      FOwner->ForgetSavedState(item);
       FreeItem(item);
     }
   } catch (...) {

@@ -1,6 +1,7 @@
 #include "toolkit/ListView.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/SysUtils.h"
 
@@ -42,6 +43,8 @@ TCustomListView::TCustomListView(TComponent *AOwner)
 TCustomListView::~TCustomListView() {
   // The window goes first, while the rows its last notifications may name still exist.
   DestroyHandle();
+  FSavedSelection.clear();
+  FSavedFocus = nullptr;
   FItems.FreeAll();
   SetSmallImages(nullptr);
   SetLargeImages(nullptr);
@@ -73,13 +76,12 @@ void TCustomListView::CreateWnd() {
   FColumns.CreateInWindow(wnd);
   FControlCount = 0;
   SyncCount();
-  for (TListItem *item : FSavedSelection)
-    if (item->Index() >= 0)
-      item->SetSelected(true);
-  if (FSavedFocus && FSavedFocus->Index() >= 0)
-    FSavedFocus->SetFocused(true);
-  FSavedSelection.clear();
-  FSavedFocus = nullptr;
+  std::vector<TListItem *> selection;
+  selection.swap(FSavedSelection);
+  for (TListItem *item : selection)
+    item->SetSelected(true);
+  if (TListItem *focus = std::exchange(FSavedFocus, nullptr))
+    focus->SetFocused(true);
 }
 
 void TCustomListView::DestroyWnd() {
@@ -92,6 +94,13 @@ void TCustomListView::DestroyWnd() {
   }
   TWinControl::DestroyWnd();
   FControlCount = 0;
+}
+
+void TCustomListView::ForgetSavedState(const TListItem *item) {
+  if (FSavedFocus == item)
+    FSavedFocus = nullptr;
+  if (!FSavedSelection.empty())
+    std::erase(FSavedSelection, item);
 }
 
 void TCustomListView::UpdateStyle() {
@@ -526,21 +535,12 @@ void TCustomListView::CustomDraw(TMessage &message) {
   NMCUSTOMDRAW &cd = draw->nmcd;
   message.Result = CDRF_DODEFAULT;
   bool defaultDraw = true;
-  auto begin = [&] {
-    FDrawCanvas.Font.Assign(Font());
-    FDrawCanvas.BrushColor = Color();
-    FDrawCanvas.SetHandle(cd.hdc);
-  };
+  FDrawCanvas.Font.Assign(Font());
+  FDrawCanvas.BrushColor = Color();
   if (cd.dwDrawStage == CDDS_PREPAINT) {
     if (OnCustomDraw) {
-      begin();
-      try {
-        OnCustomDraw(this, cd.rc, defaultDraw);
-      } catch (...) {
-        FDrawCanvas.SetHandle(nullptr);
-        throw;
-      }
-      FDrawCanvas.SetHandle(nullptr);
+      TCanvasHandleScope lent(FDrawCanvas, cd.hdc);
+      OnCustomDraw(this, cd.rc, defaultDraw);
     }
     if (!defaultDraw)
       message.Result = CDRF_SKIPDEFAULT;
@@ -548,19 +548,13 @@ void TCustomListView::CustomDraw(TMessage &message) {
       message.Result = CDRF_NOTIFYITEMDRAW;
     return;
   }
-  if (cd.dwDrawStage != CDDS_ITEMPREPAINT || !OnCustomDrawItem)
-    return;
   TListItem *item = ItemOfNotification(static_cast<int>(cd.dwItemSpec));
-  if (!item)
+  if (cd.dwDrawStage != CDDS_ITEMPREPAINT || !OnCustomDrawItem || !item)
     return;
-  begin();
-  try {
+  {
+    TCanvasHandleScope lent(FDrawCanvas, cd.hdc);
     OnCustomDrawItem(this, item, cd.uItemState, defaultDraw);
-  } catch (...) {
-    FDrawCanvas.SetHandle(nullptr);
-    throw;
   }
-  FDrawCanvas.SetHandle(nullptr);
   if (!defaultDraw) {
     message.Result = CDRF_SKIPDEFAULT;
     return;

@@ -180,6 +180,8 @@ private:
   void CustomDraw(TMessage &message);
   void RedrawItem(int index) const;
   int StateMaskOf(const TListItem *item) const;
+  // A row leaves the selection and focus kept while there is no window.
+  void ForgetSavedState(const TListItem *item);
 
   TListItems FItems;
   TListColumns FColumns;
@@ -195,7 +197,7 @@ private:
   TImageList *FSmallImages = nullptr;
   TImageList *FLargeImages = nullptr;
   TCanvas FDrawCanvas;
-  // Selection and focus carried over a window recreation.
+  // Selection and focus while there is no window (set before it exists, or carried over its recreation).
   std::vector<TListItem *> FSavedSelection;
   TListItem *FSavedFocus = nullptr;
 };

@@ -138,11 +138,15 @@ TEST_F(ListView, AManyRowListAsksOnlyForTheRowsItDraws) {
 }
 
 TEST_F(ListView, DeletingRowsKeepsSelectionAndFocusOnTheirRows) {
-  form->HandleNeeded();
+  // Chosen before the window exists, shown once it does.
   AddRows(10);
   for (int i : {2, 5, 8})
     list->Items()[i]->SetSelected(true);
   list->Items()[5]->SetFocused(true);
+  EXPECT_TRUE(list->Items()[2]->Selected());
+  form->HandleNeeded();
+  EXPECT_EQ((std::vector<int>{2, 5, 8}), SelectedRows());
+  EXPECT_EQ(5, FocusedRow());
   TListItem *five = list->Items()[5];
   TListItem *eight = list->Items()[8];
 
