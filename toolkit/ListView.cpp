@@ -142,29 +142,18 @@ void TCustomListView::SetHideSelection(bool value) {
   UpdateStyle();
 }
 
-void TCustomListView::SetSmallImages(TImageList *value) {
-  if (value == FSmallImages)
-    return;
-  if (FSmallImages) {
-    FSmallImages->OnChange = nullptr;
-    FSmallImages->RemoveFreeNotification(this);
-  }
-  FSmallImages = value;
-  if (value) {
-    value->FreeNotification(this);
-    value->OnChange = [this](TObject *) { UpdateImageLists(); };
-  }
-  UpdateImageLists();
-}
+void TCustomListView::SetSmallImages(TImageList *value) { SetImages(FSmallImages, value); }
 
-void TCustomListView::SetLargeImages(TImageList *value) {
-  if (value == FLargeImages)
+void TCustomListView::SetLargeImages(TImageList *value) { SetImages(FLargeImages, value); }
+
+void TCustomListView::SetImages(TImageList *&field, TImageList *value) {
+  if (value == field)
     return;
-  if (FLargeImages) {
-    FLargeImages->OnChange = nullptr;
-    FLargeImages->RemoveFreeNotification(this);
+  if (field) {
+    field->OnChange = nullptr;
+    field->RemoveFreeNotification(this);
   }
-  FLargeImages = value;
+  field = value;
   if (value) {
     value->FreeNotification(this);
     value->OnChange = [this](TObject *) { UpdateImageLists(); };

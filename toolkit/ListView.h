@@ -169,6 +169,7 @@ private:
   friend class TIconOptions;
 
   void UpdateStyle();
+  void SetImages(TImageList *&field, TImageList *value);
   void UpdateImageLists();
   // Tells the control the row count when it differs from what it knows.
   void SyncCount();

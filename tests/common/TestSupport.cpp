@@ -123,6 +123,25 @@ PopupCapture::PopupCapture() {
 
 PopupCapture::~PopupCapture() { SetPopupHook(std::move(FPrevious)); }
 
+MemorySurface::MemorySurface(int width, int height, COLORREF fill) {
+  dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void *bits = nullptr;
+  FBitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  FOld = SelectObject(dc, FBitmap);
+  RECT all = {0, 0, width, height};
+  HBRUSH brush = CreateSolidBrush(fill);
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+}
+
+MemorySurface::~MemorySurface() {
+  SelectObject(dc, FOld);
+  DeleteObject(FBitmap);
+  DeleteDC(dc);
+}
+
 TKdIdListPtr ParsePath(const std::string &name) {
   LPITEMIDLIST list = nullptr;
   EXPECT_EQ(ParseDisplayNameToIdList(name, list), S_OK) << name;

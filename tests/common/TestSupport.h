@@ -77,6 +77,24 @@ private:
   TPopupHook FPrevious;
 };
 
+// A memory bitmap of 32-bit pixels filled with one colour, selected into a device context (dc) to draw on
+// and read back.
+class MemorySurface {
+public:
+  MemorySurface(int width, int height, COLORREF fill);
+  ~MemorySurface();
+  MemorySurface(const MemorySurface &) = delete;
+  MemorySurface &operator=(const MemorySurface &) = delete;
+
+  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+
+  HDC dc;
+
+private:
+  HBITMAP FBitmap;
+  HGDIOBJ FOld;
+};
+
 // The shell's absolute ID list of a path or parse name; fails the test when the shell cannot parse it.
 TKdIdListPtr ParsePath(const std::string &name);
 

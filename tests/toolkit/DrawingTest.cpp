@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "common/TestSupport.h"
 #include "toolkit/Brush.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/Font.h"
@@ -13,28 +14,9 @@
 namespace {
 
 // A 32 x 32 white memory bitmap to draw on and read back.
-class Surface {
+class Surface : public zortest::MemorySurface {
 public:
-  Surface() {
-    dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void *bits = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, 32, 32};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~Surface() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
+  Surface() : MemorySurface(32, 32, RGB(255, 255, 255)) {}
 };
 
 TEST(Drawing, PolygonFillsInsideWithTheBrushAndOutlinesWithThePenAndPolylineLeavesItsLastPoint) {

@@ -123,6 +123,19 @@ TEST_F(ListView, TheControlShowsTheRowsTextsAndImagesAskedForOnDemand) {
   EXPECT_EQ(std::wstring(127, L'x'), ControlText(1));
 }
 
+TEST_F(ListView, ImageListsReachTheControlUntilTheyGo) {
+  auto *small = new TImageList(form.get());
+  list->SetSmallImages(small);
+  auto shown = [&] { return reinterpret_cast<HIMAGELIST>(SendMessageW(Wnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)); };
+  EXPECT_EQ(small->Handle(), shown());
+  HIMAGELIST other = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
+  small->SetHandle(other);
+  EXPECT_EQ(other, shown()) << "a new list behind the object";
+  delete small;
+  EXPECT_EQ(nullptr, list->SmallImages());
+  EXPECT_EQ(nullptr, shown());
+}
+
 TEST_F(ListView, AManyRowListAsksOnlyForTheRowsItDraws) {
   form->Show();
   AddRows(20000);

@@ -149,25 +149,9 @@ TEST_F(KdListView, ChangingTheSortColumnRedrawsOnlyTheOldAndTheNewHeaderItem) {
 }
 
 // An owner-drawn header item drawn into a memory bitmap, read back pixel by pixel.
-class HeaderPixels {
+class HeaderPixels : public zortest::MemorySurface {
 public:
-  HeaderPixels() {
-    dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 100, -20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void *bits = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, 100, 20};
-    HBRUSH green = CreateSolidBrush(Background);
-    FillRect(dc, &all, green);
-    DeleteObject(green);
-  }
-  ~HeaderPixels() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
+  HeaderPixels() : MemorySurface(100, 20, Background) {}
   // Draws header item 0 over the rectangle (0, 0, 100, 20).
   LRESULT Draw(TKdCustomListView *list) {
     DRAWITEMSTRUCT item = {};
@@ -179,7 +163,6 @@ public:
     item.rcItem = {0, 0, 100, 20};
     return SendMessageW(list->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
   }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
   // The leftmost column holding a pixel of the caption (neither the background nor an arrow's colour), or
   // -1.
   int FirstTextColumn() const {
@@ -193,9 +176,6 @@ public:
   }
 
   static constexpr COLORREF Background = RGB(0, 255, 0);
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
 };
 
 TEST_F(KdListView, TheOwnerDrawnArrowHasTheGeometryOfItsBox) {
