@@ -249,8 +249,9 @@ void TListItems::Renumber() const {
 }
 
 TListItem *TListItems::Add() {
+  // Room in steps of AllocBy, but never in steps so small that appending many rows copies the list often.
   if (FItems.size() == FItems.capacity() && FOwner->FAllocBy > 0)
-    FItems.reserve(FItems.size() + static_cast<size_t>(FOwner->FAllocBy));
+    FItems.reserve(FItems.size() + std::max(static_cast<size_t>(FOwner->FAllocBy), FItems.size() / 2));
   TListItem *item = NewItem();
   item->FIndex = Count();
   FItems.push_back(item);

@@ -229,10 +229,17 @@ void TCustomListView::RedrawItem(int index) const {
 
 int TCustomListView::SelCount() const {
   HWND wnd = WindowHandle();
-  return wnd ? static_cast<int>(SendMessageW(wnd, LVM_GETSELECTEDCOUNT, 0, 0)) : 0;
+  return wnd ? static_cast<int>(SendMessageW(wnd, LVM_GETSELECTEDCOUNT, 0, 0))
+             : static_cast<int>(FSavedSelection.size());
 }
 
-TListItem *TCustomListView::Selected() const { return GetNextItem(nullptr, sdAll, isSelected); }
+TListItem *TCustomListView::Selected() const {
+  if (WindowHandle())
+    return GetNextItem(nullptr, sdAll, isSelected);
+  auto first = std::min_element(FSavedSelection.begin(), FSavedSelection.end(),
+                                [](TListItem *a, TListItem *b) { return a->Index() < b->Index(); });
+  return first == FSavedSelection.end() ? nullptr : *first;
+}
 
 void TCustomListView::SetSelected(TListItem *item) {
   ClearSelection();
@@ -240,7 +247,9 @@ void TCustomListView::SetSelected(TListItem *item) {
     item->SetSelected(true);
 }
 
-TListItem *TCustomListView::ItemFocused() const { return GetNextItem(nullptr, sdAll, isFocused); }
+TListItem *TCustomListView::ItemFocused() const {
+  return WindowHandle() ? GetNextItem(nullptr, sdAll, isFocused) : FSavedFocus;
+}
 
 void TCustomListView::SetItemFocused(TListItem *item) {
   if (item)
@@ -261,8 +270,10 @@ void TCustomListView::SelectAll() {
 
 void TCustomListView::ClearSelection() {
   HWND wnd = WindowHandle();
-  if (!wnd)
+  if (!wnd) {
+    FSavedSelection.clear();
     return;
+  }
   LVITEMW state = {};
   state.stateMask = LVIS_SELECTED;
   SendMessageW(wnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));

@@ -92,6 +92,7 @@ public:
   TImageList *LargeImages() const { return FLargeImages; }
   void SetLargeImages(TImageList *value);
 
+  // Selection and focus are the control's; while there is no window, those set so far.
   int SelCount() const;
   // The first selected row, or null; setting it selects only that row (null clears the selection).
   TListItem *Selected() const;

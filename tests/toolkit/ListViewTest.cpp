@@ -315,6 +315,8 @@ TEST_F(ListView, ColumnsCarryTheirDescriptionIntoTheControlAndReportClicks) {
 
   list->Columns().Clear();
   EXPECT_EQ(0, SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  list->SetViewStyle(vsList);
+  EXPECT_EQ(LV_VIEW_LIST, SendMessageW(Wnd(), LVM_GETVIEW, 0, 0));
 }
 
 TEST_F(ListView, TypingSearchesTheShownCaptions) {
