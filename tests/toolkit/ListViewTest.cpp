@@ -20,7 +20,6 @@ class OnDemandList : public TCustomListView {
 public:
   using TCustomListView::TCustomListView;
   int TextsAsked = 0;
-  std::vector<std::string> Inserted;
   std::vector<std::string> Deleted;
 
 protected:
@@ -37,7 +36,6 @@ protected:
     item->SubItems().Add();
     item->SubItems().Add();
     TCustomListView::InsertItem(item);
-    Inserted.push_back(GetDisplayText(item, 0));
   }
   void Delete(TListItem *item) override {
     Deleted.push_back(GetDisplayText(item, 0));
