@@ -223,7 +223,9 @@ void TCustomListView::ForgetRows() {
 
 void TCustomListView::RedrawItem(int index) const {
   HWND wnd = WindowHandle();
-  if (wnd && FUpdateCount == 0 && index >= 0 && index < FControlCount)
+  // A row changed while it is being asked for (a caption cached on first display) is drawn with what the
+  // answer gives: drawing it again would only paint it twice.
+  if (wnd && FUpdateCount == 0 && index >= 0 && index < FControlCount && index != FAnsweringIndex)
     SendMessageW(wnd, LVM_REDRAWITEMS, index, index);
 }
 
@@ -491,6 +493,12 @@ void TCustomListView::GetDispInfo(NMLVDISPINFOW &info) {
   TListItem *item = ItemOfNotification(lvi.iItem);
   if (!item)
     return;
+  int outer = std::exchange(FAnsweringIndex, lvi.iItem);
+  struct TRestoreIndex {
+    int &Target;
+    int Value;
+    ~TRestoreIndex() { Target = Value; }
+  } restore{FAnsweringIndex, outer};
   if (lvi.mask & LVIF_TEXT)
     CopyText(GetDisplayText(item, lvi.iSubItem), lvi.pszText, lvi.cchTextMax);
   if ((lvi.mask & LVIF_IMAGE) && lvi.iSubItem == 0)

@@ -191,6 +191,8 @@ private:
   int FUpdateCount = 0;
   // Rows the control knows of; it lags behind Items while updating.
   int FControlCount = 0;
+  // The row the control is asking about (LVN_GETDISPINFO), -1 outside such a request.
+  int FAnsweringIndex = -1;
   TViewStyle FViewStyle = vsIcon;
   int FAllocBy = 0;
   bool FReadOnly = false;

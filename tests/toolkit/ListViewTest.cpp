@@ -20,11 +20,15 @@ class OnDemandList : public TCustomListView {
 public:
   using TCustomListView::TCustomListView;
   int TextsAsked = 0;
+  bool CacheCaptions = false;
   std::vector<std::string> Deleted;
 
 protected:
+  // A caption is made once, when the row is first shown, and kept.
   std::string GetDisplayText(TListItem *item, int column) override {
     ++TextsAsked;
+    if (column == 0 && item->Caption().empty() && CacheCaptions)
+      item->SetCaption("row " + std::to_string(reinterpret_cast<intptr_t>(item->Data())));
     if (column == 0 && item->Caption().empty())
       return "row " + std::to_string(reinterpret_cast<intptr_t>(item->Data()));
     return TCustomListView::GetDisplayText(item, column);
@@ -137,11 +141,13 @@ TEST_F(ListView, ImageListsReachTheControlUntilTheyGo) {
 TEST_F(ListView, AManyRowListAsksOnlyForTheRowsItDraws) {
   form->Show();
   AddRows(20000);
+  list->CacheCaptions = true;
   list->TextsAsked = 0;
   UpdateWindow(Wnd());
   int firstScreen = list->TextsAsked;
   EXPECT_GT(firstScreen, 0) << "the visible rows are drawn";
   EXPECT_LT(firstScreen, 400);
+  EXPECT_FALSE(GetUpdateRect(Wnd(), nullptr, FALSE)) << "a caption kept while drawn asks for no second drawing";
   list->Items()[19999]->MakeVisible(false);
   UpdateWindow(Wnd());
   EXPECT_LT(list->TextsAsked, 2 * firstScreen + 200) << "scrolling to the end draws only the last screen";
