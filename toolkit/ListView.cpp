@@ -22,10 +22,6 @@ void CopyText(const std::string &text, wchar_t *buffer, int size) {
   buffer[length] = L'\0';
 }
 
-bool SameTypeface(const TFont &a, const TFont &b) {
-  return a.Name() == b.Name() && a.Height() == b.Height() && a.Style() == b.Style();
-}
-
 } // namespace
 
 void TIconOptions::SetAutoArrange(bool value) {
@@ -150,13 +146,13 @@ void TCustomListView::SetImages(TImageList *&field, TImageList *value) {
   if (value == field)
     return;
   if (field) {
-    field->OnChange = nullptr;
+    field->UnRegisterChanges(this);
     field->RemoveFreeNotification(this);
   }
   field = value;
   if (value) {
     value->FreeNotification(this);
-    value->OnChange = [this](TObject *) { UpdateImageLists(); };
+    value->RegisterChanges(this, [this] { UpdateImageLists(); });
   }
   UpdateImageLists();
 }
@@ -420,9 +416,7 @@ void TCustomListView::Edit(TListItem *item, const std::string &text) {
   item->SetCaption(caption);
 }
 
-bool TCustomListView::IsCustomDrawn(TCustomDrawTarget target, TCustomDrawStage stage) const {
-  if (stage != cdPrePaint)
-    return false;
+bool TCustomListView::IsCustomDrawn(TCustomDrawTarget target) const {
   return target == dtControl ? static_cast<bool>(OnCustomDraw) : static_cast<bool>(OnCustomDrawItem);
 }
 
@@ -540,39 +534,13 @@ int TCustomListView::FindItem(const NMLVFINDITEMW &find) {
 
 void TCustomListView::CustomDraw(TMessage &message) {
   auto *draw = reinterpret_cast<NMLVCUSTOMDRAW *>(message.LParam);
-  NMCUSTOMDRAW &cd = draw->nmcd;
-  message.Result = CDRF_DODEFAULT;
-  bool defaultDraw = true;
-  FDrawCanvas.Font.Assign(Font());
-  FDrawCanvas.BrushColor = Color();
-  if (cd.dwDrawStage == CDDS_PREPAINT) {
-    if (OnCustomDraw) {
-      TCanvasHandleScope lent(FDrawCanvas, cd.hdc);
-      OnCustomDraw(this, cd.rc, defaultDraw);
-    }
-    if (!defaultDraw)
-      message.Result = CDRF_SKIPDEFAULT;
-    else if (OnCustomDrawItem)
-      message.Result = CDRF_NOTIFYITEMDRAW;
-    return;
-  }
-  TListItem *item = ItemOfNotification(static_cast<int>(cd.dwItemSpec));
-  if (cd.dwDrawStage != CDDS_ITEMPREPAINT || !OnCustomDrawItem || !item)
-    return;
-  {
-    TCanvasHandleScope lent(FDrawCanvas, cd.hdc);
-    OnCustomDrawItem(this, item, cd.uItemState, defaultDraw);
-  }
-  if (!defaultDraw) {
-    message.Result = CDRF_SKIPDEFAULT;
-    return;
-  }
-  if (FDrawCanvas.Font.Color() != Font().Color())
-    draw->clrText = ColorToRGB(FDrawCanvas.Font.Color());
-  if (FDrawCanvas.BrushColor != Color())
-    draw->clrTextBk = ColorToRGB(FDrawCanvas.BrushColor);
-  if (!SameTypeface(FDrawCanvas.Font, Font())) {
-    SelectObject(cd.hdc, FDrawCanvas.Font.Handle());
-    message.Result = CDRF_NEWFONT;
-  }
+  NMCUSTOMDRAW &record = draw->nmcd;
+  TCustomDrawCall drawControl, drawItem;
+  if (IsCustomDrawn(dtControl) && OnCustomDraw)
+    drawControl = [&](bool &defaultDraw) { OnCustomDraw(this, record.rc, defaultDraw); };
+  TListItem *item = ItemOfNotification(static_cast<int>(record.dwItemSpec));
+  if (IsCustomDrawn(dtItem) && OnCustomDrawItem && item)
+    drawItem = [&](bool &defaultDraw) { OnCustomDrawItem(this, item, record.uItemState, defaultDraw); };
+  message.Result = RunCustomDrawEvents(record, draw->clrText, draw->clrTextBk, Canvas(), Font(), Color(), drawControl,
+                                       IsCustomDrawn(dtItem), drawItem);
 }

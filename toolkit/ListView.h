@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/CustomDraw.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListColumn.h"
 #include "toolkit/ListItem.h"
@@ -27,10 +28,6 @@ enum TSearchDirection : uint8_t { sdAll, sdAbove, sdBelow, sdLeft, sdRight };
 enum TItemState : uint8_t { isNone = 0, isCut = 0x01, isDropHilited = 0x02, isFocused = 0x04, isSelected = 0x08 };
 using TItemStates = uint8_t;
 
-// Which custom-draw event a derived class asks about (IsCustomDrawn).
-enum TCustomDrawTarget : uint8_t { dtControl, dtItem };
-enum TCustomDrawStage : uint8_t { cdPrePaint, cdPostPaint };
-
 class TCustomListView;
 
 using TLVNotifyEvent = std::function<void(TObject *Sender, TListItem *Item)>;
@@ -39,11 +36,11 @@ using TLVColumnClickEvent = std::function<void(TObject *Sender, TListColumn *Col
 using TLVCompareEvent = std::function<void(TObject *Sender, TListItem *Item1, TListItem *Item2, int &Compare)>;
 using TLVEditingEvent = std::function<void(TObject *Sender, TListItem *Item, bool &AllowEdit)>;
 using TLVEditedEvent = std::function<void(TObject *Sender, TListItem *Item, std::string &S)>;
-// Canvas() draws on the control while the event runs; DefaultDraw false skips the control's own drawing.
-using TLVCustomDrawEvent = std::function<void(TCustomListView *Sender, const RECT &ARect, bool &DefaultDraw)>;
-// State is the item's CDIS_ flags. A text colour or brush colour set on Canvas() is used for the row.
-using TLVCustomDrawItemEvent =
-    std::function<void(TCustomListView *Sender, TListItem *Item, UINT State, bool &DefaultDraw)>;
+// Painting the control (pre-paint) on Canvas(); DefaultDraw false leaves the control undrawn.
+using TLVCustomDrawEvent = std::function<void(TObject *Sender, const RECT &ARect, bool &DefaultDraw)>;
+// Painting one row (item pre-paint): Canvas() holds the row's font and colours; changes to them are drawn
+// with; State holds CDIS_ flags; DefaultDraw false leaves the row undrawn.
+using TLVCustomDrawItemEvent = std::function<void(TObject *Sender, TListItem *Item, UINT State, bool &DefaultDraw)>;
 using TLVSortCompare = std::function<int(TListItem *Item1, TListItem *Item2)>;
 
 class TIconOptions {
@@ -120,8 +117,8 @@ public:
   // The column header of the report view, or null while there is no window.
   HWND HeaderHandle() const;
 
-  // A canvas on the control's device context, valid while a custom-draw event runs.
-  TCanvas &CustomDrawCanvas() { return FDrawCanvas; }
+  // The surface of the custom-draw events, valid while one runs.
+  using TWinControl::Canvas;
 
   TLVNotifyEvent OnInsert;
   TLVNotifyEvent OnDeletion;
@@ -157,8 +154,8 @@ protected:
   // A label edit ended with a new text (cancelled edits never come here); the base raises OnEdited and
   // takes the text as the caption.
   virtual void Edit(TListItem *item, const std::string &text);
-  // Whether the toolkit's own custom-draw events want that stage.
-  virtual bool IsCustomDrawn(TCustomDrawTarget target, TCustomDrawStage stage) const;
+  // Whether the toolkit's own custom-draw events want to paint the control or its rows.
+  virtual bool IsCustomDrawn(TCustomDrawTarget target) const;
   // The control's notifications (reflected from the parent); the base answers texts, images and states
   // on demand, label editing, column clicks and custom draw. The column header's notifications and
   // WM_DRAWITEM (it is a child window of the list view) come to ChildNotify with HeaderHandle as sender.
@@ -200,7 +197,6 @@ private:
   bool FHideSelection = true;
   TImageList *FSmallImages = nullptr;
   TImageList *FLargeImages = nullptr;
-  TCanvas FDrawCanvas;
   // Selection and focus while there is no window (set before it exists, or carried over its recreation).
   std::vector<TListItem *> FSavedSelection;
   TListItem *FSavedFocus = nullptr;

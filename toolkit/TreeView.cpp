@@ -199,50 +199,16 @@ TTreeNode *TTreeView::NodeAtCursor(POINT &client) {
 void TTreeView::CustomDrawNotify(TMessage &message) {
   auto *draw = reinterpret_cast<NMTVCUSTOMDRAW *>(message.LParam);
   NMCUSTOMDRAW &record = draw->nmcd;
-  message.Result = CDRF_DODEFAULT;
-  TCanvas &canvas = Canvas();
-  if (record.dwDrawStage == CDDS_PREPAINT) {
-    if (IsCustomDrawn(dtControl) && OnCustomDraw) {
-      canvas.Font.Assign(Font());
-      canvas.BrushColor = Color();
-      bool defaultDraw = true;
-      {
-        TCanvasHandleScope on(canvas, record.hdc);
-        OnCustomDraw(this, record.rc, defaultDraw);
-      }
-      if (!defaultDraw) {
-        message.Result = CDRF_SKIPDEFAULT;
-        return;
-      }
-    }
-    if (IsCustomDrawn(dtItem))
-      message.Result |= CDRF_NOTIFYITEMDRAW;
-    return;
-  }
-  if (record.dwDrawStage != CDDS_ITEMPREPAINT || !IsCustomDrawn(dtItem) || !OnCustomDrawItem)
-    return;
-  // The canvas starts with the item's own font and colours; what the handler changes is drawn with.
-  canvas.Font.Assign(Font());
-  canvas.Font.SetColor(static_cast<TColor>(draw->clrText));
-  canvas.BrushColor = static_cast<TColor>(draw->clrTextBk);
-  TFont before(canvas.Font);
-  bool defaultDraw = true;
-  {
-    TCanvasHandleScope on(canvas, record.hdc);
-    OnCustomDrawItem(this, FItems.GetNode(reinterpret_cast<HTREEITEM>(record.dwItemSpec)), record.uItemState,
-                     defaultDraw);
-  }
-  if (!defaultDraw) {
-    message.Result = CDRF_SKIPDEFAULT;
-    return;
-  }
-  if (!canvas.Font.SameFace(before)) {
-    // The canvas keeps the font alive until the next notification, after the control has drawn the item.
-    SelectObject(record.hdc, canvas.Font.Handle());
-    message.Result |= CDRF_NEWFONT;
-  }
-  draw->clrText = ColorToRGB(canvas.Font.Color());
-  draw->clrTextBk = ColorToRGB(canvas.BrushColor);
+  TCustomDrawCall drawControl, drawItem;
+  if (IsCustomDrawn(dtControl) && OnCustomDraw)
+    drawControl = [&](bool &defaultDraw) { OnCustomDraw(this, record.rc, defaultDraw); };
+  if (IsCustomDrawn(dtItem) && OnCustomDrawItem)
+    drawItem = [&](bool &defaultDraw) {
+      OnCustomDrawItem(this, FItems.GetNode(reinterpret_cast<HTREEITEM>(record.dwItemSpec)), record.uItemState,
+                       defaultDraw);
+    };
+  message.Result = RunCustomDrawEvents(record, draw->clrText, draw->clrTextBk, Canvas(), Font(), Color(), drawControl,
+                                       IsCustomDrawn(dtItem), drawItem);
 }
 
 void TTreeView::SelectionChanged(TTreeNode *node) {

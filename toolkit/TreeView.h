@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "toolkit/CustomDraw.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
 #include "toolkit/TreeNode.h"
@@ -20,8 +21,6 @@
 // Manual: the control starts no drag of its own (TVS_DISABLEDRAGDROP); automatic: it reports drags begun
 // on its nodes.
 enum TDragMode : uint8_t { dmManual, dmAutomatic };
-// What a custom-draw event paints: the whole control, or one item.
-enum TCustomDrawTarget : uint8_t { dtControl, dtItem };
 
 using TTVChangedEvent = std::function<void(TObject *Sender, TTreeNode *Node)>;
 using TTVChangingEvent = std::function<void(TObject *Sender, TTreeNode *Node, bool &AllowChange)>;

@@ -186,7 +186,7 @@ void TKdCustomListView::WndProc(TMessage &message) {
 
 void TKdCustomListView::CNNotify(TMessage &message) {
   auto *header = reinterpret_cast<NMHDR *>(message.LParam);
-  if (header->code == NM_CUSTOMDRAW && !IsCustomDrawn(dtControl, cdPrePaint) && !IsCustomDrawn(dtItem, cdPrePaint)) {
+  if (header->code == NM_CUSTOMDRAW && !IsCustomDrawn(dtControl) && !IsCustomDrawn(dtItem)) {
     FCurrentCustomDraw.reset();
     message.Result = 0;
     FCurrentCustomDraw = DoCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW *>(message.LParam), message.Result);

@@ -128,11 +128,15 @@ TEST_F(ListView, TheControlShowsTheRowsTextsAndImagesAskedForOnDemand) {
 TEST_F(ListView, ImageListsReachTheControlUntilTheyGo) {
   auto *small = new TImageList(form.get());
   list->SetSmallImages(small);
+  auto *other = new OnDemandList(form.get());
+  other->SetParent(form.get());
+  other->SetLargeImages(small); // one list shown by two controls
   auto shown = [&] { return reinterpret_cast<HIMAGELIST>(SendMessageW(Wnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)); };
   EXPECT_EQ(small->Handle(), shown());
-  HIMAGELIST other = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
-  small->SetHandle(other);
-  EXPECT_EQ(other, shown()) << "a new list behind the object";
+  HIMAGELIST next = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
+  small->SetHandle(next);
+  EXPECT_EQ(next, shown()) << "a new list behind the object";
+  EXPECT_EQ(next, ListView_GetImageList(other->Handle(), LVSIL_NORMAL));
   delete small;
   EXPECT_EQ(nullptr, list->SmallImages());
   EXPECT_EQ(nullptr, shown());

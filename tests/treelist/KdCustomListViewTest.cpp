@@ -372,9 +372,9 @@ TEST_F(KdListView, DrawEventsGetTheRowAndTheirChangesReachTheNotification) {
 
   // With the toolkit's own item event assigned, the toolkit draws and the list's events stay quiet.
   bool toolkitAsked = false;
-  list->OnCustomDrawItem = [&](TCustomListView *sender, TListItem *, UINT, bool &) {
+  list->OnCustomDrawItem = [&](TObject *, TListItem *, UINT, bool &) {
     toolkitAsked = true;
-    sender->CustomDrawCanvas().Font.SetColor(clBlue);
+    list->Canvas().Font.SetColor(clBlue);
   };
   Notify(record.nmcd.hdr);
   EXPECT_TRUE(toolkitAsked);
