@@ -27,6 +27,11 @@ TPopupHook SetPopupHook(TPopupHook hook) {
   return previous;
 }
 
+void SendCancelMode() {
+  if (HWND capture = GetCapture())
+    SendMessageW(capture, WM_CANCELMODE, 0, 0);
+}
+
 TPopupMenu::TPopupMenu(TComponent *AOwner) : TMenu(AOwner) {}
 
 void TPopupMenu::Notification(TComponent *component, bool inserted) {

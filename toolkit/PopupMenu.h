@@ -25,6 +25,9 @@ protected:
   void Notification(TComponent *component, bool inserted) override;
 };
 
+// Ends whatever holds the mouse (a drag being tracked, a pressed button) before a menu takes over.
+void SendCancelMode();
+
 // Takes the place of tracking every popup menu of the program (tests record where a menu would open
 // instead of waiting on it); returns the hook it replaced, empty for real tracking.
 using TPopupHook = std::function<void(TPopupMenu *Menu, int X, int Y)>;

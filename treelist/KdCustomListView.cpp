@@ -24,12 +24,6 @@ private:
   F FAction;
 };
 
-// A menu shown over this list cancels whatever the mouse was doing in it.
-void SendCancelMode() {
-  if (HWND capture = GetCapture())
-    SendMessageW(capture, WM_CANCELMODE, 0, 0);
-}
-
 } // namespace
 
 TKdCustomListView::TKdCustomListView(TComponent *AOwner) : TCustomListView(AOwner) {}

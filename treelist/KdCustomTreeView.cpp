@@ -21,12 +21,6 @@ private:
   TEvent FSaved;
 };
 
-// Ends whatever holds the mouse (a drag being tracked, a pressed button) before a menu takes over.
-void SendCancelMode() {
-  if (HWND capture = GetCapture())
-    SendMessageW(capture, WM_CANCELMODE, 0, 0);
-}
-
 } // namespace
 
 TKdCustomTreeView::TKdCustomTreeView(TComponent *AOwner) : TTreeView(AOwner) {}
