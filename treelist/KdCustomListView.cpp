@@ -153,10 +153,12 @@ void TKdCustomListView::WndProc(TMessage &message) {
     message.Result = 0;
     if (FMenuShown || SelCount() == 0 || !ItemFocused())
       return;
-    if (message.LParam == -1)
+    POINT screen = {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+    // (-1, -1): asked for from the keyboard.
+    if (screen.x == -1 && screen.y == -1)
       ShowContextMenuAt({0, 0});
     else
-      ShowItemContextMenu(ScreenToClient({GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}));
+      ShowItemContextMenu(ScreenToClient(screen));
     return;
   }
   case WM_RBUTTONUP: {
