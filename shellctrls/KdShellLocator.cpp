@@ -44,11 +44,9 @@ LPITEMIDLIST TKdShellLocator::GetIdList() {
   if (!FIdList) {
     // The toolkit has no application window to own the call; the platform does not need one. The stored
     // number goes to the shell whole: one it does not know names no folder (the desktop), not another one.
-    LPITEMIDLIST list = nullptr;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, FSpecialFolder, &list)))
-      FIdList.reset(list);
-    else
-      ShellMemFree(list);
+    // Whatever a failing call wrote is let go of: the next call asks again.
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, FSpecialFolder, PidlOut(FIdList))))
+      FIdList.reset();
   }
   return FIdList.get();
 }
@@ -78,13 +76,12 @@ void TKdShellLocator::SetIdList(LPCITEMIDLIST list) {
 std::string TKdShellLocator::GetPath() { return IdListToPath(GetIdList()); }
 
 void TKdShellLocator::SetPath(const std::string &path) {
-  LPITEMIDLIST parsed = nullptr;
-  HRESULT hr = ParseDisplayNameToIdList(path, parsed);
-  TKdIdListPtr owned(parsed);
+  TKdIdListPtr parsed;
+  HRESULT hr = ParseDisplayNameToIdList(path, PidlOut(parsed));
   if (FAILED(hr))
     Clear();
   else
-    SetIdList(owned.get());
+    SetIdList(parsed.get());
 }
 
 bool TKdShellLocator::IsEqual(const TKdShellLocator *other) const {

@@ -6,9 +6,7 @@
 namespace {
 
 HRESULT ParseDesktopDirectory(TKdIdListPtr &list) {
-  LPITEMIDLIST parsed = nullptr;
-  HRESULT hr = ParseDisplayNameToIdList(SpecialFolderPath(nullptr, CSIDL_DESKTOP), parsed);
-  list.reset(parsed);
+  HRESULT hr = ParseDisplayNameToIdList(SpecialFolderPath(nullptr, CSIDL_DESKTOP), PidlOut(list));
   if (SUCCEEDED(hr) && !list)
     hr = E_FAIL;
   return hr;
@@ -70,12 +68,11 @@ HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, LPI
 HRESULT GetItemUIObject(LPCITEMIDLIST list, REFIID riid, void **object) {
   *object = nullptr;
   ComPtr<IShellFolder> folder;
-  LPITEMIDLIST parent = nullptr, item = nullptr;
-  HRESULT hr = SplitParentAndItem(list, folder, parent, item);
-  TKdIdListPtr parentOwner(parent), itemOwner(item);
+  TKdIdListPtr parent, item;
+  HRESULT hr = SplitParentAndItem(list, folder, PidlOut(parent), PidlOut(item));
   if (FAILED(hr))
     return hr;
-  LPCITEMIDLIST items[] = {item};
+  LPCITEMIDLIST items[] = {item.get()};
   return folder->GetUIObjectOf(nullptr, 1, items, riid, nullptr, object);
 }
 

@@ -174,10 +174,8 @@ HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
   std::wstring wide = Utf8ToWide(name);
   ULONG eaten = 0;
   ULONG attributes = 0;
-  LPITEMIDLIST parsed = nullptr;
-  hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &parsed, &attributes);
-  // Owned from here, so that neither a failure nor an exception in the check below leaks it.
-  TKdIdListPtr owned(parsed);
+  TKdIdListPtr owned;
+  hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, PidlOut(owned), &attributes);
   if (SUCCEEDED(hr) && owned && ParsedAShorterName(desktop.Get(), owned.get(), wide))
     hr = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
   if (FAILED(hr))
@@ -194,11 +192,10 @@ std::string IdListToPath(LPCITEMIDLIST list) {
 }
 
 std::string SpecialFolderPath(HWND owner, int folder) {
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(GetSpecialFolderIdList(owner, folder, list)))
+  TKdIdListPtr list;
+  if (FAILED(GetSpecialFolderIdList(owner, folder, PidlOut(list))))
     return {};
-  TKdIdListPtr owned(list);
-  return IdListToPath(owned.get());
+  return IdListToPath(list.get());
 }
 
 HRESULT GetSpecialFolderIdList(HWND owner, int folder, LPITEMIDLIST &list) {
@@ -219,14 +216,10 @@ int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags) {
 
 int FindSpecialFolder(LPCITEMIDLIST list) {
   for (int folder = 0; folder <= 50; ++folder) {
-    LPITEMIDLIST special = nullptr;
-    if (SUCCEEDED(GetSpecialFolderIdList(nullptr, folder, special))) {
-      TKdIdListPtr owned(special);
-      if (IdListCompare(list, owned.get()) == 0)
-        return folder;
-    } else {
-      ShellMemFree(special);
-    }
+    TKdIdListPtr special;
+    HRESULT hr = GetSpecialFolderIdList(nullptr, folder, PidlOut(special));
+    if (SUCCEEDED(hr) && IdListCompare(list, special.get()) == 0)
+      return folder;
   }
   return 50;
 }
@@ -342,12 +335,10 @@ HIMAGELIST GetSystemImageList(int size) {
 void RevalidateDriveList() {
   if (GRevalidationSuspended > 0)
     return;
-  LPITEMIDLIST drives = nullptr;
-  HRESULT hr = GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives);
-  TKdIdListPtr owned(drives);
-  OleCheck(hr);
+  TKdIdListPtr drives;
+  OleCheck(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)));
   ComPtr<IShellFolder> folder;
-  OleCheck(BindToShellFolder(owned.get(), folder));
+  OleCheck(BindToShellFolder(drives.get(), folder));
   SFGAOF attributes = SFGAO_VALIDATE;
   folder->GetAttributesOf(0, nullptr, &attributes);
 }
@@ -422,13 +413,10 @@ HRESULT ReadShellLink(const std::string &fileName, TKdShellLinkInfo &info, bool 
   if (FAILED(hr))
     return hr;
   info.Hotkey = hotkey;
-  if (wantIdList) {
-    LPITEMIDLIST target = nullptr;
-    hr = link->GetIDList(&target);
-    info.IdList = target;
-  } else {
-    info.IdList = nullptr;
-  }
+  if (wantIdList)
+    hr = link->GetIDList(PidlOut(info.IdList));
+  else
+    info.IdList.reset();
   return hr;
 }
 

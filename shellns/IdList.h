@@ -30,6 +30,29 @@ struct ShellMemDeleter {
 // An owned ID list.
 using TKdIdListPtr = std::unique_ptr<ITEMIDLIST, ShellMemDeleter>;
 
+// Lets a call that hands back an ID list write it straight into its owner:
+//   hr = SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, PidlOut(drives));
+// The owner lets go of what it held when the adapter is made and takes whatever the call wrote, on failure
+// too, when the adapter goes away at the end of the full expression: read the owner in the next statement,
+// never in the expression that holds the call.
+class TKdPidlOut {
+public:
+  explicit TKdPidlOut(TKdIdListPtr &owner) : FOwner(owner) { FOwner.reset(); }
+  ~TKdPidlOut() { FOwner.reset(FList); }
+  TKdPidlOut(const TKdPidlOut &) = delete;
+  TKdPidlOut &operator=(const TKdPidlOut &) = delete;
+
+  // For shell calls (LPITEMIDLIST *) and for this unit's functions (LPITEMIDLIST &).
+  operator LPITEMIDLIST *() { return &FList; }
+  operator LPITEMIDLIST &() { return FList; }
+
+private:
+  TKdIdListPtr &FOwner;
+  LPITEMIDLIST FList = nullptr;
+};
+
+inline TKdPidlOut PidlOut(TKdIdListPtr &owner) { return TKdPidlOut(owner); }
+
 // Display-name kinds, an index into the SHGDN_ flags table.
 enum TKdDisplayNameKind : uint8_t {
   dnNormal,     // SHGDN_NORMAL: item names of the shell list
@@ -107,8 +130,8 @@ struct TKdShellLinkInfo {
   // 0x00010000 (a 1 ms limit in the high word, which the platform honours only with SLR_NO_UI, not set here:
   // a link whose target is gone may still ask the user).
   uint8_t ResolveMode = 0;
-  // The target's absolute list when asked for; then owned by the caller.
-  LPITEMIDLIST IdList = nullptr;
+  // The target's absolute list when asked for, else null; a later read into the same record frees it.
+  TKdIdListPtr IdList;
   WIN32_FIND_DATAA FindData = {};
 };
 

@@ -17,14 +17,16 @@ public:
   LPCITEMIDLIST Source() const { return FSource; }
   // Number of items; 0 for null or the empty list.
   int Count() const;
-  // The first Count() - k items as a new list (k = 1: the parent folder, k = Count(): the desktop); null
-  // when k > Count() or the source is null.
+  // GetHead and GetItem lend a list the array owns: it stays valid until the next GetHead or GetItem call on
+  // this array or the array's end, whichever comes first. Hand it to a call that only reads it, or take a
+  // copy (TKdIdListPtr(IdListCopy(...))) to keep it; never free it and never hold two of them at once.
+
+  // The first Count() - k items (k = 1: the parent folder, k = Count(): the desktop); null when k > Count()
+  // or the source is null.
   LPITEMIDLIST GetHead(int k);
-  // Item i alone as a new list; null when out of range. Index 0 of the empty list gives the empty list.
+  // Item i alone; null when out of range. Index 0 of the empty list gives the empty list.
   LPITEMIDLIST GetItem(int i);
 
-  // The lists GetHead and GetItem return stay owned by the array and live until the next such call or the
-  // array's end: copy them (IdListCopy) to keep them.
 private:
   LPCITEMIDLIST FSource;
   TKdIdListPtr FLastResult;

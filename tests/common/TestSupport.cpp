@@ -143,9 +143,10 @@ MemorySurface::~MemorySurface() {
 }
 
 TKdIdListPtr ParsePath(const std::string &name) {
-  LPITEMIDLIST list = nullptr;
-  EXPECT_EQ(ParseDisplayNameToIdList(name, list), S_OK) << name;
-  return TKdIdListPtr(list);
+  TKdIdListPtr list;
+  HRESULT hr = ParseDisplayNameToIdList(name, PidlOut(list));
+  EXPECT_EQ(hr, S_OK) << name;
+  return list;
 }
 
 std::string ExeDir() {
