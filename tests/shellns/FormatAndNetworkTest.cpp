@@ -39,6 +39,23 @@ TEST(FormatStrPos, AnInsertBeyondTheStringsGivenIsEmpty) {
   EXPECT_EQ(FormatStrPos("a %1 b %3 c %99", {"x"}), "a x b  c ");
 }
 
+TEST(FormatStrPos, AFormatThatWouldReadPastTheInsertsIsRefused) {
+  // "*" takes a width or precision from the insert after the highest one used so far, a wide-string
+  // conversion reads the narrow text as UTF-16 until it meets two zero bytes, and the other conversions read
+  // the insert as a number or write through it: no padding of the array keeps any of them inside it.
+  for (const char *format : {"%99!*.*s!", "%99%1!*s!", "%1!*s!", "%1!.*s!", "%1!ls!", "%1!S!", "%1!ws!", "%1!d!",
+                             "%1!n!", "%1!s", "%1!!", "%01"})
+    EXPECT_THROW(FormatStrPos(format, {"one"}), Exception) << format;
+}
+
+TEST(FormatStrPos, StringConversionsAndEscapesStillWork) {
+  EXPECT_EQ(FormatStrPos("[%1!-5s!][%2!5s!][%1!.2s!][%3!s!]", {"ab", "cd"}), "[ab   ][   cd][ab][]");
+  EXPECT_EQ(FormatStrPos("100%% %1%.%!%t|%n", {"done"}), "100% done.!\t|\r\n");
+  // Only two digits name an insert; what follows is text. %0 ends the text, unchecked parts included.
+  EXPECT_EQ(FormatStrPos("%100", std::vector<std::string>(10, "x")), "x0");
+  EXPECT_EQ(FormatStrPos("%1%0 never shown", {"shown"}), "shown");
+}
+
 TEST(NetworkDrive, ALocalDriveIsNoConnectedNetworkDrive) {
   EXPECT_FALSE(IsNetworkDriveConnected('C'));
   EXPECT_EQ(NetworkApiState(), 2);
