@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
+#include "shellctrls/DetailTexts.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
 
@@ -177,11 +179,10 @@ std::string FormatFixed(double value, int decimals) {
     text += '-';
   text += std::to_string(magnitude / unit);
   if (decimals > 0) {
-    char separator[8] = ".";
-    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
-      lstrcpyA(separator, ".");
+    // A number needs some separator, even where the user set none.
+    const std::string separator = UserLocaleText(LOCALE_SDECIMAL, ".");
     std::string fraction = std::to_string(magnitude % unit);
-    text += separator;
+    text += separator.empty() ? std::string_view(".") : std::string_view(separator);
     text.append(static_cast<size_t>(decimals) - fraction.size(), '0');
     text += fraction;
   }
@@ -203,11 +204,12 @@ std::string TFormMainExplorer::FormatSize(int64_t bytes) {
 
 std::string TFormMainExplorer::BGetVolumeInfo(char letter) {
   std::string root = std::string(1, letter) + ":\\";
-  char name[256] = {};
+  // The wide call: a label in any script comes back whole, as UTF-8.
+  wchar_t name[MAX_PATH + 1] = {};
   // A removable drive without a medium answers with an error instead of asking the user to insert one.
   UINT mode = SetErrorMode(0);
   SetErrorMode(mode | SEM_FAILCRITICALERRORS);
-  BOOL ok = GetVolumeInformationA(root.c_str(), name, sizeof name, nullptr, nullptr, nullptr, nullptr, 0);
+  BOOL ok = GetVolumeInformationW(Utf8ToWide(root).c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0);
   SetErrorMode(mode);
-  return ok ? std::string(name) : std::string();
+  return ok ? WideToUtf8(name) : std::string();
 }

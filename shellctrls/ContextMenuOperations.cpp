@@ -12,8 +12,10 @@ struct MenuDeleter {
 };
 using TMenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
+// Compared as UTF-16: the ANSI comparison reads its text in the locale's code page, not in UTF-8.
 bool SameVerb(const char *a, const std::string &b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b.c_str(), -1) == CSTR_EQUAL;
+  const std::wstring wa = Utf8ToWide(a), wb = Utf8ToWide(b);
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(), -1, wb.c_str(), -1) == CSTR_EQUAL;
 }
 
 } // namespace

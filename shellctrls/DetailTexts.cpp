@@ -7,17 +7,10 @@
 
 namespace {
 
-// The fallback only when the locale cannot be read: a user who chose no separator gets none.
-std::string LocaleText(LCTYPE type, const char *fallback) {
-  char buffer[100] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer) == 0)
-    return fallback;
-  return buffer;
-}
-
 // Digits grouped by three with the user's thousands separator, as a "%.0n" number format gives them.
 std::string GroupThousands(uint64_t value) {
-  const std::string separator = LocaleText(LOCALE_STHOUSAND, ",");
+  // The fallback only when the locale cannot be read: a user who chose no separator gets none.
+  const std::string separator = UserLocaleText(LOCALE_STHOUSAND, ",");
   std::string digits = std::to_string(value);
   std::string result;
   for (size_t i = 0; i < digits.size(); ++i) {
@@ -42,6 +35,14 @@ private:
 };
 
 } // namespace
+
+std::string UserLocaleText(LCTYPE type, const std::string &fallback) {
+  // The wide call: the ANSI one answers in the locale's own code page, not in UTF-8.
+  wchar_t buffer[100] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 100) == 0)
+    return fallback;
+  return WideToUtf8(buffer);
+}
 
 std::string FormatSizeKB(uint64_t bytes) {
   // Integer arithmetic: a floating-point quotient would lose the remainder of sizes past 2^53 bytes.

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <string>
 
+// One of the user's locale texts (LOCALE_STHOUSAND, LOCALE_SDECIMAL, ...) in UTF-8, whatever the locale's code
+// page; fallback when it cannot be read (a text the user set empty stays empty).
+std::string UserLocaleText(LCTYPE type, const std::string &fallback);
+
 // Whole kilobytes, any remainder counting as one more, with the user's thousands separator: "1,024KB".
 std::string FormatSizeKB(uint64_t bytes);
 

@@ -171,10 +171,8 @@ TEST(MainWindow, FileExitClosesItAndEndsTheProgramsLoop) {
 }
 
 std::string Decimal() {
-  char separator[8] = ".";
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
-    return ".";
-  return separator;
+  std::string separator = zortest::UserLocaleText(LOCALE_SDECIMAL);
+  return separator.empty() ? "." : separator;
 }
 
 TEST(FormatSize, UsesTheLargestUnitTheValueExceedsStrictly) {
@@ -190,6 +188,17 @@ TEST(FormatSize, UsesTheLargestUnitTheValueExceedsStrictly) {
   EXPECT_EQ(TFormMainExplorer::FormatSize(5368709120LL), "5" + d + "00 GB");
   EXPECT_EQ(TFormMainExplorer::FormatSize(5LL << 40), "5120" + d + "00 GB") << "no unit above GB, no grouping";
   EXPECT_EQ(TFormMainExplorer::FormatSize(-1), "-1 B");
+}
+
+TEST(FormatSize, TheUsersDecimalSeparatorComesThroughAsUtf8) {
+  for (const wchar_t *separator : {L"\u066B", L"\u00A0"}) {
+    zortest::UserLocaleOverride decimal(LOCALE_SDECIMAL, separator);
+    ASSERT_TRUE(decimal.Applied()) << "the user's decimal separator cannot be changed here";
+    std::string expected = "1";
+    expected += WideToUtf8(separator);
+    expected += "50 KB";
+    EXPECT_EQ(TFormMainExplorer::FormatSize(1536), expected);
+  }
 }
 
 TEST_F(MainForm, StatusLineDescribesTheDriveOfAPathAndClearsForAnythingElse) {

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "toolkit/Application.h"
+#include "toolkit/SysUtils.h"
 
 namespace zortest {
 
@@ -140,6 +141,29 @@ MemorySurface::~MemorySurface() {
   SelectObject(dc, FOld);
   DeleteObject(FBitmap);
   DeleteDC(dc);
+}
+
+namespace {
+
+std::wstring WideLocaleText(LCTYPE type) {
+  wchar_t buffer[100] = {};
+  if (!GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 100))
+    return {};
+  return buffer;
+}
+
+} // namespace
+
+std::string UserLocaleText(LCTYPE type) { return WideToUtf8(WideLocaleText(type).c_str()); }
+
+UserLocaleOverride::UserLocaleOverride(LCTYPE type, const std::wstring &value)
+    : FType(type), FSaved(WideLocaleText(type)) {
+  FApplied = SetLocaleInfoW(LOCALE_USER_DEFAULT, type, value.c_str()) && WideLocaleText(type) == value;
+}
+
+UserLocaleOverride::~UserLocaleOverride() {
+  if (!SetLocaleInfoW(LOCALE_USER_DEFAULT, FType, FSaved.c_str()) || WideLocaleText(FType) != FSaved)
+    ADD_FAILURE() << "the user's locale text " << FType << " could not be put back";
 }
 
 TKdIdListPtr ParsePath(const std::string &name) {

@@ -95,6 +95,27 @@ private:
   HGDIOBJ FOld;
 };
 
+// One of the user's locale texts (LOCALE_STHOUSAND, LOCALE_SDECIMAL, ...) in UTF-8; "" when unreadable.
+std::string UserLocaleText(LCTYPE type);
+
+// Sets one of the user's locale texts while it lives and puts the old one back at its end, also when the
+// test fails or throws on the way.
+class UserLocaleOverride {
+public:
+  UserLocaleOverride(LCTYPE type, const std::wstring &value);
+  ~UserLocaleOverride();
+  UserLocaleOverride(const UserLocaleOverride &) = delete;
+  UserLocaleOverride &operator=(const UserLocaleOverride &) = delete;
+
+  // True when the system took the value and answers with it.
+  bool Applied() const { return FApplied; }
+
+private:
+  LCTYPE FType;
+  std::wstring FSaved;
+  bool FApplied = false;
+};
+
 // The shell's absolute ID list of a path or parse name; fails the test when the shell cannot parse it.
 TKdIdListPtr ParsePath(const std::string &name);
 

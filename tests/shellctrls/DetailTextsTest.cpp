@@ -12,11 +12,7 @@
 
 namespace {
 
-std::string ThousandsSeparator() {
-  char buffer[8] = {};
-  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, sizeof buffer);
-  return buffer;
-}
+std::string ThousandsSeparator() { return zortest::UserLocaleText(LOCALE_STHOUSAND); }
 
 FILETIME LastWriteTime(const std::string &path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -53,15 +49,26 @@ TEST(DetailTexts, SizesCountEveryStartedKilobyteWithTheUsersSeparator) {
 
 TEST(DetailTexts, SizesFollowTheUsersChoiceOfThousandsSeparator) {
   const std::string saved = ThousandsSeparator();
-  if (!SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, "."))
-    GTEST_SKIP() << "the user's separator cannot be changed here";
-  EXPECT_EQ("1.024KB", FormatSizeKB(1048576));
-  // No separator at all is a choice too, not a missing setting.
-  const bool cleared = SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, "") && ThousandsSeparator().empty();
-  const std::string unseparated = FormatSizeKB(1048576);
-  SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, saved.c_str());
-  if (cleared) {
-    EXPECT_EQ("1024KB", unseparated);
+  {
+    // Separators outside the locale's own code page come through as UTF-8 too.
+    struct Case {
+      std::wstring Separator;
+      std::string Expected;
+    };
+    for (const Case &c : {Case{L".", "1.024KB"},
+                          Case{L"\u00A0", "1\u00A0"
+                                          "024KB"},
+                          Case{L"\u202F", "1\u202F"
+                                          "024KB"}}) {
+      zortest::UserLocaleOverride separator(LOCALE_STHOUSAND, c.Separator);
+      ASSERT_TRUE(separator.Applied()) << "the user's separator cannot be changed here";
+      EXPECT_EQ(c.Expected, FormatSizeKB(1048576));
+    }
+    // No separator at all is a choice too, not a missing setting (where the system lets a user make it).
+    zortest::UserLocaleOverride none(LOCALE_STHOUSAND, L"");
+    if (none.Applied()) {
+      EXPECT_EQ("1024KB", FormatSizeKB(1048576));
+    }
   }
   EXPECT_EQ(saved, ThousandsSeparator());
 }
