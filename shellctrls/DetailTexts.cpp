@@ -1,7 +1,10 @@
 #include "shellctrls/DetailTexts.h"
 
+#include <iterator>
+
 #include "shellctrls/KdResString.h"
 #include "shellctrls/UKdShConsts.h"
+#include "shellns/ErrorModeScope.h"
 #include "shellns/IdList.h"
 #include "toolkit/SysUtils.h"
 
@@ -20,19 +23,6 @@ std::string GroupThousands(uint64_t value) {
   }
   return result;
 }
-
-// The error mode of the process for a scope, with critical-error dialogs suppressed (a drive without a
-// medium must not ask the user to insert one).
-class TErrorModeGuard {
-public:
-  TErrorModeGuard() : FSaved(SetErrorMode(0)) { SetErrorMode(FSaved | SEM_FAILCRITICALERRORS); }
-  ~TErrorModeGuard() { SetErrorMode(FSaved); }
-  TErrorModeGuard(const TErrorModeGuard &) = delete;
-  TErrorModeGuard &operator=(const TErrorModeGuard &) = delete;
-
-private:
-  UINT FSaved;
-};
 
 } // namespace
 
@@ -74,7 +64,7 @@ std::string FormatFileTime(const FILETIME &time) {
   return WideToUtf8(date) + " " + WideToUtf8(clock);
 }
 
-void FormatFindDataTexts(const WIN32_FIND_DATAA &data, std::string &size, std::string &modified) {
+void FormatFindDataTexts(const WIN32_FIND_DATAW &data, std::string &size, std::string &modified) {
   size.clear();
   modified.clear();
   if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -86,13 +76,13 @@ void FormatFindDataTexts(const WIN32_FIND_DATAA &data, std::string &size, std::s
 void GetFileSizeAndModified(LPCITEMIDLIST list, std::string &size, std::string &modified) {
   size.clear();
   modified.clear();
-  const std::string path = IdListToPath(list);
+  const std::wstring path = IdListToWidePath(list);
   // A drive root ("C:\") has no entry of its own to find.
   if (path.size() <= 3)
     return;
-  TErrorModeGuard errorMode;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  TKdErrorModeScope errorMode;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(path.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE)
     return;
   FindClose(find);
@@ -102,11 +92,12 @@ void GetFileSizeAndModified(LPCITEMIDLIST list, std::string &size, std::string &
 std::string GetTypeText(LPCITEMIDLIST list, SFGAOF attributes) {
   if (!(attributes & SFGAO_FILESYSTEM))
     return KdLoadResString(SKdShSystemFolder);
-  SHFILEINFOA info = {};
-  if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(list), 0, &info, sizeof info, SHGFI_TYPENAME | SHGFI_PIDL))
+  // The wide record: the ANSI one holds 80 bytes, which can end inside a character of a UTF-8 type name.
+  SHFILEINFOW info = {};
+  if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, SHGFI_TYPENAME | SHGFI_PIDL))
     return {};
-  info.szTypeName[sizeof info.szTypeName - 1] = '\0';
-  return info.szTypeName;
+  info.szTypeName[std::size(info.szTypeName) - 1] = L'\0';
+  return WideToUtf8(info.szTypeName);
 }
 
 void GetItemDetailTexts(LPCITEMIDLIST list, SFGAOF attributes, std::string &size, std::string &modified,

@@ -20,7 +20,7 @@ void GetFileSizeAndModified(LPCITEMIDLIST list, std::string &size, std::string &
 
 // The same texts from a directory entry already found: a last-write time of zero falls back to the
 // creation time.
-void FormatFindDataTexts(const WIN32_FIND_DATAA &data, std::string &size, std::string &modified);
+void FormatFindDataTexts(const WIN32_FIND_DATAW &data, std::string &size, std::string &modified);
 
 // A file time as the user's short date, a space and the user's short time, in local time; "" when the time
 // cannot be converted.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "shellns/KdIdListArray.h"
 #include "shellns/Shell95Internal.h"
@@ -184,12 +185,58 @@ HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
   return hr;
 }
 
-std::string IdListToPath(LPCITEMIDLIST list) {
-  char buffer[MAX_PATH + 1] = {};
-  if (!SHGetPathFromIDListA(OrEmpty(list), buffer))
+namespace {
+
+// Room for the longest path the system has, so that no path or text comes back cut.
+constexpr size_t LongestPath = 32767;
+
+std::wstring ShellPathOf(LPCITEMIDLIST list) {
+  std::vector<wchar_t> buffer(LongestPath + 1);
+  if (!SHGetPathFromIDListEx(OrEmpty(list), buffer.data(), static_cast<DWORD>(buffer.size()), GPFIDL_DEFAULT))
     return {};
-  return buffer;
+  buffer.back() = L'\0';
+  return buffer.data();
 }
+
+// The item's own file name, as its folder spells it for parsing.
+std::wstring ParsingNameInFolder(IShellFolder *folder, LPCITEMIDLIST item) {
+  STRRET strRet = {};
+  strRet.uType = STRRET_WSTR;
+  if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &strRet)))
+    return {};
+  std::string name = StrRetToString(item, strRet);
+  FreeStrRet(strRet);
+  return Utf8ToWide(name);
+}
+
+} // namespace
+
+std::wstring IdListToWidePath(LPCITEMIDLIST list) {
+  std::wstring path = ShellPathOf(list);
+  // A shell with MAX_PATH buffers (Wine's) answers a longer path cut to MAX_PATH - 1 characters, which names
+  // another item or none, and reports success. A path of exactly that length is taken only when it is the
+  // parent's path followed by the item's own name.
+  if (path.size() != MAX_PATH - 1)
+    return path;
+  TKdIdListArray items(list);
+  const int count = items.Count();
+  if (count == 0)
+    return path;
+  TKdIdListPtr parent(IdListCopy(items.GetHead(1)));
+  TKdIdListPtr item(IdListCopy(items.GetItem(count - 1)));
+  ComPtr<IShellFolder> folder;
+  if (!parent || !item || FAILED(BindToShellFolder(parent.get(), folder)))
+    return {};
+  std::wstring whole = IdListToWidePath(parent.get());
+  if (whole.empty())
+    return {};
+  if (whole.back() != L'\\')
+    whole += L'\\';
+  whole += ParsingNameInFolder(folder.Get(), item.get());
+  return whole == path ? path : std::wstring();
+}
+
+std::string IdListToPath(LPCITEMIDLIST list) { return WideToUtf8(IdListToWidePath(list).c_str()); }
 
 std::string SpecialFolderPath(HWND owner, int folder) {
   TKdIdListPtr list;
@@ -348,8 +395,10 @@ void SuspendDriveRevalidation() { ++GRevalidationSuspended; }
 void ResumeDriveRevalidation() { --GRevalidationSuspended; }
 
 HRESULT ReadShellLink(const std::string &fileName, TKdShellLinkInfo &info, bool wantIdList) {
-  ComPtr<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid());
+  // The wide link object: the ANSI one answers into the caller's buffers in UTF-8, where MAX_PATH bytes hold
+  // fewer than a hundred characters of some scripts.
+  ComPtr<IShellLinkW> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
   if (FAILED(hr))
     return hr;
   ComPtr<IPersistFile> file;
@@ -371,38 +420,34 @@ HRESULT ReadShellLink(const std::string &fileName, TKdShellLinkInfo &info, bool 
   if (FAILED(hr))
     return hr;
 
-  char buffer[MAX_PATH + 1];
-  auto take = [&](std::string &field) {
-    buffer[sizeof buffer - 1] = 0;
-    field = buffer;
+  std::vector<wchar_t> buffer(LongestPath + 1);
+  const int size = static_cast<int>(buffer.size());
+  auto take = [&](HRESULT result, std::string &field) {
+    if (SUCCEEDED(result)) {
+      buffer.back() = L'\0';
+      field = WideToUtf8(buffer.data());
+    }
+    buffer[0] = L'\0';
+    return result;
   };
-  buffer[0] = 0;
-  hr = link->GetPath(buffer, sizeof buffer, &info.FindData, 0);
+  buffer[0] = L'\0';
+  hr = take(link->GetPath(buffer.data(), size, &info.FindData, 0), info.Path);
   if (FAILED(hr))
     return hr;
-  take(info.Path);
-  buffer[0] = 0;
-  hr = link->GetArguments(buffer, sizeof buffer);
+  hr = take(link->GetArguments(buffer.data(), size), info.Arguments);
   if (FAILED(hr))
     return hr;
-  take(info.Arguments);
-  buffer[0] = 0;
-  hr = link->GetDescription(buffer, sizeof buffer);
+  hr = take(link->GetDescription(buffer.data(), size), info.Description);
   if (FAILED(hr))
     return hr;
-  take(info.Description);
-  buffer[0] = 0;
   int iconIndex = 0;
-  hr = link->GetIconLocation(buffer, sizeof buffer, &iconIndex);
+  hr = take(link->GetIconLocation(buffer.data(), size, &iconIndex), info.IconLocation);
   if (FAILED(hr))
     return hr;
-  take(info.IconLocation);
   info.IconIndex = iconIndex;
-  buffer[0] = 0;
-  hr = link->GetWorkingDirectory(buffer, sizeof buffer);
+  hr = take(link->GetWorkingDirectory(buffer.data(), size), info.WorkingDirectory);
   if (FAILED(hr))
     return hr;
-  take(info.WorkingDirectory);
   int showCmd = 0;
   hr = link->GetShowCmd(&showCmd);
   if (FAILED(hr))

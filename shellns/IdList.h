@@ -82,8 +82,10 @@ HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder);
 // whole name is parsed; a shell that answers an over-long path with the folder its first MAX_PATH characters
 // name gets ERROR_FILENAME_EXCED_RANGE instead of that folder.
 HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list);
-// File-system path of a list (null means the desktop), or "" for a virtual item.
+// File-system path of a list (null means the desktop), whole, or "" for a virtual item and for a path the
+// shell can only give cut short.
 std::string IdListToPath(LPCITEMIDLIST list);
+std::wstring IdListToWidePath(LPCITEMIDLIST list);
 // Path of a special folder (CSIDL_ number), or "".
 std::string SpecialFolderPath(HWND owner, int folder);
 // SHGetSpecialFolderLocation with the low 7 bits of folder.
@@ -132,7 +134,7 @@ struct TKdShellLinkInfo {
   uint8_t ResolveMode = 0;
   // The target's absolute list when asked for, else null; a later read into the same record frees it.
   TKdIdListPtr IdList;
-  WIN32_FIND_DATAA FindData = {};
+  WIN32_FIND_DATAW FindData = {};
 };
 
 // Loads and resolves a .lnk file into info; the HRESULT of the first failing step, else of the last.

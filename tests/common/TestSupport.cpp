@@ -81,6 +81,21 @@ bool RemoveTree(const std::string &path) {
   return !FileExists(path);
 }
 
+LongDir::LongDir(std::string path)
+    : FPath(std::move(path)), FMade(CreateDirectoryW(Utf8ToWide("\\\\?\\" + FPath).c_str(), nullptr)) {}
+
+LongDir::~LongDir() {
+  if (FMade)
+    RemoveDirectoryW(Utf8ToWide("\\\\?\\" + FPath).c_str());
+}
+
+std::string Repeat(const std::string &text, size_t count) {
+  std::string result;
+  for (size_t i = 0; i < count; ++i)
+    result += text;
+  return result;
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {

@@ -35,6 +35,26 @@ bool FileExists(const std::string &path);
 // Removes a file or a whole folder tree; true when nothing is left.
 bool RemoveTree(const std::string &path);
 
+// A folder made through the \\?\ form, which has no MAX_PATH limit, and removed when it goes (declare it after
+// the folders that hold it). Made() tells whether it could be made.
+class LongDir {
+public:
+  explicit LongDir(std::string path);
+  ~LongDir();
+  LongDir(const LongDir &) = delete;
+  LongDir &operator=(const LongDir &) = delete;
+
+  bool Made() const { return FMade; }
+  const std::string &Path() const { return FPath; }
+
+private:
+  std::string FPath;
+  bool FMade;
+};
+
+// text count times over ("日" x 105 is a name of 105 characters and 315 bytes).
+std::string Repeat(const std::string &text, size_t count);
+
 // Dispatches messages (through the application object) until done() holds or timeoutMs passes.
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);
 // Dispatches messages for about ms milliseconds.

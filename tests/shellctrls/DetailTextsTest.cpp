@@ -133,7 +133,7 @@ TEST(DetailTexts, FoldersHaveNoSizeAndDrivesAndVirtualItemsNeither) {
 
 TEST(DetailTexts, ZeroLastWriteTimeShowsTheCreationTime) {
   // No file system keeps a zero last-write time on request, so the directory entry is made up.
-  WIN32_FIND_DATAA data = {};
+  WIN32_FIND_DATAW data = {};
   data.nFileSizeLow = 2048;
   data.ftCreationTime = LocalTime(2021, 3, 4, 5, 6);
   std::string size, modified;
@@ -157,6 +157,24 @@ TEST(DetailTexts, ZeroLastWriteTimeShowsTheCreationTime) {
   data.ftLastWriteTime = {1, 0};
   FormatFindDataTexts(data, size, modified);
   EXPECT_NE(FormatFileTime(data.ftCreationTime), modified);
+}
+
+TEST(DetailTexts, AFileWhosePathTakesMoreThanMaxPathBytesHasItsTexts) {
+  zortest::TempDir dir;
+  // 105 characters of three bytes each in the folders alone.
+  std::string folder = dir / zortest::Repeat("日", 60);
+  zortest::MakeDir(folder);
+  folder += "\\";
+  folder += zortest::Repeat("日", 45);
+  zortest::MakeDir(folder);
+  const std::string file = folder + "\\" + "ファイル.txt";
+  zortest::WriteFileText(file, "x");
+  TKdIdListPtr list = zortest::ParsePath(file);
+  std::string size, modified, type;
+  GetItemDetailTexts(list.get(), SFGAO_FILESYSTEM, size, modified, type);
+  EXPECT_EQ("1KB", size);
+  EXPECT_EQ(FormatFileTime(LastWriteTime(file)), modified);
+  EXPECT_FALSE(type.empty());
 }
 
 TEST(DetailTexts, TypeTextComesFromTheShellOrSaysSystemFolder) {

@@ -202,10 +202,6 @@ TEST(ShellNamespace, NonAsciiNamesRoundTrip) {
   EXPECT_EQ(GetIdListDisplayName(list.get()).rfind("été-日本", 0), 0u);
 }
 
-// Creates a folder through the \\?\ form, which has no MAX_PATH limit.
-bool MakeLongDir(const std::string &path) { return CreateDirectoryW(Utf8ToWide("\\\\?\\" + path).c_str(), nullptr); }
-void RemoveLongDir(const std::string &path) { RemoveDirectoryW(Utf8ToWide("\\\\?\\" + path).c_str()); }
-
 TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
   zortest::TempDir tmp;
   // A folder whose path runs past MAX_PATH, beside folders named by its first 259 and 260 characters (what a
@@ -216,9 +212,9 @@ TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
   std::string deep = parent + "\\" + std::string(40, 'b');
   std::string cut259 = deep.substr(0, MAX_PATH - 1);
   std::string cut260 = deep.substr(0, MAX_PATH);
-  ASSERT_TRUE(MakeLongDir(parent));
-  for (const std::string &path : {deep, cut259, cut260})
-    ASSERT_TRUE(MakeLongDir(path)) << path.size();
+  zortest::LongDir parentDir(parent), deepDir(deep), cut259Dir(cut259), cut260Dir(cut260);
+  for (const zortest::LongDir *dir : {&parentDir, &deepDir, &cut259Dir, &cut260Dir})
+    ASSERT_TRUE(dir->Made()) << dir->Path().size();
 
   // Either the shell parses the whole name or the parse fails; Wine would cut it to 259 characters itself.
   LPITEMIDLIST raw = nullptr;
@@ -231,8 +227,6 @@ TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
   // The folders with short enough names still parse.
   TKdIdListPtr cutList = zortest::ParsePath(cut259);
   EXPECT_EQ(GetItemDisplayName(nullptr, cutList.get(), dnForParsing), cut259);
-  for (const std::string &path : {deep, cut259, cut260, parent})
-    RemoveLongDir(path);
 }
 
 TEST(ShellNamespace, ALongFolderPathWithATrailingBackslashStillParsesToThatFolder) {
@@ -240,24 +234,25 @@ TEST(ShellNamespace, ALongFolderPathWithATrailingBackslashStillParsesToThatFolde
   // The folder's path just fits below MAX_PATH; with its trailing backslash the name reaches MAX_PATH.
   std::string folder = tmp.Path() + "\\";
   folder += std::string(MAX_PATH - 1 - folder.size(), 'c');
-  ASSERT_TRUE(MakeLongDir(folder));
+  zortest::LongDir folderDir(folder);
+  ASSERT_TRUE(folderDir.Made());
   std::string withDelimiter = folder + "\\";
   ASSERT_EQ(withDelimiter.size(), static_cast<size_t>(MAX_PATH));
   TKdIdListPtr list = zortest::ParsePath(withDelimiter);
   ASSERT_TRUE(list);
   EXPECT_EQ(Lower(GetItemDisplayName(nullptr, list.get(), dnForParsing)), Lower(folder));
-  RemoveLongDir(folder);
 }
 
 // Saves a shortcut through the shell's own link object.
-void SaveShortcut(const std::string &linkFile, const std::string &target) {
-  ComPtr<IShellLinkA> link;
-  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()), S_OK);
-  link->SetPath(target.c_str());
-  link->SetDescription("a description");
-  link->SetArguments("/some /args");
-  link->SetWorkingDirectory(target.c_str());
-  link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 3);
+void SaveShortcut(const std::string &linkFile, const std::string &target,
+                  const std::string &description = "a description") {
+  ComPtr<IShellLinkW> link;
+  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid()), S_OK);
+  link->SetPath(Utf8ToWide(target).c_str());
+  link->SetDescription(Utf8ToWide(description).c_str());
+  link->SetArguments(L"/some /args");
+  link->SetWorkingDirectory(Utf8ToWide(target).c_str());
+  link->SetIconLocation(L"C:\\windows\\system32\\shell32.dll", 3);
   link->SetShowCmd(SW_SHOWMAXIMIZED);
   link->SetHotkey(MAKEWORD('Z', HOTKEYF_CONTROL | HOTKEYF_ALT));
   ComPtr<IPersistFile> file;
@@ -308,6 +303,27 @@ TEST(ShellNamespace, ReadShellLinkOfAShortcutToAFolder) {
   EXPECT_EQ(info.IdList, nullptr);
   TKdIdListPtr fromPath = zortest::ParsePath(info.Path);
   EXPECT_EQ(IdListCompare(fromPath.get(), parsed.get()), 0);
+}
+
+TEST(ShellNamespace, ReadShellLinkGivesTextsWholeWhateverTheirLengthInBytes) {
+  zortest::TempDir tmp;
+  // 105 characters, 315 bytes in UTF-8: past any buffer of MAX_PATH bytes.
+  std::string target = tmp / zortest::Repeat("日", 60);
+  zortest::MakeDir(target);
+  target += "\\";
+  target += zortest::Repeat("日", 45);
+  zortest::MakeDir(target);
+  const std::string description = zortest::Repeat("説明", 60);
+  const std::string linkFile = tmp / "long.lnk";
+  SaveShortcut(linkFile, target, description);
+
+  TKdShellLinkInfo info;
+  info.ResolveMode = 1;
+  ASSERT_TRUE(SUCCEEDED(ReadShellLink(linkFile, info, false)));
+  EXPECT_EQ(info.Path, target);
+  EXPECT_EQ(info.WorkingDirectory, target);
+  EXPECT_EQ(info.Description, description);
+  EXPECT_NE(info.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
 TEST(ShellNamespace, ReadShellLinkOfAMissingFileFailsAndFillsNothing) {
