@@ -8,6 +8,7 @@
 #include "shellns/KdPidlList.h"
 #include "shellns/NetworkDrive.h"
 #include "shellns/ShellVersion.h"
+#include "shellns/WineHost.h"
 
 // Unit start and end: the entry sequence (and every test main) calls these first and last.
 void InitializeShell95Unit();
