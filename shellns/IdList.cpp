@@ -144,49 +144,6 @@ HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder) {
 
 namespace {
 
-// True when the shell answered an over-long name with an item named by only its beginning: some shells (Wine)
-// copy the name into a MAX_PATH buffer and parse what is left, which names a different, existing folder.
-bool ParsedAShorterName(IShellFolder *desktop, LPCITEMIDLIST list, const std::wstring &name) {
-  if (name.size() < MAX_PATH)
-    return false;
-  // Trailing backslashes on either side name the same folder ("dir\" parses to "dir").
-  auto withoutTrailingDelimiters = [](std::wstring s) {
-    while (!s.empty() && s.back() == L'\\')
-      s.pop_back();
-    return s;
-  };
-  std::wstring parsed = withoutTrailingDelimiters(Utf8ToWide(GetItemDisplayName(desktop, list, dnForParsing)));
-  std::wstring asked = withoutTrailingDelimiters(name);
-  return !parsed.empty() && parsed.size() < asked.size() &&
-         CompareStringOrdinal(parsed.c_str(), static_cast<int>(parsed.size()), asked.c_str(),
-                              static_cast<int>(parsed.size()), TRUE) == CSTR_EQUAL;
-}
-
-} // namespace
-
-HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
-  list = nullptr;
-  ComPtr<IShellFolder> desktop;
-  HRESULT hr = SHGetDesktopFolder(desktop.Put());
-  if (FAILED(hr))
-    return hr;
-  // The whole name goes to the shell: cut to MAX_PATH here, an over-long path would turn into a shorter one
-  // that may exist and name a different folder. The shell decides what is too long.
-  std::wstring wide = Utf8ToWide(name);
-  ULONG eaten = 0;
-  ULONG attributes = 0;
-  TKdIdListPtr owned;
-  hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, PidlOut(owned), &attributes);
-  if (SUCCEEDED(hr) && owned && ParsedAShorterName(desktop.Get(), owned.get(), wide))
-    hr = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-  if (FAILED(hr))
-    return hr;
-  list = owned.release();
-  return hr;
-}
-
-namespace {
-
 // Room for the longest path the system has, so that no path or text comes back cut.
 constexpr size_t LongestPath = 32767;
 

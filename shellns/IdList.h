@@ -78,9 +78,12 @@ int IdListCompare(LPCITEMIDLIST p, LPCITEMIDLIST q);
 
 // The folder of an absolute list; null or empty gives the desktop.
 HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder);
-// Parses a path or a "::{CLSID}" parse string from the desktop; list is null unless the call succeeds. The
-// whole name is parsed; a shell that answers an over-long path with the folder its first MAX_PATH characters
-// name gets ERROR_FILENAME_EXCED_RANGE instead of that folder.
+// Parses a path or a "::{CLSID}" parse string from the desktop; list is null unless the call succeeds.
+// A file-system path ("C:\dir", "C:/dir/", "\\server\share\dir\..") is parsed in its normalised form and
+// the result is taken only when it is the very item the path names, whatever the spelling; under Wine a Unix
+// path ("/tmp") is parsed as the Windows path Wine maps it to. Fails with ERROR_FILENAME_EXCED_RANGE, without
+// asking the shell, for a name that is MAX_PATH characters or longer (once normalised), and with
+// ERROR_BAD_PATHNAME for a name that starts with "/" and has no Windows form.
 HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list);
 // File-system path of a list (null means the desktop), whole, or "" for a virtual item and for a path the
 // shell can only give cut short.
