@@ -207,9 +207,10 @@ BurstResult RunBurst(Receiver *receiver, const std::string &folder, int round) {
 } // namespace
 
 int main() {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string root = std::string(temp) + FormatStr("zorbench-%lu", GetCurrentProcessId());
+  // The wide call: a temp path of MAX_PATH characters can take three times as many bytes in UTF-8.
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::string root = WideToUtf8(temp) + FormatStr("zorbench-%lu", GetCurrentProcessId());
   const std::string floorDir = root + "\\floor", oursDir = root + "\\ours", burstDir = root + "\\burst",
                     plainDir = root + "\\plain";
   for (const std::string &dir : {root, floorDir, oursDir, burstDir, plainDir})

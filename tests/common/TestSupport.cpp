@@ -12,9 +12,9 @@ namespace zortest {
 namespace {
 
 std::string TempRoot() {
-  char buffer[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, buffer);
-  std::string root = buffer;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, buffer);
+  std::string root = WideToUtf8(buffer);
   if (!root.empty() && root.back() == '\\')
     root.pop_back();
   return root;
@@ -189,9 +189,9 @@ TKdIdListPtr ParsePath(const std::string &name) {
 }
 
 std::string ExeDir() {
-  char buffer[MAX_PATH + 1] = {};
-  GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  std::string path = buffer;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
+  std::string path = WideToUtf8(buffer);
   return path.substr(0, path.find_last_of('\\'));
 }
 
