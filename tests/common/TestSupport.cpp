@@ -96,6 +96,15 @@ std::string Repeat(const std::string &text, size_t count) {
   return result;
 }
 
+std::string MakeManyByteFolder(const std::string &parent) {
+  std::string folder = parent + "\\" + Repeat("日", 60);
+  MakeDir(folder);
+  folder += "\\";
+  folder += Repeat("日", 45);
+  MakeDir(folder);
+  return folder;
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {

@@ -52,8 +52,12 @@ private:
   bool FMade;
 };
 
-// text count times over ("日" x 105 is a name of 105 characters and 315 bytes).
+// text count times over.
 std::string Repeat(const std::string &text, size_t count);
+
+// Makes two nested folders in parent whose names hold 105 characters of three UTF-8 bytes each, so that the
+// inner one's path is far shorter than MAX_PATH in characters and far longer in bytes; returns that path.
+std::string MakeManyByteFolder(const std::string &parent);
 
 // Dispatches messages (through the application object) until done() holds or timeoutMs passes.
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);

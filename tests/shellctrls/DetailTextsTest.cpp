@@ -161,13 +161,7 @@ TEST(DetailTexts, ZeroLastWriteTimeShowsTheCreationTime) {
 
 TEST(DetailTexts, AFileWhosePathTakesMoreThanMaxPathBytesHasItsTexts) {
   zortest::TempDir dir;
-  // 105 characters of three bytes each in the folders alone.
-  std::string folder = dir / zortest::Repeat("日", 60);
-  zortest::MakeDir(folder);
-  folder += "\\";
-  folder += zortest::Repeat("日", 45);
-  zortest::MakeDir(folder);
-  const std::string file = folder + "\\" + "ファイル.txt";
+  const std::string file = zortest::MakeManyByteFolder(dir.Path()) + "\\" + "ファイル.txt";
   zortest::WriteFileText(file, "x");
   TKdIdListPtr list = zortest::ParsePath(file);
   std::string size, modified, type;

@@ -137,12 +137,7 @@ TEST(PathSpelling, UnixPathsOpenTheirFolderUnderWineAndAreRefusedElsewhere) {
 
 TEST(PathSpelling, PathsComeBackWholeOrNotAtAll) {
   zortest::TempDir tmp;
-  // 105 characters of three bytes each: far fewer characters than MAX_PATH, far more bytes.
-  std::string wide = tmp / zortest::Repeat("日", 60);
-  zortest::MakeDir(wide);
-  wide += "\\";
-  wide += zortest::Repeat("日", 45);
-  zortest::MakeDir(wide);
+  const std::string wide = zortest::MakeManyByteFolder(tmp.Path());
   EXPECT_EQ(IdListToPath(zortest::ParsePath(wide).get()), wide);
 
   // The longest path a MAX_PATH buffer holds comes back whole.

@@ -307,12 +307,7 @@ TEST(ShellNamespace, ReadShellLinkOfAShortcutToAFolder) {
 
 TEST(ShellNamespace, ReadShellLinkGivesTextsWholeWhateverTheirLengthInBytes) {
   zortest::TempDir tmp;
-  // 105 characters, 315 bytes in UTF-8: past any buffer of MAX_PATH bytes.
-  std::string target = tmp / zortest::Repeat("日", 60);
-  zortest::MakeDir(target);
-  target += "\\";
-  target += zortest::Repeat("日", 45);
-  zortest::MakeDir(target);
+  const std::string target = zortest::MakeManyByteFolder(tmp.Path());
   const std::string description = zortest::Repeat("説明", 60);
   const std::string linkFile = tmp / "long.lnk";
   SaveShortcut(linkFile, target, description);
