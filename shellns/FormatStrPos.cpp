@@ -18,18 +18,18 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // A printf conversion that reads exactly its own insert as a narrow string: flags, a width and a precision
 // written as digits, and "s" (or "hs"). "*" would take a number from the next insert, the wide and numeric
 // conversions read the insert as something else, and "n" writes through it.
-bool IsPlainStringConversion(const std::string &spec) {
+bool IsPlainStringConversion(const std::string &conversion) {
   size_t i = 0;
-  while (i < spec.size() && std::string_view("-+ #0").find(spec[i]) != std::string_view::npos)
+  while (i < conversion.size() && std::string_view("-+ #0").find(conversion[i]) != std::string_view::npos)
     ++i;
-  while (i < spec.size() && IsDigit(spec[i]))
+  while (i < conversion.size() && IsDigit(conversion[i]))
     ++i;
-  if (i < spec.size() && spec[i] == '.') {
+  if (i < conversion.size() && conversion[i] == '.') {
     ++i;
-    while (i < spec.size() && IsDigit(spec[i]))
+    while (i < conversion.size() && IsDigit(conversion[i]))
       ++i;
   }
-  std::string_view rest(spec.c_str() + i, spec.size() - i);
+  std::string_view rest(conversion.c_str() + i, conversion.size() - i);
   return rest == "s" || rest == "hs";
 }
 
