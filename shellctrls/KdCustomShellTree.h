@@ -1,0 +1,235 @@
+#pragma once
+// TKdCustomShellTree: a tree of shell folders under one root (BaseFolder, by default the desktop). A folder's
+// children are enumerated the first time it is expanded; RefreshNodes brings every loaded folder up to date
+// without losing the user's place, and with kdstoDynamicRefresh the tree does so by itself after changes on
+// disk. The selected node's folder is CurrentFolder; setting CurrentFolder walks the tree to it.
+// TKdShellTree is the class the program places.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "shellctrls/KdShAddItemEvent.h"
+#include "shellctrls/KdShTreeData.h"
+#include "shellctrls/KdShellLocator.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/Timer.h"
+#include "treelist/KdCustomTreeView.h"
+
+class TChangeHandlerThread;
+class TKdPidlList;
+struct TKdMessage;
+
+enum TKdShellTreeOption : uint8_t {
+  kdstoAutoFill,           // fill when the window is made, and again when BaseFolder changes
+  kdstoVirtualFolders,     // show items outside the file system (Control Panel, Printers)
+  kdstoDesignInteractive,  // for a form designer; no effect in the program
+  kdstoDefaultKeyHandling, // rename, refresh, cut, copy, paste and delete keys act on the selected node
+  kdstoContextMenus,       // a right click shows the item's shell context menu
+  kdstoDynamicRefresh,     // watch the drives and refresh after changes
+  kdstoIncludeNonFolders,  // show files too
+  kdstoOleDrag,            // nodes can be dragged out
+  kdstoOleDrop,            // the tree takes drops
+  kdstoShowHidden,         // show hidden items
+};
+
+// A set of TKdShellTreeOption, stored as 16 bits (bit n is option n).
+class TKdShellTreeOptions {
+public:
+  constexpr TKdShellTreeOptions() = default;
+  constexpr TKdShellTreeOptions(TKdShellTreeOption option) : FBits(static_cast<uint16_t>(1u << option)) {}
+  static constexpr TKdShellTreeOptions FromBits(uint16_t bits) {
+    TKdShellTreeOptions options;
+    options.FBits = bits;
+    return options;
+  }
+
+  constexpr bool Contains(TKdShellTreeOption option) const { return (FBits >> option) & 1u; }
+  constexpr uint16_t Bits() const { return FBits; }
+  constexpr TKdShellTreeOptions &Include(TKdShellTreeOption option) {
+    FBits = static_cast<uint16_t>(FBits | (1u << option));
+    return *this;
+  }
+  constexpr TKdShellTreeOptions &Exclude(TKdShellTreeOption option) {
+    FBits = static_cast<uint16_t>(FBits & ~(1u << option));
+    return *this;
+  }
+  friend constexpr TKdShellTreeOptions operator|(TKdShellTreeOptions a, TKdShellTreeOptions b) {
+    return FromBits(static_cast<uint16_t>(a.FBits | b.FBits));
+  }
+  friend constexpr TKdShellTreeOptions operator-(TKdShellTreeOptions a, TKdShellTreeOptions b) {
+    return FromBits(static_cast<uint16_t>(a.FBits & ~b.FBits));
+  }
+  friend constexpr bool operator==(TKdShellTreeOptions a, TKdShellTreeOptions b) { return a.FBits == b.FBits; }
+
+private:
+  uint16_t FBits = 0;
+};
+
+constexpr TKdShellTreeOptions kdDefaultShellTreeOptions = TKdShellTreeOptions::FromBits(0x3BB);
+
+// Private messages of the tree's window.
+constexpr UINT WM_KDCHANGENOTIFY = WM_USER + 101; // the change thread saw a change (wParam: its slot)
+constexpr UINT WM_KDDEFERREDFILL = WM_USER + 103; // fill once the window exists, from the message loop
+
+using TKdShTreeDeleteItemEvent = std::function<void(TObject *aSender, TTreeNode *aNode, TKdShTreeData *aShTreeData)>;
+using TKdShTreeInsertItemEvent = std::function<void(TObject *aSender, TTreeNode *aNode)>;
+// aNode and aData are null at the control-wide stages and for nodes that are no shell nodes.
+using TKdShTvCustomDrawEvent =
+    std::function<void(TObject *aSender, TKdCustomDraw *aCD, TTreeNode *aNode, TKdShTreeData *aData)>;
+
+class TKdCustomShellTree : public TKdCustomTreeView {
+public:
+  explicit TKdCustomShellTree(TComponent *AOwner);
+  ~TKdCustomShellTree() override;
+
+  // The node's shell data, or null when it is no shell node.
+  static TKdShTreeData *ShellData(TTreeNode *node);
+
+  // Discards every node and builds the tree again: the root, its children, and the way to CurrentFolder.
+  void FillTree();
+  // Enumerates folder into node; with a null node, the root is made first.
+  virtual void FillNode(IShellFolder *folder, TTreeNode *node);
+  // Adds child (relative to folder, whose absolute list is parentAbsIdList) under parent, unless the options
+  // or OnAddItem leave it out (S_OK either way); a failing attribute query is returned.
+  virtual HRESULT AddChildItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
+                               TTreeNode *parent);
+  // Sorts node's children (not deeper) in their folder's order; null sorts the whole tree.
+  void SortChildren(TTreeNode *node);
+  // Expands the tree along an absolute list and selects the deepest node reached; items the options left out
+  // are added on the way. Beeps when the way cannot go on.
+  void SelectIdList(LPCITEMIDLIST list);
+  // Brings every loaded folder up to date: vanished nodes go (the selection moves up out of them), new
+  // items come in sorted, every other node stays as it was.
+  void RefreshNodes();
+  // Watches what the tree shows for changes: the base folder's subtree when it is in the file system,
+  // otherwise every fixed, RAM and connected network drive.
+  virtual void StartWatching();
+  // Watches the drive of path (its whole subtree); null ends every watch.
+  virtual void WatchDrive(const char *path);
+
+  // Goes up levels ancestors from the selected node (stopping at the root), updating at once.
+  void GoUp(int levels);
+  // File-system path of the selected node, "" when it is virtual or none is selected.
+  std::string GetSelectedPath();
+  TTreeNode *FirstShellNode();
+  // The window that owns shell dialogs raised for the tree (null while they must not appear).
+  HWND ParentWindowHandle();
+
+  // The folder of the selected node. Setting it (or its path) selects that folder.
+  TKdShellLocator &CurrentFolder() { return FCurrentFolder; }
+  void SetCurrentFolder(TKdShellLocator *value);
+  void SetCurrentPath(const std::string &path);
+
+  // The root; the desktop by default.
+  TKdShellLocator &BaseFolder() { return FBaseFolder; }
+  void SetBaseFolder(TKdShellLocator *value);
+
+  TKdShellTreeOptions Options() const { return FOptions; }
+  void SetOptions(TKdShellTreeOptions value);
+
+  // The most recently added node (reset when it goes).
+  TTreeNode *LastInsertedNode() const { return FLastInsertedNode; }
+
+  TKdShAddItemEvent OnAddItem;
+  // Raised before a node's data is freed.
+  TKdShTreeDeleteItemEvent OnDeleteItem;
+  // Raised once a node has its data.
+  TKdShTreeInsertItemEvent OnInsertItem;
+  // OnCustomDrawSh at the item pre-paint stage, OnCustomDrawShEx at every stage.
+  TKdShTvCustomDrawEvent OnCustomDrawSh;
+  TKdShTvCustomDrawEvent OnCustomDrawShEx;
+  // Around every fill and refresh.
+  TNotifyEvent OnFillStart;
+  TNotifyEvent OnFillComplete;
+
+protected:
+  void CreateParams(TCreateParams &params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage &message) override;
+
+  bool CanEdit(TTreeNode *node) override;
+  void Edit(TTreeNode *node, const std::optional<std::string> &text) override;
+  void Change(TTreeNode *node) override;
+  bool CanExpand(TTreeNode *node) override;
+  void Delete(TTreeNode *node) override;
+  void GetImageIndex(TTreeNode *node) override;
+  void GetSelectedIndex(TTreeNode *node) override;
+  std::unique_ptr<TKdTvCustomDraw> DoCustomDraw(NMTVCUSTOMDRAW *record, LRESULT &result) override;
+
+  virtual bool DoAddItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child, ULONG attributes);
+  virtual void DoInsertItem(TTreeNode *node);
+  virtual void DoFillStart();
+  virtual void DoFillComplete();
+  // A device arrived or went: the drives are read again and the tree refreshed.
+  virtual void DeviceChange(TKdMessage &message);
+
+private:
+  // ChangeLock raised for the lifetime of the object.
+  class TChangeLockScope {
+  public:
+    explicit TChangeLockScope(TKdCustomShellTree &tree) : FTree(tree) { ++FTree.FChangeLock; }
+    ~TChangeLockScope() { --FTree.FChangeLock; }
+    TChangeLockScope(const TChangeLockScope &) = delete;
+    TChangeLockScope &operator=(const TChangeLockScope &) = delete;
+
+  private:
+    TKdCustomShellTree &FTree;
+  };
+
+  // OnFillStart now, OnFillComplete on every way out (a handler that raises there cannot unwind through a
+  // destructor: the application reports it).
+  class TFillScope {
+  public:
+    explicit TFillScope(TKdCustomShellTree &tree) : FTree(tree) { FTree.DoFillStart(); }
+    ~TFillScope();
+    TFillScope(const TFillScope &) = delete;
+    TFillScope &operator=(const TFillScope &) = delete;
+
+  private:
+    TKdCustomShellTree &FTree;
+  };
+
+  SHCONTF EnumFlags() const;
+  void ChangeTimerTick();
+  void ChangeNotify();
+  // Takes the node as CurrentFolder (without walking the tree to it) and lets the linked list follow.
+  void FollowNode(TTreeNode *node);
+  void RestartChangeTimer(intptr_t tag, UINT interval);
+  void SyncNode(TTreeNode *node, TTreeNode *&remembered);
+  // Pairs every enumerated item with the child that names it, taking both out of their lists.
+  void MatchChildren(TKdPidlList &children, TKdPidlList &items, IShellFolder *folder);
+  TTreeNode *FindChild(TTreeNode *node, IShellFolder *folder, LPCITEMIDLIST item);
+  void CurrentFolderChanged();
+  void BaseFolderChanged();
+  void RunPendingRefresh();
+  void UpdateDragStyle();
+  bool OleDragStyle() const;
+
+  TKdShellLocator FCurrentFolder;
+  TKdShellLocator FBaseFolder;
+  TTimer *FChangeTimer = nullptr;
+  std::unique_ptr<TChangeHandlerThread> FChangeThread;
+  int FChangeLock = 0;
+  bool FImmediateChange = false;
+  int FNoOwnerWindowCount = 0;
+  bool FSkipNextNotification = false;
+  bool FBusy = false;
+  bool FRefreshPending = false;
+  TTreeNode *FLastInsertedNode = nullptr;
+  bool FDestroyingWindow = false;
+  TImageList *FImages = nullptr;
+  TKdShellTreeOptions FOptions = kdDefaultShellTreeOptions;
+};
+
+// The shell tree as the program places it.
+class TKdShellTree : public TKdCustomShellTree {
+public:
+  using TKdCustomShellTree::TKdCustomShellTree;
+};

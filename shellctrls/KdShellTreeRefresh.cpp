@@ -1,0 +1,234 @@
+// The shell tree kept up to date: refreshing its loaded folders, watching the drives, device changes.
+#include <utility>
+#include <vector>
+
+#include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdCustomShellTree.h"
+#include "shellctrls/WindowUtils.h"
+#include "shellns/KdDeviceChangeHandler.h"
+#include "shellns/KdPidlList.h"
+#include "shellns/NetworkDrive.h"
+#include "toolkit/Screen.h"
+
+#include <dbt.h>
+
+namespace {
+
+// Changes that can add or remove a node.
+constexpr DWORD FolderChanges = FILE_NOTIFY_CHANGE_DIR_NAME;
+constexpr DWORD FolderAndFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
+
+// How long the tree waits after the last change before it refreshes.
+constexpr UINT RefreshDelayFocusedMs = 400;
+constexpr UINT RefreshDelayMs = 2000;
+
+// Suspends drive-list revalidation for the lifetime of the object (one revalidation serves the refresh).
+class TDriveRevalidationScope {
+public:
+  TDriveRevalidationScope() { SuspendDriveRevalidation(); }
+  ~TDriveRevalidationScope() { ResumeDriveRevalidation(); }
+  TDriveRevalidationScope(const TDriveRevalidationScope &) = delete;
+  TDriveRevalidationScope &operator=(const TDriveRevalidationScope &) = delete;
+};
+
+} // namespace
+
+// ---- Refreshing ------------------------------------------------------------------------------------------
+
+void TKdCustomShellTree::RefreshNodes() {
+  if (FBusy || IsEditing()) {
+    FRefreshPending = true;
+    return;
+  }
+  if (Items().Count() == 0) {
+    FillTree();
+    return;
+  }
+  TCursorSaver hourglass;
+  TFillScope fill(*this);
+  TTreeNode *remembered = nullptr;
+  {
+    TChangeLockScope lock(*this);
+    remembered = Selected();
+    SetSelected(nullptr);
+    TTreeUpdateScope update(Items());
+    SyncNode(Items().GetFirstNode(), remembered);
+  }
+  if (remembered) {
+    FImmediateChange = true;
+    SetSelected(remembered);
+  }
+}
+
+namespace {
+
+// One child node of a folder being brought up to date, and whether an enumerated item still names it.
+struct TChildRec {
+  TTreeNode *Node;
+  bool Matched;
+};
+
+// The enumerated items of a folder being brought up to date.
+struct TItemRec {
+  TKdIdListPtr List;
+  bool Matched;
+};
+
+// Pairs items with the children they name, compared by folder (raw bytes when null); pairs found before
+// are skipped.
+void MatchBy(IShellFolder *folder, std::vector<TChildRec> &children, std::vector<TItemRec> &items) {
+  TKdPidlList sorted;
+  sorted.Folder = folder;
+  sorted.Duplicates = TKdDuplicates::dupIgnore;
+  sorted.SetCapacity(static_cast<int>(children.size()));
+  for (TChildRec &child : children)
+    if (!child.Matched)
+      sorted.AddObject(const_cast<LPITEMIDLIST>(TKdCustomShellTree::ShellData(child.Node)->RelIdList()), &child);
+  if (sorted.Count() == 0)
+    return;
+  sorted.SetSorted(true);
+  for (TItemRec &item : items) {
+    int index = -1;
+    if (item.Matched || !sorted.Find(item.List.get(), index))
+      continue;
+    auto *child = static_cast<TChildRec *>(sorted.Objects(index));
+    if (child->Matched)
+      continue;
+    child->Matched = true;
+    item.Matched = true;
+  }
+}
+
+} // namespace
+
+void TKdCustomShellTree::SyncNode(TTreeNode *node, TTreeNode *&remembered) {
+  TKdShTreeData *data = ShellData(node);
+  if (!data)
+    return;
+  TTreeNode *first = node->GetFirstChild();
+  // A folder never opened stays as it is: a refresh loads nothing new.
+  if (!first && node->HasChildren())
+    return;
+  IShellFolder *folder = data->GetFolder();
+  if (!folder)
+    return;
+
+  std::vector<TChildRec> children;
+  for (TTreeNode *child = first; child; child = child->GetNextSibling())
+    if (ShellData(child))
+      children.push_back({child, false});
+  std::vector<TItemRec> items;
+  {
+    TErrorModeScope errorMode(SEM_FAILCRITICALERRORS);
+    ComPtr<IEnumIDList> enumerator;
+    if (SUCCEEDED(folder->EnumObjects(nullptr, EnumFlags(), enumerator.Put())) && enumerator) {
+      LPITEMIDLIST item = nullptr;
+      while (enumerator->Next(1, &item, nullptr) == S_OK)
+        items.push_back({TKdIdListPtr(std::exchange(item, nullptr)), false});
+    }
+  }
+  // An unchanged item nearly always comes back with the very bytes it had, which a byte comparison finds
+  // far more cheaply than the folder's; the folder's comparison pairs what is left (an item whose bytes
+  // carry a new date, for one).
+  MatchBy(nullptr, children, items);
+  MatchBy(folder, children, items);
+
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (it->Matched)
+      continue;
+    TTreeNode *gone = it->Node;
+    if (remembered && (remembered == gone || remembered->HasAsParent(gone)))
+      remembered = gone->Parent();
+    gone->Delete();
+  }
+  bool added = false;
+  LPCITEMIDLIST parentList = data->GetAbsIdList();
+  for (const TItemRec &item : items) {
+    if (item.Matched)
+      continue;
+    FLastInsertedNode = nullptr;
+    // An item that cannot be asked about now is left for the next refresh.
+    if (SUCCEEDED(AddChildItem(folder, parentList, item.List.get(), node)) && FLastInsertedNode)
+      added = true;
+  }
+  if (added)
+    SortChildren(node);
+  if (!node->GetFirstChild()) {
+    // Nothing left to show: no button, and the next refresh looks again.
+    if (first)
+      node->SetHasChildren(false);
+    return;
+  }
+  for (TTreeNode *child = node->GetFirstChild(); child; child = child->GetNextSibling())
+    SyncNode(child, remembered);
+}
+
+// ---- Watching --------------------------------------------------------------------------------------------
+
+void TKdCustomShellTree::StartWatching() {
+  if (!HandleAllocated())
+    return;
+  if (!FChangeThread)
+    FChangeThread = std::make_unique<TChangeHandlerThread>(WindowHandle(), WM_KDCHANGENOTIFY);
+  FChangeThread->RemoveAllWatches();
+  // A tree under a file-system folder shows nothing outside it: changes elsewhere need no refresh.
+  std::string base = FBaseFolder.GetPath();
+  if (!base.empty()) {
+    int slot = -1;
+    FChangeThread->AddWatch(base, FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges,
+                            slot, true);
+    return;
+  }
+  const DWORD drives = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(drives & (1u << i)))
+      continue;
+    std::string root = "?:\\";
+    root[0] = static_cast<char>('A' + i);
+    switch (GetDriveTypeA(root.c_str())) {
+    case DRIVE_FIXED:
+    case DRIVE_RAMDISK:
+      WatchDrive(root.c_str());
+      break;
+    case DRIVE_REMOTE:
+      if (IsNetworkDriveConnected(root[0]))
+        WatchDrive(root.c_str());
+      break;
+    default:
+      break;
+    }
+  }
+}
+
+void TKdCustomShellTree::WatchDrive(const char *path) {
+  if (!HandleAllocated())
+    return;
+  if (!FChangeThread)
+    FChangeThread = std::make_unique<TChangeHandlerThread>(WindowHandle(), WM_KDCHANGENOTIFY);
+  if (!path) {
+    FChangeThread->RemoveAllWatches();
+    return;
+  }
+  std::string drive(path);
+  if (drive.size() >= 2 && drive[1] == ':')
+    drive.resize(2);
+  int slot = -1;
+  FChangeThread->AddWatch(AppendDelimiter(drive, '\\'),
+                          FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges, slot, true);
+}
+
+void TKdCustomShellTree::ChangeNotify() {
+  if (FSkipNextNotification || FBusy) {
+    FSkipNextNotification = false;
+    return;
+  }
+  RestartChangeTimer(2, Focused() ? RefreshDelayFocusedMs : RefreshDelayMs);
+}
+
+void TKdCustomShellTree::DeviceChange(TKdMessage &message) {
+  if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
+    return;
+  RevalidateDriveList();
+  TDriveRevalidationScope suspended;
+  RefreshNodes();
+}

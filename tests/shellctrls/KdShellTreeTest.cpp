@@ -1,0 +1,396 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dbt.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/TestSupport.h"
+#include "fakes/FakeShellFolder.h"
+#include "shellctrls/UKdShellControls.h"
+#include "shellns/UKdShell95.h"
+#include "toolkit/Form.h"
+
+namespace {
+
+using zortest::TempDir;
+
+std::vector<std::string> Texts(TTreeNode *parent) {
+  std::vector<std::string> texts;
+  for (TTreeNode *child = parent->GetFirstChild(); child; child = child->GetNextSibling())
+    texts.push_back(child->Text());
+  return texts;
+}
+
+TTreeNode *Child(TTreeNode *parent, const std::string &text) {
+  for (TTreeNode *child = parent->GetFirstChild(); child; child = child->GetNextSibling())
+    if (child->Text() == text)
+      return child;
+  return nullptr;
+}
+
+std::string PathOf(TTreeNode *node) {
+  TKdShTreeData *data = TKdCustomShellTree::ShellData(node);
+  return data ? data->GetPath() : "(no shell node)";
+}
+
+class KdShellTree : public ::testing::Test {
+protected:
+  // A tree rooted at the test's folder (kept small; only that folder is watched), filled once its window
+  // exists.
+  void MakeTree(TKdShellTreeOptions options = kdDefaultShellTreeOptions - kdstoDynamicRefresh) {
+    form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(50, 50, 300, 400);
+    tree = new TKdShellTree(form.get());
+    tree->SetOptions(options);
+    tree->BaseFolder().SetPath(temp.Path());
+    tree->OnInsertItem = [this](TObject *, TTreeNode *) { ++inserted; };
+    tree->OnDeleteItem = [this](TObject *, TTreeNode *, TKdShTreeData *) { ++deleted; };
+    tree->SetParent(form.get());
+    tree->SetAlign(alClient);
+    form->Show();
+    if (options.Contains(kdstoAutoFill)) {
+      ASSERT_TRUE(zortest::PumpUntil([&] { return tree->Items().Count() > 0; }, 5000)) << "the tree filled itself";
+    }
+  }
+
+  TTreeNode *Root() { return tree->FirstShellNode(); }
+
+  TempDir temp;
+  std::unique_ptr<TForm> form;
+  TKdShellTree *tree = nullptr;
+  int inserted = 0;
+  int deleted = 0;
+};
+
+TEST_F(KdShellTree, ShowsTheBaseFolderSortedWithNamesUnchangedAndLoadsFoldersWhenOpened) {
+  for (const char *name : {"b", "a", "C", "été-日本-Ёж"})
+    zortest::MakeDir(temp / name);
+  zortest::MakeDir(temp / "a\\inner");
+  zortest::WriteFileText(temp / "file.txt");
+  MakeTree();
+
+  TTreeNode *root = Root();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->Text(), temp.Path().substr(temp.Path().rfind('\\') + 1));
+  EXPECT_TRUE(root->Expanded());
+  EXPECT_EQ(Texts(root), (std::vector<std::string>{"a", "b", "C", "été-日本-Ёж"})) << "folders only, shell order";
+  EXPECT_EQ(PathOf(Child(root, "été-日本-Ёж")), temp / "été-日本-Ёж");
+  EXPECT_EQ(tree->Selected(), root) << "no current folder: the root is selected";
+  EXPECT_EQ(tree->GetSelectedPath(), temp.Path());
+
+  TTreeNode *a = Child(root, "a");
+  EXPECT_EQ(a->GetFirstChild(), nullptr) << "children are loaded when the folder is opened";
+  EXPECT_TRUE(a->HasChildren());
+  a->Expand(false);
+  EXPECT_EQ(Texts(a), std::vector<std::string>{"inner"});
+
+  // Icons are looked up for the nodes drawn, not for every node added.
+  UpdateWindow(tree->Handle());
+  EXPECT_EQ(a->ImageIndex(), GetIdListIconIndex(TKdCustomShellTree::ShellData(a)->GetAbsIdList(), SHGFI_SMALLICON));
+  EXPECT_NE(a->ImageIndex(), 0);
+
+  tree->SetOptions(tree->Options() | kdstoIncludeNonFolders);
+  tree->FillTree();
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"a", "b", "C", "été-日本-Ёж", "file.txt"}));
+
+  // Every node's data goes with the window and with the tree.
+  const int before = inserted;
+  tree->RecreateWnd();
+  tree->HandleNeeded();
+  ASSERT_TRUE(zortest::PumpUntil([&] { return tree->Items().Count() > 0; }, 5000)) << "filled again";
+  EXPECT_EQ(deleted, before);
+  form.reset();
+  EXPECT_EQ(deleted, inserted);
+}
+
+TEST_F(KdShellTree, AdmitsItemsByOptionsAndMarksThemByAttributes) {
+  // The real shell reports subfolders on every folder and never shares: a fake folder answers the rest.
+  auto fake = zortest::FakeShellFolder::Create();
+  const SFGAOF fs = SFGAO_FILESYSTEM;
+  fake->Items = {{"leaf", fs | SFGAO_FOLDER},
+                 {"parent", fs | SFGAO_FOLDER | SFGAO_HASSUBFOLDER},
+                 {"file", fs},
+                 {"printers", SFGAO_FOLDER | SFGAO_HASSUBFOLDER},
+                 {"ancestor", SFGAO_FILESYSANCESTOR | SFGAO_FOLDER},
+                 {"hidden", fs | SFGAO_FOLDER | SFGAO_GHOSTED},
+                 {"shared", fs | SFGAO_FOLDER | SFGAO_SHARE | SFGAO_LINK},
+                 {"link", fs | SFGAO_LINK},
+                 {"refused", fs | SFGAO_FOLDER}};
+  MakeTree(kdDefaultShellTreeOptions - kdstoAutoFill - kdstoDynamicRefresh - kdstoVirtualFolders);
+  tree->OnAddItem = [](TObject *, IShellFolder *, LPCITEMIDLIST, LPCITEMIDLIST item, ULONG, bool &allow) {
+    allow = zortest::FakeShellFolder::NameOf(item) != "refused";
+  };
+  tree->FillNode(fake.Get(), nullptr);
+  TTreeNode *root = Root();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Texts(root), (std::vector<std::string>{"ancestor", "file", "hidden", "leaf", "link", "parent", "shared"}));
+  auto button = [&](const char *name) { return Child(root, name)->HasChildren(); };
+  EXPECT_TRUE(button("parent"));
+  EXPECT_FALSE(button("leaf")) << "a folder without subfolders";
+  EXPECT_FALSE(button("file"));
+  EXPECT_TRUE(Child(root, "hidden")->Cut());
+  EXPECT_FALSE(Child(root, "leaf")->Cut());
+  EXPECT_EQ(Child(root, "shared")->OverlayIndex(), 0) << "the share hand wins over the link arrow";
+  EXPECT_EQ(Child(root, "link")->OverlayIndex(), 1);
+  EXPECT_EQ(Child(root, "leaf")->OverlayIndex(), -1);
+
+  tree->SetOptions(tree->Options() | kdstoVirtualFolders | kdstoIncludeNonFolders);
+  tree->Items().Clear();
+  tree->FillNode(fake.Get(), nullptr);
+  root = Root();
+  EXPECT_NE(Child(root, "printers"), nullptr);
+  EXPECT_TRUE(button("leaf")) << "with files shown, every folder may open";
+  EXPECT_FALSE(button("file"));
+}
+
+TEST_F(KdShellTree, HidesVirtualFoldersOnlyWhenAsked) {
+  // The desktop as root: My Computer is a file-system ancestor, Control Panel inside it is not.
+  auto controlPanelShown = [&](TKdShellTreeOptions options) {
+    form.reset();
+    form = std::make_unique<TForm>(nullptr);
+    tree = new TKdShellTree(form.get());
+    tree->SetOptions(options);
+    tree->SetParent(form.get());
+    form->Show();
+    EXPECT_TRUE(zortest::PumpUntil([&] { return tree->Items().Count() > 0; }, 10000));
+    LPITEMIDLIST drives = nullptr;
+    EXPECT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
+    TKdIdListPtr owned(drives);
+    tree->SelectIdList(drives);
+    TTreeNode *computer = tree->Selected();
+    EXPECT_EQ(IdListCompare(TKdCustomShellTree::ShellData(computer)->GetAbsIdList(), drives), 0);
+    computer->Expand(false);
+    bool controlPanel = false, drive = false;
+    for (TTreeNode *child = computer->GetFirstChild(); child; child = child->GetNextSibling()) {
+      std::string path = PathOf(child);
+      controlPanel |= path.empty();
+      drive |= path.size() == 3 && path[1] == ':';
+    }
+    EXPECT_TRUE(drive);
+    return controlPanel;
+  };
+  EXPECT_TRUE(controlPanelShown(kdDefaultShellTreeOptions - kdstoDynamicRefresh));
+  EXPECT_FALSE(controlPanelShown(kdDefaultShellTreeOptions - kdstoDynamicRefresh - kdstoVirtualFolders));
+}
+
+TEST_F(KdShellTree, HiddenFoldersAreDimmedOrLeftOutYetReachable) {
+  zortest::MakeDir(temp / "shown");
+  zortest::MakeDir(temp / "secret");
+  zortest::MakeDir(temp / "secret\\deep");
+  SetFileAttributesA((temp / "secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  MakeTree();
+  ASSERT_NE(Child(Root(), "secret"), nullptr);
+  EXPECT_TRUE(Child(Root(), "secret")->Cut());
+
+  tree->SetOptions(tree->Options() - kdstoShowHidden);
+  tree->FillTree();
+  EXPECT_EQ(Texts(Root()), std::vector<std::string>{"shown"});
+
+  // Asked for by path, the hidden folder is added on the way.
+  tree->SetCurrentPath(temp / "secret\\deep");
+  EXPECT_EQ(tree->GetSelectedPath(), temp / "secret\\deep");
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"secret", "shown"}));
+  EXPECT_TRUE(Child(Root(), "secret")->Cut());
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "secret\\deep");
+}
+
+TEST_F(KdShellTree, WalksToAFolderAndStopsAtTheNearestOneThatExists) {
+  zortest::MakeDir(temp / "one");
+  zortest::MakeDir(temp / "one\\two");
+  zortest::MakeDir(temp / "one\\two\\three");
+  MakeTree();
+  std::vector<std::string> changes;
+  tree->OnChange = [&](TObject *, TTreeNode *node) { changes.push_back(node ? node->Text() : "-"); };
+
+  tree->SetCurrentPath(temp / "one\\two\\three");
+  EXPECT_EQ(tree->GetSelectedPath(), temp / "one\\two\\three");
+  EXPECT_TRUE(Child(Root(), "one")->Expanded());
+  EXPECT_EQ(changes, std::vector<std::string>{"three"});
+
+  // A folder that is not there: the tree stays on the deepest one that is, and says so.
+  zortest::MakeDir(temp / "one\\gone");
+  TKdIdListPtr gone = zortest::ParsePath(temp / "one\\gone\\below");
+  zortest::RemoveTree(temp / "one\\gone");
+  tree->CurrentFolder().SetIdList(gone.get());
+  EXPECT_EQ(tree->GetSelectedPath(), temp / "one");
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "one") << "the tree's folder is the one it shows";
+
+  // Going up stops at the root; at the root it does nothing.
+  tree->SetCurrentPath(temp / "one\\two\\three");
+  tree->GoUp(1);
+  EXPECT_EQ(tree->GetSelectedPath(), temp / "one\\two");
+  tree->GoUp(3);
+  EXPECT_EQ(tree->Selected(), Root());
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp.Path());
+  changes.clear();
+  tree->GoUp(1);
+  EXPECT_EQ(tree->Selected(), Root());
+  EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(KdShellTree, RefreshKeepsUnchangedNodesAndMovesTheSelectionOutOfVanishedOnes) {
+  for (const char *name : {"a", "c", "e", "e\\inner", "e\\inner\\deepest"})
+    zortest::MakeDir(temp / name);
+  MakeTree();
+  tree->SetCurrentPath(temp / "e\\inner\\deepest");
+  TTreeNode *a = Child(Root(), "a");
+  TTreeNode *c = Child(Root(), "c");
+  const int deletedBefore = deleted;
+
+  zortest::MakeDir(temp / "b");
+  zortest::RemoveTree(temp / "e");
+  zortest::MakeDir(temp / "d");
+  std::vector<std::string> changes;
+  tree->OnChange = [&](TObject *, TTreeNode *node) { changes.push_back(node ? node->Text() : "-"); };
+  tree->RefreshNodes();
+
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(Child(Root(), "a"), a) << "unchanged nodes are left alone";
+  EXPECT_EQ(Child(Root(), "c"), c);
+  EXPECT_EQ(deleted - deletedBefore, 3) << "the vanished folder with its subtree";
+  EXPECT_EQ(tree->Selected(), Root());
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp.Path());
+  EXPECT_EQ(changes, std::vector<std::string>{Root()->Text()}) << "the selection moved up once";
+
+  // A folder that cannot be read any more loses its children, and shows them again once it can.
+  zortest::MakeDir(temp / "a\\x");
+  Child(Root(), "a")->Expand(false);
+  ASSERT_EQ(Texts(a), std::vector<std::string>{"x"});
+  zortest::RemoveTree(temp / "a\\x");
+  tree->RefreshNodes();
+  EXPECT_TRUE(Texts(a).empty());
+  zortest::MakeDir(temp / "a\\y");
+  tree->RefreshNodes();
+  EXPECT_EQ(Texts(a), std::vector<std::string>{"y"});
+}
+
+TEST_F(KdShellTree, FolderThatCannotBeReadKeepsItsButtonAndShowsNoError) {
+  zortest::MakeDir(temp / "vanishing");
+  MakeTree();
+  TTreeNode *node = Child(Root(), "vanishing");
+  zortest::RemoveTree(temp / "vanishing");
+  node->Expand(false); // no error box: the test's watchdog would fail it
+  EXPECT_EQ(node->GetFirstChild(), nullptr);
+  EXPECT_TRUE(node->HasChildren());
+}
+
+TEST_F(KdShellTree, ChangesOnDiskAppearOnceAfterTheDebounce) {
+  zortest::MakeDir(temp / "a");
+  zortest::MakeDir(temp / "c");
+  zortest::MakeDir(temp / "c\\sub");
+  MakeTree(kdDefaultShellTreeOptions);
+  tree->SetCurrentPath(temp / "c\\sub");
+  TTreeNode *a = Child(Root(), "a");
+  int fills = 0;
+  tree->OnFillComplete = [&](TObject *) { ++fills; };
+
+  zortest::MakeDir(temp / "b");
+  zortest::MakeDir(temp / "b2");
+  zortest::PumpFor(300);
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"a", "c"})) << "not before the tree has waited";
+  ASSERT_TRUE(zortest::PumpUntil([&] { return Root()->Count() == 4; }, 8000));
+  EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"a", "b", "b2", "c"}));
+  EXPECT_EQ(Child(Root(), "a"), a);
+  zortest::PumpFor(500);
+  EXPECT_EQ(fills, 1) << "one refresh for the burst";
+
+  // The selected folder deleted from outside: the selection moves to its parent.
+  zortest::RemoveTree(temp / "c\\sub");
+  ASSERT_TRUE(zortest::PumpUntil([&] { return tree->GetSelectedPath() == temp / "c"; }, 8000));
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "c");
+}
+
+TEST_F(KdShellTree, DeviceArrivalRefreshesTheTree) {
+  MakeTree();
+  zortest::MakeDir(temp / "new");
+  DEV_BROADCAST_HDR header = {sizeof header, DBT_DEVTYP_VOLUME, 0};
+  SendMessageA(DeviceChangeHandler()->Window(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  zortest::PumpFor(100);
+  EXPECT_TRUE(Texts(Root()).empty()) << "other device events change nothing";
+  SendMessageA(DeviceChangeHandler()->Window(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header));
+  ASSERT_TRUE(zortest::PumpUntil([&] { return Root()->Count() == 1; }, 3000));
+}
+
+TEST_F(KdShellTree, CustomDrawHandlersSeeTheNodeData) {
+  zortest::MakeDir(temp / "folder");
+  MakeTree();
+  TTreeNode *node = Child(Root(), "folder");
+  std::vector<std::string> seen;
+  tree->OnCustomDrawShEx = [&](TObject *, TKdCustomDraw *draw, TTreeNode *, TKdShTreeData *data) {
+    seen.push_back("ex" + std::to_string(draw->Stage()) + ":" + (data ? data->GetPath() : "-"));
+  };
+  tree->OnCustomDrawSh = [&](TObject *, TKdCustomDraw *draw, TTreeNode *n, TKdShTreeData *data) {
+    seen.push_back("item:" + (n ? n->Text() : "-") + ":" + (data ? data->GetPath() : "-"));
+    draw->Font()->SetColor(clRed);
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFont = SelectObject(dc, tree->Font().Handle());
+  auto send = [&](DWORD stage, TTreeNode *item, NMTVCUSTOMDRAW &record) {
+    record = {};
+    record.nmcd.hdr = {tree->Handle(), 0, static_cast<UINT>(NM_CUSTOMDRAW)};
+    record.nmcd.dwDrawStage = stage;
+    record.nmcd.hdc = dc;
+    record.nmcd.dwItemSpec = reinterpret_cast<DWORD_PTR>(item ? item->ItemId() : nullptr);
+    return SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&record));
+  };
+  NMTVCUSTOMDRAW record;
+  EXPECT_EQ(send(CDDS_PREPAINT, nullptr, record) & CDRF_NOTIFYITEMDRAW, CDRF_NOTIFYITEMDRAW);
+  send(CDDS_ITEMPREPAINT, node, record);
+  EXPECT_EQ(record.clrText, RGB(255, 0, 0));
+  send(CDDS_ITEMPOSTPAINT, node, record);
+  SelectObject(dc, oldFont);
+  DeleteDC(dc);
+  EXPECT_EQ(seen, (std::vector<std::string>{"ex1:-", "ex4:" + temp / "folder", "item:folder:" + temp / "folder",
+                                            "ex5:" + temp / "folder"}));
+}
+
+TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
+  TempDir temp;
+  zortest::MakeDir(temp / "old");
+  zortest::MakeDir(temp / "old\\child");
+  TKdIdListPtr base = zortest::ParsePath(temp.Path());
+  TKdShTreeData root(nullptr);
+  root.InitIdLists(nullptr, base.get());
+  EXPECT_EQ(IdListCompare(root.GetAbsIdList(), base.get()), 0) << "a root keeps its whole position";
+  EXPECT_EQ(root.GetPath(), temp.Path());
+  EXPECT_FALSE(root.CanRename());
+
+  auto itemOf = [](const std::string &path) {
+    TKdIdListPtr full = zortest::ParsePath(path);
+    TKdIdListArray items(full.get());
+    return TKdIdListPtr(IdListCopy(items.GetItem(items.Count() - 1)));
+  };
+  TKdShTreeData folder(nullptr), child(nullptr);
+  TKdIdListPtr folderItem = itemOf(temp / "old");
+  folder.InitIdLists(&root, folderItem.get());
+  TKdIdListPtr childItem = itemOf(temp / "old\\child");
+  child.InitIdLists(&folder, childItem.get());
+  EXPECT_EQ(child.GetPath(), temp / "old\\child");
+  EXPECT_TRUE(folder.CanRename());
+
+  LPITEMIDLIST renamed = nullptr;
+  LPCITEMIDLIST old = folder.RelIdList();
+  ASSERT_EQ(folder.GetParentFolder()->SetNameOf(nullptr, old, L"new", SHGDN_INFOLDER, &renamed), S_OK);
+  TKdIdListPtr renamedOwner(renamed);
+  folder.SetRelIdList(renamed);
+  child.ResetCache();
+  EXPECT_EQ(folder.GetPath(), temp / "new");
+  EXPECT_EQ(child.GetPath(), temp / "new\\child");
+
+  // The desktop as root: its children's lists are their own single items.
+  TKdShTreeData desktop(nullptr), top(nullptr);
+  desktop.InitIdLists(nullptr, nullptr);
+  LPITEMIDLIST drives = nullptr;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
+  TKdIdListPtr drivesOwner(drives);
+  top.InitIdLists(&desktop, drives);
+  EXPECT_EQ(IdListCompare(top.GetAbsIdList(), drives), 0);
+  EXPECT_FALSE(desktop.CanRename());
+}
+
+} // namespace
