@@ -49,9 +49,8 @@ TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner) : TKdCustomTreeView(A
   SetImages(FImages);
   FImages->SetHandle(GetSystemImageList(0));
   FImages->SetShareImages(true);
-  DeviceChangeHandler()->RegisterHandler(this, [this](TKdDeviceChangeHandler *, TKdMessage &message) {
-    DeviceChange(message);
-  });
+  DeviceChangeHandler()->RegisterHandler(
+      this, [this](TKdDeviceChangeHandler *, TKdMessage &message) { DeviceChange(message); });
 }
 
 TKdCustomShellTree::~TKdCustomShellTree() {
@@ -302,6 +301,24 @@ std::unique_ptr<TKdTvCustomDraw> TKdCustomShellTree::DoCustomDraw(NMTVCUSTOMDRAW
   return draw;
 }
 
+namespace {
+
+// A list may outlive its item: one the walk would add must still be there (a file-system item is looked
+// for on disk, since the shell answers from the list's own bytes).
+bool ItemStillExists(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST item) {
+  SFGAOF attributes = SFGAO_VALIDATE | SFGAO_FILESYSTEM;
+  LPCITEMIDLIST items[] = {item};
+  if (FAILED(folder->GetAttributesOf(1, items, &attributes)))
+    return false;
+  if (!(attributes & SFGAO_FILESYSTEM))
+    return true;
+  TKdIdListPtr full(IdListConcat(nullptr, parentAbsIdList, item));
+  std::string path = IdListToPath(full.get());
+  return path.empty() || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
 // ---- Selection and navigation ----------------------------------------------------------------------------
 
 void TKdCustomShellTree::Change(TTreeNode *node) {
@@ -403,12 +420,14 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
         FillNode(folder, reached);
       LPCITEMIDLIST item = target.GetItem(i);
       TTreeNode *found = folder ? FindChild(reached, folder, item) : nullptr;
-      if (!found && folder) {
+      if (!found && folder && ItemStillExists(folder, data->GetAbsIdList(), item)) {
         // Left out by the options or OnAddItem: added for the walk. Only a node this call inserted counts.
         FLastInsertedNode = nullptr;
         if (SUCCEEDED(AddChildItem(folder, data->GetAbsIdList(), item, reached)) && FLastInsertedNode &&
-            FLastInsertedNode->Parent() == reached)
+            FLastInsertedNode->Parent() == reached) {
           found = FLastInsertedNode;
+          SortChildren(reached);
+        }
       }
       if (!found) {
         MessageBeep(0xFFFFFFFF);
@@ -463,9 +482,7 @@ void TKdCustomShellTree::BaseFolderChanged() {
 
 // ---- Options and window ----------------------------------------------------------------------------------
 
-bool TKdCustomShellTree::OleDragStyle() const {
-  return FOptions.Contains(kdstoOleDrag) || DragMode() == dmAutomatic;
-}
+bool TKdCustomShellTree::OleDragStyle() const { return FOptions.Contains(kdstoOleDrag) || DragMode() == dmAutomatic; }
 
 void TKdCustomShellTree::UpdateDragStyle() { SetWindowStyleBits(WindowHandle(), TVS_DISABLEDRAGDROP, !OleDragStyle()); }
 

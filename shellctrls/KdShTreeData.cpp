@@ -89,7 +89,8 @@ void TKdShTreeData::SetRelIdList(LPCITEMIDLIST list) {
   FAbsIdList.reset();
   FFolder.Reset();
   FRelIdList = std::move(copy);
-  FAbsIdList = CheckedCopy(IdListConcat(nullptr, FParentData ? FParentData->GetAbsIdList() : nullptr, FRelIdList.get()));
+  FAbsIdList =
+      CheckedCopy(IdListConcat(nullptr, FParentData ? FParentData->GetAbsIdList() : nullptr, FRelIdList.get()));
 }
 
 void TKdShTreeData::ResetCache() {

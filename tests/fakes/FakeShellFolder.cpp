@@ -14,7 +14,7 @@ const BYTE Marker[2] = {'Z', 'F'};
 // Enumerates copies of a fixed set of item lists.
 class FakeEnumIDList : public IEnumIDList {
 public:
-  explicit FakeEnumIDList(std::vector<std::string> names) : FNames(std::move(names)) {}
+  FakeEnumIDList(std::vector<std::string> names, HRESULT endResult) : FNames(std::move(names)), FEndResult(endResult) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override {
     if (riid == IID_IUnknown || riid == IID_IEnumIDList) {
@@ -38,7 +38,7 @@ public:
       items[n++] = FakeShellFolder::MakeItemIdList(FNames[FNext++]);
     if (fetched)
       *fetched = n;
-    return n == wanted ? S_OK : S_FALSE;
+    return n == wanted ? S_OK : FEndResult;
   }
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
     FNext += count;
@@ -53,6 +53,7 @@ public:
 private:
   virtual ~FakeEnumIDList() = default;
   std::vector<std::string> FNames;
+  HRESULT FEndResult;
   size_t FNext = 0;
   std::atomic<ULONG> FRefCount{1};
 };
@@ -129,10 +130,13 @@ HRESULT FakeShellFolder::ParseDisplayName(HWND, IBindCtx *, LPWSTR name, ULONG *
 }
 
 HRESULT FakeShellFolder::EnumObjects(HWND, SHCONTF, IEnumIDList **enumerator) {
+  *enumerator = nullptr;
+  if (FAILED(EnumObjectsResult))
+    return EnumObjectsResult;
   std::vector<std::string> names;
   for (const Item &item : Items)
     names.push_back(item.Name);
-  *enumerator = new FakeEnumIDList(std::move(names));
+  *enumerator = new FakeEnumIDList(std::move(names), EnumEndResult);
   return S_OK;
 }
 

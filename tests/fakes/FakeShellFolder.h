@@ -44,6 +44,10 @@ public:
   NameMode Mode = NameMode::Wide;
   // What GetDisplayNameOf puts in front of the name per SHGDN_ flags (lets tests tell the kinds apart).
   std::function<std::string(const std::string &name, SHGDNF flags)> DisplayName;
+  // What EnumObjects answers (a failure gives no enumerator), and what the enumerator's Next answers once
+  // the items are done (S_FALSE: the normal end).
+  HRESULT EnumObjectsResult = S_OK;
+  HRESULT EnumEndResult = S_FALSE;
   // CompareIDs result for two names (negative, zero, positive); by default plain byte order of the names.
   std::function<int(const std::string &a, const std::string &b)> CompareNames;
 
