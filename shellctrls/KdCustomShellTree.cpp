@@ -182,13 +182,11 @@ HRESULT TKdCustomShellTree::AddChildItem(IShellFolder *folder, LPCITEMIDLIST par
 
   auto data = std::make_unique<TKdShTreeData>(this);
   data->InitIdLists(ShellData(parent), child);
-  TTreeNode *node = Items().AddChild(parent, GetItemDisplayName(folder, child, dnInFolder), data.get());
-  data.release();
   const bool hasChildren = FOptions.Contains(kdstoIncludeNonFolders)
                                ? (attributes & (SFGAO_HASSUBFOLDER | SFGAO_FOLDER)) != 0
                                : (attributes & SFGAO_HASSUBFOLDER) && (attributes & SFGAO_FOLDER);
-  if (hasChildren)
-    node->SetHasChildren(true);
+  TTreeNode *node = Items().AddChild(parent, GetItemDisplayName(folder, child, dnInFolder), data.get(), hasChildren);
+  data.release();
   if (attributes & SFGAO_SHARE)
     node->SetOverlayIndex(SharedOverlay);
   else if (attributes & SFGAO_LINK)
@@ -273,7 +271,9 @@ void TKdCustomShellTree::GetImageIndex(TTreeNode *node) {
 }
 
 void TKdCustomShellTree::GetSelectedIndex(TTreeNode *node) {
-  if (TKdShTreeData *data = ShellData(node); data && node->SelectedIndex() == 0)
+  // The control asks for every node it draws but shows it only for the selected one; a lookup can cost
+  // milliseconds (Wine's grows with the folder's size), so the others wait until they are selected.
+  if (TKdShTreeData *data = ShellData(node); data && node->SelectedIndex() == 0 && node->Selected())
     node->SetSelectedIndex(GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON | SHGFI_OPENICON));
   TKdCustomTreeView::GetSelectedIndex(node);
 }

@@ -22,7 +22,6 @@
 #include "treelist/KdCustomTreeView.h"
 
 class TChangeHandlerThread;
-class TKdPidlList;
 struct TKdMessage;
 
 enum TKdShellTreeOption : uint8_t {
@@ -202,9 +201,10 @@ private:
   // Takes the node as CurrentFolder (without walking the tree to it) and lets the linked list follow.
   void FollowNode(TTreeNode *node);
   void RestartChangeTimer(intptr_t tag, UINT interval);
-  void SyncNode(TTreeNode *node, TTreeNode *&remembered);
-  // Pairs every enumerated item with the child that names it, taking both out of their lists.
-  void MatchChildren(TKdPidlList &children, TKdPidlList &items, IShellFolder *folder);
+  // A refresh first finds what changed in every loaded folder, then changes the nodes.
+  struct TRefreshPlan;
+  void PlanRefresh(TTreeNode *node, TRefreshPlan &plan);
+  void ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered);
   TTreeNode *FindChild(TTreeNode *node, IShellFolder *folder, LPCITEMIDLIST item);
   void CurrentFolderChanged();
   void BaseFolderChanged();

@@ -1,4 +1,5 @@
 // The shell tree kept up to date: refreshing its loaded folders, watching the drives, device changes.
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -34,31 +35,6 @@ public:
 } // namespace
 
 // ---- Refreshing ------------------------------------------------------------------------------------------
-
-void TKdCustomShellTree::RefreshNodes() {
-  if (FBusy || IsEditing()) {
-    FRefreshPending = true;
-    return;
-  }
-  if (Items().Count() == 0) {
-    FillTree();
-    return;
-  }
-  TCursorSaver hourglass;
-  TFillScope fill(*this);
-  TTreeNode *remembered = nullptr;
-  {
-    TChangeLockScope lock(*this);
-    remembered = Selected();
-    SetSelected(nullptr);
-    TTreeUpdateScope update(Items());
-    SyncNode(Items().GetFirstNode(), remembered);
-  }
-  if (remembered) {
-    FImmediateChange = true;
-    SetSelected(remembered);
-  }
-}
 
 namespace {
 
@@ -99,9 +75,54 @@ void MatchBy(IShellFolder *folder, std::vector<TChildRec> &children, std::vector
   }
 }
 
+// Up to this many node changes are made with the control drawing as it goes; beyond, it stops drawing
+// until they are done. Drawing again costs the control a pass over every node, more than a few single
+// changes do.
+constexpr size_t QuietChangeLimit = 16;
+
 } // namespace
 
-void TKdCustomShellTree::SyncNode(TTreeNode *node, TTreeNode *&remembered) {
+struct TKdCustomShellTree::TRefreshPlan {
+  struct TAdditions {
+    TTreeNode *Parent;
+    IShellFolder *Folder;
+    std::vector<TKdIdListPtr> Items;
+  };
+  // Vanished nodes, each with its subtree, parents before their descendants' folders.
+  std::vector<TTreeNode *> Vanished;
+  std::vector<TAdditions> Added;
+  // Folders all of whose nodes vanish.
+  std::vector<TTreeNode *> Emptied;
+  size_t Changes = 0;
+};
+
+void TKdCustomShellTree::RefreshNodes() {
+  if (FBusy || IsEditing()) {
+    FRefreshPending = true;
+    return;
+  }
+  if (Items().Count() == 0) {
+    FillTree();
+    return;
+  }
+  TCursorSaver hourglass;
+  TFillScope fill(*this);
+  TTreeNode *remembered = nullptr;
+  {
+    TChangeLockScope lock(*this);
+    remembered = Selected();
+    SetSelected(nullptr);
+    TRefreshPlan plan;
+    PlanRefresh(Items().GetFirstNode(), plan);
+    ApplyRefresh(plan, remembered);
+  }
+  if (remembered) {
+    FImmediateChange = true;
+    SetSelected(remembered);
+  }
+}
+
+void TKdCustomShellTree::PlanRefresh(TTreeNode *node, TRefreshPlan &plan) {
   TKdShTreeData *data = ShellData(node);
   if (!data)
     return;
@@ -133,34 +154,56 @@ void TKdCustomShellTree::SyncNode(TTreeNode *node, TTreeNode *&remembered) {
   MatchBy(nullptr, children, items);
   MatchBy(folder, children, items);
 
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if (it->Matched)
-      continue;
-    TTreeNode *gone = it->Node;
+  size_t kept = 0;
+  for (const TChildRec &child : children) {
+    if (child.Matched) {
+      ++kept;
+    } else {
+      plan.Vanished.push_back(child.Node);
+      ++plan.Changes;
+    }
+  }
+  TRefreshPlan::TAdditions additions{node, folder, {}};
+  for (TItemRec &item : items)
+    if (!item.Matched)
+      additions.Items.push_back(std::move(item.List));
+  plan.Changes += additions.Items.size();
+  if (first && kept == 0 && additions.Items.empty())
+    plan.Emptied.push_back(node);
+  if (!additions.Items.empty())
+    plan.Added.push_back(std::move(additions));
+  for (const TChildRec &child : children)
+    if (child.Matched)
+      PlanRefresh(child.Node, plan);
+}
+
+void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered) {
+  if (plan.Changes == 0)
+    return;
+  std::optional<TTreeUpdateScope> update;
+  if (plan.Changes > QuietChangeLimit)
+    update.emplace(Items());
+  for (auto it = plan.Vanished.rbegin(); it != plan.Vanished.rend(); ++it) {
+    TTreeNode *gone = *it;
     if (remembered && (remembered == gone || remembered->HasAsParent(gone)))
       remembered = gone->Parent();
     gone->Delete();
   }
-  bool added = false;
-  LPCITEMIDLIST parentList = data->GetAbsIdList();
-  for (const TItemRec &item : items) {
-    if (item.Matched)
-      continue;
-    FLastInsertedNode = nullptr;
-    // An item that cannot be asked about now is left for the next refresh.
-    if (SUCCEEDED(AddChildItem(folder, parentList, item.List.get(), node)) && FLastInsertedNode)
-      added = true;
+  for (TRefreshPlan::TAdditions &additions : plan.Added) {
+    bool added = false;
+    LPCITEMIDLIST parentList = ShellData(additions.Parent)->GetAbsIdList();
+    for (const TKdIdListPtr &item : additions.Items) {
+      FLastInsertedNode = nullptr;
+      // An item that cannot be asked about now is left for the next refresh.
+      if (SUCCEEDED(AddChildItem(additions.Folder, parentList, item.get(), additions.Parent)) && FLastInsertedNode)
+        added = true;
+    }
+    if (added)
+      SortChildren(additions.Parent);
   }
-  if (added)
-    SortChildren(node);
-  if (!node->GetFirstChild()) {
-    // Nothing left to show: no button, and the next refresh looks again.
-    if (first)
-      node->SetHasChildren(false);
-    return;
-  }
-  for (TTreeNode *child = node->GetFirstChild(); child; child = child->GetNextSibling())
-    SyncNode(child, remembered);
+  // Nothing left to show: no button, and the next refresh looks again.
+  for (TTreeNode *node : plan.Emptied)
+    node->SetHasChildren(false);
 }
 
 // ---- Watching --------------------------------------------------------------------------------------------

@@ -56,7 +56,8 @@ bool TTreeNodes::SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &comp
   return sorted;
 }
 
-TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data) {
+TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data,
+                                  bool hasChildren) {
   HWND wnd = Handle();
   auto *node = new TTreeNode(this, parent, text, data);
   TVINSERTSTRUCTW insert = {};
@@ -67,6 +68,10 @@ TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std:
   insert.item.iImage = I_IMAGECALLBACK;
   insert.item.iSelectedImage = I_IMAGECALLBACK;
   insert.item.lParam = reinterpret_cast<LPARAM>(node);
+  if (hasChildren) {
+    insert.item.mask |= TVIF_CHILDREN;
+    insert.item.cChildren = 1;
+  }
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (!item) {
     delete node;
@@ -84,8 +89,8 @@ TTreeNode *TTreeNodes::AddFirst(TTreeNode *sibling, const std::string &text, TOb
   return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_FIRST, text, data);
 }
 
-TTreeNode *TTreeNodes::AddChild(TTreeNode *parent, const std::string &text, TObject *data) {
-  return InsertNode(parent, TVI_LAST, text, data);
+TTreeNode *TTreeNodes::AddChild(TTreeNode *parent, const std::string &text, TObject *data, bool hasChildren) {
+  return InsertNode(parent, TVI_LAST, text, data, hasChildren);
 }
 
 TTreeNode *TTreeNodes::AddChildFirst(TTreeNode *parent, const std::string &text, TObject *data) {

@@ -26,7 +26,9 @@ public:
   // A new first node among sibling's siblings.
   TTreeNode *AddFirst(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
   // A new last child of parent (a top-level node when parent is null).
-  TTreeNode *AddChild(TTreeNode *parent, const std::string &text, TObject *data = nullptr);
+  // With hasChildren the node shows its expand button from the start (as SetHasChildren(true) would, without
+  // a second message per node: many nodes are added at once when a folder opens).
+  TTreeNode *AddChild(TTreeNode *parent, const std::string &text, TObject *data = nullptr, bool hasChildren = false);
   TTreeNode *AddChildFirst(TTreeNode *parent, const std::string &text, TObject *data = nullptr);
   // A new node just before sibling (the last top-level node when sibling is null).
   TTreeNode *Insert(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
@@ -60,7 +62,8 @@ private:
   HWND Handle() const;
   // Sorts the children of parent (TVI_ROOT: the top level) with compare.
   static bool SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &compare);
-  TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data);
+  TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data,
+                        bool hasChildren = false);
   // The control has deleted the node's item.
   void ItemDeleted(TTreeNode *node);
   // Frees the nodes whose items are gone, once no message of the tree is running any more.
