@@ -20,6 +20,7 @@
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
+#include "toolkit/SysUtils.h"
 
 namespace {
 
@@ -77,9 +78,9 @@ void MakeSubfolders(const std::string &path, int count, const char *format = "\\
 }
 
 TKdIdListPtr Parse(const std::string &path) {
-  LPITEMIDLIST list = nullptr;
-  ParseDisplayNameToIdList(path, list);
-  return TKdIdListPtr(list);
+  TKdIdListPtr list;
+  ParseDisplayNameToIdList(path, PidlOut(list));
+  return list;
 }
 
 ComPtr<IShellFolder> Bind(const std::string &path) {
@@ -102,9 +103,8 @@ void EnumerateFolder(IShellFolder *folder, bool withNodes) {
   ComPtr<IEnumIDList> enumerator;
   if (FAILED(folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, enumerator.Put())) || !enumerator)
     return;
-  LPITEMIDLIST item = nullptr;
-  while (enumerator->Next(1, &item, nullptr) == S_OK) {
-    TKdIdListPtr owned(item);
+  TKdIdListPtr owned;
+  while (enumerator->Next(1, PidlOut(owned), nullptr) == S_OK) {
     if (!withNodes)
       continue;
     SFGAOF attributes = 0xF24B0000;
@@ -293,9 +293,10 @@ int main() {
   {
     TApplication application;
     application.Initialize();
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string root = std::string(temp) + "zor-treebench-" + std::to_string(GetCurrentProcessId());
+    // The wide call: a temp path of MAX_PATH characters can take three times as many bytes in UTF-8.
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::string root = WideToUtf8(temp) + "zor-treebench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(root.c_str(), nullptr);
     {
       Bench bench(root);

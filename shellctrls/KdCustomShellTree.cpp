@@ -142,11 +142,9 @@ void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
     return;
   }
   if (enumerator) {
-    LPITEMIDLIST item = nullptr;
-    while ((hr = enumerator->Next(1, &item, nullptr)) == S_OK) {
-      TKdIdListPtr owned(std::exchange(item, nullptr));
-      OleCheck(AddChildItem(folder, parentList, owned.get(), node));
-    }
+    TKdIdListPtr item;
+    while ((hr = enumerator->Next(1, PidlOut(item), nullptr)) == S_OK)
+      OleCheck(AddChildItem(folder, parentList, item.get(), node));
   } else {
     hr = S_FALSE;
   }
@@ -313,8 +311,9 @@ bool ItemStillExists(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITE
   if (!(attributes & SFGAO_FILESYSTEM))
     return true;
   TKdIdListPtr full(IdListConcat(nullptr, parentAbsIdList, item));
-  std::string path = IdListToPath(full.get());
-  return path.empty() || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  std::wstring path = Utf8ToWide(IdListToPath(full.get()));
+  // A path too long for the plain call is taken on the shell's word.
+  return path.empty() || path.size() >= MAX_PATH || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace

@@ -62,9 +62,8 @@ IShellFolder *TKdShTreeData::GetParentFolder() {
   if (FParentData)
     return FParentData->GetFolder();
   FParentFolder.Reset();
-  LPITEMIDLIST parent = nullptr, item = nullptr;
-  HRESULT hr = SplitParentAndItem(GetAbsIdList(), FParentFolder, parent, item);
-  TKdIdListPtr parentOwner(parent), itemOwner(item);
+  TKdIdListPtr parent, item;
+  HRESULT hr = SplitParentAndItem(GetAbsIdList(), FParentFolder, PidlOut(parent), PidlOut(item));
   if (FAILED(hr))
     FParentFolder.Reset();
   return FParentFolder.Get();

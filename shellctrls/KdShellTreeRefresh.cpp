@@ -143,9 +143,9 @@ void TKdCustomShellTree::PlanRefresh(TTreeNode *node, TRefreshPlan &plan) {
     TErrorModeScope errorMode(SEM_FAILCRITICALERRORS);
     ComPtr<IEnumIDList> enumerator;
     if (SUCCEEDED(folder->EnumObjects(nullptr, EnumFlags(), enumerator.Put())) && enumerator) {
-      LPITEMIDLIST item = nullptr;
-      while (enumerator->Next(1, &item, nullptr) == S_OK)
-        items.push_back({TKdIdListPtr(std::exchange(item, nullptr)), false});
+      TKdIdListPtr item;
+      while (enumerator->Next(1, PidlOut(item), nullptr) == S_OK)
+        items.push_back({std::move(item), false});
     }
   }
   // An unchanged item nearly always comes back with the very bytes it had, which a byte comparison finds

@@ -159,12 +159,11 @@ TEST_F(KdShellTree, HidesVirtualFoldersOnlyWhenAsked) {
     tree->SetParent(form.get());
     form->Show();
     EXPECT_TRUE(zortest::PumpUntil([&] { return tree->Items().Count() > 0; }, 10000));
-    LPITEMIDLIST drives = nullptr;
-    EXPECT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
-    TKdIdListPtr owned(drives);
-    tree->SelectIdList(drives);
+    TKdIdListPtr drives;
+    EXPECT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)), S_OK);
+    tree->SelectIdList(drives.get());
     TTreeNode *computer = tree->Selected();
-    EXPECT_EQ(IdListCompare(TKdCustomShellTree::ShellData(computer)->GetAbsIdList(), drives), 0);
+    EXPECT_EQ(IdListCompare(TKdCustomShellTree::ShellData(computer)->GetAbsIdList(), drives.get()), 0);
     computer->Expand(false);
     bool controlPanel = false, drive = false;
     for (TTreeNode *child = computer->GetFirstChild(); child; child = child->GetNextSibling()) {
@@ -396,11 +395,10 @@ TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
   EXPECT_EQ(child.GetPath(), temp / "old\\child");
   EXPECT_TRUE(folder.CanRename());
 
-  LPITEMIDLIST renamed = nullptr;
-  LPCITEMIDLIST old = folder.RelIdList();
-  ASSERT_EQ(folder.GetParentFolder()->SetNameOf(nullptr, old, L"new", SHGDN_INFOLDER, &renamed), S_OK);
-  TKdIdListPtr renamedOwner(renamed);
-  folder.SetRelIdList(renamed);
+  TKdIdListPtr renamed;
+  ASSERT_EQ(folder.GetParentFolder()->SetNameOf(nullptr, folder.RelIdList(), L"new", SHGDN_INFOLDER, PidlOut(renamed)),
+            S_OK);
+  folder.SetRelIdList(renamed.get());
   child.ResetCache();
   EXPECT_EQ(folder.GetPath(), temp / "new");
   EXPECT_EQ(child.GetPath(), temp / "new\\child");
@@ -408,11 +406,10 @@ TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
   // The desktop as root: its children's lists are their own single items.
   TKdShTreeData desktop(nullptr), top(nullptr);
   desktop.InitIdLists(nullptr, nullptr);
-  LPITEMIDLIST drives = nullptr;
-  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
-  TKdIdListPtr drivesOwner(drives);
-  top.InitIdLists(&desktop, drives);
-  EXPECT_EQ(IdListCompare(top.GetAbsIdList(), drives), 0);
+  TKdIdListPtr drives;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)), S_OK);
+  top.InitIdLists(&desktop, drives.get());
+  EXPECT_EQ(IdListCompare(top.GetAbsIdList(), drives.get()), 0);
   EXPECT_FALSE(desktop.CanRename());
 }
 
