@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "common/ResourceCounters.h"
 #include "shellctrls/ChangeHandlerThread.h"
 #include "toolkit/SysUtils.h"
+
+using zorbench::NowMs;
+using zorbench::RemoveFolder;
+using zorbench::RemoveFolderContents;
 
 namespace {
 
@@ -21,17 +26,6 @@ constexpr DWORD NameChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_
 constexpr int Samples = 20;
 constexpr int BurstFiles = 1000;
 constexpr int Bursts = 3;
-
-double NowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / frequency;
-}
 
 double Median(std::vector<double> values) {
   if (values.empty())
@@ -45,30 +39,6 @@ void CreateEmptyFile(const std::string &path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE)
     CloseHandle(file);
-}
-
-void RemoveFolder(const std::string &path);
-
-void RemoveFolderContents(const std::string &path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..")
-      continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      RemoveFolder(path + "\\" + name);
-    else
-      DeleteFileA((path + "\\" + name).c_str());
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-}
-
-void RemoveFolder(const std::string &path) {
-  RemoveFolderContents(path);
-  RemoveDirectoryA(path.c_str());
 }
 
 // The window that receives the change thread's messages, with their arrival times.

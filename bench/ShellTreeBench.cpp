@@ -16,24 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/SysUtils.h"
 
-namespace {
+using zorbench::NowMs;
+using zorbench::RemoveFolder;
 
-double NowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / frequency;
-}
+namespace {
 
 // The best of several runs: the least disturbed by the other work on a shared machine.
 double BestOf(int runs, const std::function<void()> &work) {
@@ -52,20 +45,6 @@ double BestTimed(int runs, const std::function<double()> &work) {
   for (int i = 0; i < runs; ++i)
     best = std::min(best, work());
   return best;
-}
-
-void RemoveFolder(const std::string &path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = data.cFileName;
-      if (name != "." && name != "..")
-        RemoveFolder(path + "\\" + name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryA(path.c_str());
 }
 
 void MakeSubfolders(const std::string &path, int count, const char *format = "\\folder %05d") {

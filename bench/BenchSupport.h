@@ -1,0 +1,44 @@
+#pragma once
+// Small helpers the benchmark programs share: a millisecond clock and removing the folders they made.
+#include <windows.h>
+
+#include <string>
+
+namespace zorbench {
+
+inline double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / frequency;
+}
+
+void RemoveFolder(const std::string &path);
+
+inline void RemoveFolderContents(const std::string &path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveFolder(path + "\\" + name);
+    else
+      DeleteFileA((path + "\\" + name).c_str());
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+}
+
+inline void RemoveFolder(const std::string &path) {
+  RemoveFolderContents(path);
+  RemoveDirectoryA(path.c_str());
+}
+
+} // namespace zorbench
