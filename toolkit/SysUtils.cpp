@@ -60,6 +60,13 @@ std::wstring Utf8ToWide(const std::string &text) {
   return result;
 }
 
+std::string AnsiUpperCase(const std::string &text) {
+  std::wstring wide = Utf8ToWide(text);
+  if (!wide.empty())
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return WideToUtf8(wide.c_str(), static_cast<int>(wide.size()));
+}
+
 std::string WideToUtf8(const wchar_t *text, int length) {
   if (!text || length == 0)
     return {};

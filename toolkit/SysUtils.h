@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 // Base of every exception the program raises on purpose; the message loop shows its Message in an error box.
 class Exception : public std::exception {
@@ -71,3 +72,19 @@ std::string FormatStr(const char *format, ...) __attribute__((format(printf, 1, 
 // UTF-8 (the active code page under our manifest) to UTF-16 and back, for the wide edges of the platform.
 std::wstring Utf8ToWide(const std::string &text);
 std::string WideToUtf8(const wchar_t *text, int length = -1);
+
+// Upper case by the user's locale, on the wide form so that every script (not only one byte's worth) is
+// converted.
+std::string AnsiUpperCase(const std::string &text);
+
+// Runs an action when the scope ends, on every exit path.
+template <class F> class TAtExit {
+public:
+  explicit TAtExit(F action) : FAction(std::move(action)) {}
+  ~TAtExit() { FAction(); }
+  TAtExit(const TAtExit &) = delete;
+  TAtExit &operator=(const TAtExit &) = delete;
+
+private:
+  F FAction;
+};

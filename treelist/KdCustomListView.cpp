@@ -5,24 +5,13 @@
 #include <utility>
 
 #include "shellns/ShellVersion.h"
+#include "toolkit/SysUtils.h"
 
 namespace {
 
 bool ComCtl6() { return VersionHigh(ComCtl32Version) > 0x0005FFFF; }
 
 POINT CentreOf(const RECT &rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
-
-// Runs an action when the scope ends, on every exit path.
-template <class F> class TAtExit {
-public:
-  explicit TAtExit(F action) : FAction(std::move(action)) {}
-  ~TAtExit() { FAction(); }
-  TAtExit(const TAtExit &) = delete;
-  TAtExit &operator=(const TAtExit &) = delete;
-
-private:
-  F FAction;
-};
 
 } // namespace
 
