@@ -16,3 +16,9 @@
 #define SKdShNewFolder 65251
 #define SKdShCreateFolderError 65252
 #define SKdShSystemFolder 65257
+
+// Captions of the shell list's own columns, for folders that describe none.
+#define SKdShColName 65253
+#define SKdShColSize 65254
+#define SKdShColType 65255
+#define SKdShColModified 65256

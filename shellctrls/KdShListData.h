@@ -1,0 +1,72 @@
+#pragma once
+// TKdShListData: what a row of the shell list knows of its shell item. It owns the item's relative ID list
+// and computes everything else on demand: a list of 100,000 rows must not pay for names, icons or details
+// of rows nobody looks at. What has been computed is kept in a side record made on first need, so a row
+// that was never drawn costs only this object.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <memory>
+#include <string>
+
+#include "shellns/IdList.h"
+#include "toolkit/Component.h"
+
+class TKdCustomShellList;
+
+class TKdShListData : public TObject {
+public:
+  explicit TKdShListData(TKdCustomShellList *owner) : FOwner(owner) {}
+  ~TKdShListData() override;
+  TKdShListData(const TKdShListData &) = delete;
+  TKdShListData &operator=(const TKdShListData &) = delete;
+
+  TKdCustomShellList *Owner() const { return FOwner; }
+  // The item within the list's folder.
+  LPCITEMIDLIST RelIdList() const { return FRelIdList.get(); }
+  // Takes ownership of list (after a rename: the new name) and forgets what was computed from the old one.
+  void SetRelIdList(LPITEMIDLIST list);
+  // Forgets the absolute list, name, icon and detail texts; they are computed again when next asked for.
+  void ResetCache();
+
+  // The folder's absolute list followed by the item, built on first use; owned by this object.
+  LPCITEMIDLIST GetAbsIdList();
+  // The shell's name of the item in its folder, asked for once.
+  const std::string &GetName();
+  // File-system path; "" for virtual items. Not kept.
+  std::string GetPath();
+  // The item's SFGAO_ attributes, asked of the folder on every call (they change: read-only, hidden...).
+  SFGAOF GetAttributes();
+  bool CanRename();
+  // Opens as a folder: a browsable file (an archive) only when the list lets files be folders.
+  bool IsFolder();
+  // A ".lnk" file, whatever the letter case.
+  bool IsLink();
+  // The system small-icon index, asked for once.
+  int GetIconIndex();
+
+  // Size, modified and type texts of the list's own columns, computed once.
+  void LoadDetails();
+  bool DetailsLoaded() const { return FCache && FCache->DetailsLoaded; }
+  // The text of a column after the name: from the folder's details when it has them (asked anew each
+  // time), else the list's own size (1), type (2) and modified (3) texts; "" for column 0 and others.
+  std::string GetColumnText(int column);
+
+private:
+  struct TCache {
+    TKdIdListPtr AbsIdList;
+    std::string Name;
+    bool NameLoaded = false;
+    bool DetailsLoaded = false;
+    int IconIndex = -1;
+    std::string SizeText;
+    std::string TypeText;
+    std::string ModifiedText;
+  };
+  TCache &Cache();
+
+  TKdCustomShellList *FOwner;
+  TKdIdListPtr FRelIdList;
+  std::unique_ptr<TCache> FCache;
+};
