@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -297,10 +298,11 @@ HRESULT TKdCustomShellList::ReadFolderItems(IShellFolder *folder, bool &listed,
   for (;;) {
     ULONG fetched = 0;
     hr = enumerator->Next(EnumBatch, batch, &fetched);
+    // Items handed out with a failure are still items: a listing that breaks off keeps what it gave.
+    for (ULONG i = 0; i < std::min(fetched, EnumBatch); ++i)
+      take(batch[i]);
     if (FAILED(hr))
       return hr == HRESULT_FROM_WIN32(ERROR_NO_MORE_ITEMS) ? S_OK : hr;
-    for (ULONG i = 0; i < fetched; ++i)
-      take(batch[i]);
     if (hr != S_OK || fetched == 0)
       return S_OK;
   }

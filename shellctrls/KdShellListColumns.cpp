@@ -77,8 +77,6 @@ TAlignment AlignmentOf(int format) {
   }
 }
 
-int AverageCharWidth() { return LOWORD(GetDialogBaseUnits()); }
-
 } // namespace
 
 // --- columns ---
@@ -144,8 +142,10 @@ void TKdCustomShellList::BuildDetailColumns(IShellDetails *details) {
     TListColumn *column = Columns().Add();
     column->SetCaption(StrRetToString(nullptr, record.str));
     if (!fileSystem || sharedEmpty)
-      column->SetWidth(AverageCharWidth() * 7);
-    column->SetAlignment(AlignmentOf(record.fmt));
+      column->SetWidth(record.cxChar * 7);
+    // The control draws its first column left-justified whatever it is told (Windows does; Wine's folders
+    // ask for every column right-justified).
+    column->SetAlignment(i == 0 ? taLeftJustify : AlignmentOf(record.fmt));
     FreeStrRet(record.str);
     if (i < 4)
       column->SetWidth(static_cast<int>(scale * scaledWidths[i]));

@@ -97,8 +97,8 @@ const FakeShellFolder::Item *FakeShellFolder::FindItem(const std::string &name) 
 }
 
 HRESULT FakeShellFolder::QueryInterface(REFIID riid, void **object) {
-  if (riid == IID_IUnknown || riid == IID_IShellFolder) {
-    *object = static_cast<IShellFolder *>(this);
+  if (riid == IID_IUnknown || riid == IID_IShellFolder || (riid == IID_IShellFolder2 && !Columns.empty())) {
+    *object = static_cast<IShellFolder2 *>(this);
     AddRef();
     return S_OK;
   }
@@ -135,7 +135,8 @@ HRESULT FakeShellFolder::EnumObjects(HWND, SHCONTF, IEnumIDList **enumerator) {
     return EnumObjectsResult;
   std::vector<std::string> names;
   for (const Item &item : Items)
-    names.push_back(item.Name);
+    if (EnumLimit < 0 || static_cast<int>(names.size()) < EnumLimit)
+      names.push_back(item.Name);
   *enumerator = new FakeEnumIDList(std::move(names), EnumEndResult);
   return S_OK;
 }
@@ -150,8 +151,9 @@ HRESULT FakeShellFolder::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx *, REFIID, v
   return E_NOTIMPL;
 }
 
-HRESULT FakeShellFolder::CompareIDs(LPARAM, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) {
-  int c = CompareNames(NameOf(a), NameOf(b));
+HRESULT FakeShellFolder::CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) {
+  int c = CompareColumn ? CompareColumn(static_cast<int>(column & SHCIDS_COLUMNMASK), NameOf(a), NameOf(b))
+                        : CompareNames(NameOf(a), NameOf(b));
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(static_cast<short>(c < 0 ? -1 : c > 0 ? 1 : 0)));
 }
 
@@ -208,6 +210,28 @@ HRESULT FakeShellFolder::SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEM
   if (newItem)
     *newItem = nullptr;
   return E_NOTIMPL;
+}
+
+HRESULT FakeShellFolder::GetDefaultColumnState(UINT column, SHCOLSTATEF *state) {
+  if (column >= Columns.size())
+    return E_INVALIDARG;
+  *state = SHCOLSTATE_TYPE_STR | (Columns[column].OnByDefault ? SHCOLSTATE_ONBYDEFAULT : 0);
+  return S_OK;
+}
+
+HRESULT FakeShellFolder::GetDetailsOf(PCUITEMID_CHILD item, UINT column, SHELLDETAILS *details) {
+  if (column >= Columns.size())
+    return E_FAIL;
+  std::string text = item ? (ColumnText ? ColumnText(NameOf(item), static_cast<int>(column)) : std::string())
+                          : Columns[column].Caption;
+  std::wstring wide = Utf8ToWide(text);
+  size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  details->fmt = Columns[column].Format;
+  details->cxChar = 10;
+  details->str.uType = STRRET_WSTR;
+  details->str.pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+  std::memcpy(details->str.pOleStr, wide.c_str(), bytes);
+  return S_OK;
 }
 
 } // namespace zortest

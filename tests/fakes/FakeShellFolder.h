@@ -1,9 +1,10 @@
 #pragma once
 // A shell folder of made-up items for what the real shell cannot be made to do on demand: answer display
-// names in a chosen STRRET form (or only when offered a given form), order items by a chosen rule, report
-// chosen attributes.
+// names in a chosen STRRET form (or only when offered a given form), order items by a chosen rule per
+// column, report chosen attributes, describe chosen detail columns (IShellFolder2), break off an enumeration.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -15,7 +16,7 @@
 
 namespace zortest {
 
-class FakeShellFolder : public IShellFolder {
+class FakeShellFolder : public IShellFolder2 {
 public:
   // How GetDisplayNameOf answers.
   enum class NameMode {
@@ -40,7 +41,21 @@ public:
   // The name inside one of the fake's items ("" for anything else).
   static std::string NameOf(LPCITEMIDLIST item);
 
+  // A detail column; with none, the folder has no IShellFolder2.
+  struct Column {
+    std::string Caption;
+    bool OnByDefault = true;
+    int Format = LVCFMT_LEFT;
+  };
+
   std::vector<Item> Items;
+  std::vector<Column> Columns;
+  // The text of an item's detail column (IShellFolder2::GetDetailsOf).
+  std::function<std::string(const std::string &name, int column)> ColumnText;
+  // When set, CompareIDs orders by it for the column asked (instead of CompareNames).
+  std::function<int(int column, const std::string &a, const std::string &b)> CompareColumn;
+  // When 0 or more, an enumeration hands out at most that many items before it ends (with EnumEndResult).
+  int EnumLimit = -1;
   NameMode Mode = NameMode::Wide;
   // What GetDisplayNameOf puts in front of the name per SHGDN_ flags (lets tests tell the kinds apart).
   std::function<std::string(const std::string &name, SHGDNF flags)> DisplayName;
@@ -68,6 +83,15 @@ public:
   HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT *, void **object) override;
   HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET *name) override;
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD *) override;
+
+  // IShellFolder2: the column descriptions and texts; the rest is not implemented.
+  HRESULT STDMETHODCALLTYPE GetDefaultSearchGUID(GUID *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumSearches(IEnumExtraSearch **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDefaultColumn(DWORD, ULONG *, ULONG *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDefaultColumnState(UINT column, SHCOLSTATEF *state) override;
+  HRESULT STDMETHODCALLTYPE GetDetailsEx(PCUITEMID_CHILD, const SHCOLUMNID *, VARIANT *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDetailsOf(PCUITEMID_CHILD item, UINT column, SHELLDETAILS *details) override;
+  HRESULT STDMETHODCALLTYPE MapColumnToSCID(UINT, SHCOLUMNID *) override { return E_NOTIMPL; }
 
 private:
   FakeShellFolder();

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "WindowPicture.h"
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "toolkit/Form.h"
 #include "toolkit/Panel.h"
 #include "widgets/UKdFrame.h"

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "WindowPicture.h"
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "toolkit/Form.h"
 #include "toolkit/Panel.h"
 #include "widgets/UKdFrame.h"

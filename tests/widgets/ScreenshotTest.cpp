@@ -2,8 +2,8 @@
 // as widgets-screenshot.bmp in the working folder.
 #include <gtest/gtest.h>
 
-#include "WindowPicture.h"
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "toolkit/Edit.h"
 #include "toolkit/Form.h"
 #include "widgets/UKdFrame.h"

@@ -1,4 +1,4 @@
-#include "WindowPicture.h"
+#include "common/WindowPicture.h"
 
 #include <cstdio>
 #include <functional>
