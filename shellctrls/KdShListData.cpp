@@ -85,8 +85,14 @@ bool TKdShListData::IsLink() {
 
 int TKdShListData::GetIconIndex() {
   TCache &cache = Cache();
-  if (cache.IconIndex < 0)
-    cache.IconIndex = GetIdListIconIndex(GetAbsIdList(), SHGFI_SMALLICON);
+  if (cache.IconIndex < 0) {
+    // Asked of the folder already bound: the absolute list would have the shell bind every folder on the
+    // way to the item again, for every row drawn. Small and large system lists share their indexes.
+    IShellFolder *folder = FOwner->ShellFolder();
+    cache.IconIndex = folder ? SHMapPIDLToSystemImageListIndex(folder, FRelIdList.get(), nullptr) : -1;
+    if (cache.IconIndex < 0)
+      cache.IconIndex = GetIdListIconIndex(GetAbsIdList(), SHGFI_SMALLICON);
+  }
   return cache.IconIndex;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "toolkit/ListAlgorithms.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
@@ -318,7 +319,7 @@ void TCustomListView::CustomSort(const TLVSortCompare &compare) {
   TListItem *focused = ItemFocused();
   // Sorted aside, so that a comparison that raises leaves the rows as they were.
   std::vector<TListItem *> sorted = FItems.FItems;
-  std::stable_sort(sorted.begin(), sorted.end(), [&](TListItem *a, TListItem *b) { return compare(a, b) < 0; });
+  ListNaturalMergeSort(sorted, [&](TListItem *a, TListItem *b) { return compare(a, b) < 0; });
   FItems.FItems.swap(sorted);
   FItems.FNumberedUpTo = 0;
   FItems.Renumber();

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -233,6 +235,51 @@ TEST_F(ListView, SortingMovesSelectionAndFocusWithTheirRows) {
   EXPECT_EQ(L"echo", ControlText(0)) << "shortest first";
   EXPECT_EQ(L"foxtrot", ControlText(4)) << "equal lengths keep their order";
   EXPECT_EQ(L"charlie", ControlText(5));
+}
+
+TEST_F(ListView, ASortIsStableWhateverRunsTheRowsComeInAndRowsInOrderCostOneComparisonEach) {
+  // Keys with ascending and descending runs and many equal keys; the row's first index tells equal ones apart.
+  std::vector<int> keys;
+  for (int i = 0; i < 40; ++i)
+    keys.push_back(i);
+  for (int i = 30; i > 0; --i)
+    keys.push_back(i % 7);
+  for (int i = 0; i < 60; ++i)
+    keys.push_back((i * 37) % 11);
+  AddRows(static_cast<int>(keys.size()));
+  std::vector<std::pair<int, TListItem *>> expected;
+  for (int i = 0; i < list->Items().Count(); ++i)
+    expected.push_back({keys[static_cast<size_t>(i)], list->Items()[i]});
+  std::stable_sort(expected.begin(), expected.end(), [](auto &a, auto &b) { return a.first < b.first; });
+  std::map<TListItem *, int> keyOf;
+  for (auto &[key, item] : expected)
+    keyOf[item] = key;
+  int compared = 0;
+  auto byKey = [&](TListItem *a, TListItem *b) {
+    ++compared;
+    return keyOf[a] - keyOf[b];
+  };
+  list->CustomSort(byKey);
+  for (int i = 0; i < list->Items().Count(); ++i)
+    ASSERT_EQ(expected[static_cast<size_t>(i)].second, list->Items()[i]) << i;
+
+  compared = 0;
+  list->CustomSort(byKey);
+  EXPECT_EQ(list->Items().Count() - 1, compared) << "rows in order";
+  std::vector<TListItem *> ascending;
+  for (int i = 0; i < list->Items().Count(); ++i)
+    ascending.push_back(list->Items()[i]);
+  compared = 0;
+  list->CustomSort([&](TListItem *a, TListItem *b) { return -byKey(a, b); });
+  EXPECT_EQ(ascending.back(), list->Items()[0]);
+  compared = 0;
+  list->CustomSort(byKey);
+  EXPECT_EQ(ascending, [&] {
+    std::vector<TListItem *> rows;
+    for (int i = 0; i < list->Items().Count(); ++i)
+      rows.push_back(list->Items()[i]);
+    return rows;
+  }()) << "back to the same order: equal keys kept theirs both ways";
 }
 
 TEST_F(ListView, CutDropTargetAndOverlayAreStatesOfTheControl) {
