@@ -21,12 +21,20 @@ namespace {
 
 constexpr DWORD WatchedChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
 
+// A hash of an ID list's bytes, eight at a time: a refresh hashes every item of the folder twice.
 uint64_t HashBytes(LPCITEMIDLIST list) {
   const auto *bytes = reinterpret_cast<const BYTE *>(list);
   const UINT size = IdListSize(list);
-  uint64_t hash = 14695981039346656037ull;
-  for (UINT i = 0; i < size; ++i)
-    hash = (hash ^ bytes[i]) * 1099511628211ull;
+  uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
+  UINT i = 0;
+  for (; i + 8 <= size; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, sizeof word);
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 32;
+  }
+  for (; i < size; ++i)
+    hash = (hash ^ bytes[i]) * 0x100000001B3ull;
   return hash;
 }
 

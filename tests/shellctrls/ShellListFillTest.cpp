@@ -12,8 +12,10 @@
 #include "ShellListTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeShellFolder.h"
+#include "fakes/FakeShellTreeLink.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/ComPtr.h"
+#include "toolkit/TreeView.h"
 
 using namespace zortest;
 
@@ -251,4 +253,54 @@ TEST(ShellListFill, AFolderThatCannotBeReadShowsWhatWasReadAndNoMessage) {
   EXPECT_NO_THROW(view.List->FillList());
   EXPECT_EQ(0, view.List->Items().Count());
   EXPECT_TRUE(boxes.Boxes.empty());
+}
+
+TEST(ShellListFill, ALinkedTreeIsToldOfFoldersAndMovesTheListAndFileSystemFoldersCanBeLeftToIt) {
+  TempDir dir;
+  MakeDir(dir / "sub");
+  WriteFileText(dir / "file.txt");
+  ShellListForm view;
+  auto *tree = new FakeShellTreeLink(view.Form.get());
+  view.List->SetShellTree(tree);
+  view.List->SetOptions(view.List->Options().Include(kdsloHideFoldersWhenLinkedToTree));
+
+  view.List->Folder().SetPath(dir.Path());
+  ASSERT_EQ(1u, tree->Selected.size());
+  EXPECT_EQ(dir.Path(), IdListToPath(tree->Selected[0].get()));
+  EXPECT_EQ((std::vector<std::string>{"file.txt"}), view.Names());
+
+  view.List->GoUp(2);
+  EXPECT_EQ((std::vector<int>{2}), tree->WentUp);
+  EXPECT_EQ(dir.Path(), view.List->Folder().GetPath()) << "the tree moves the list";
+
+  // The tree selects a node and the list follows it; a node that is no shell node moves nothing.
+  auto *treeView = new TTreeView(view.Form.get());
+  treeView->SetParent(view.Form.get());
+  TTreeNode *shellNode = treeView->Items().Add(nullptr, "sub");
+  TTreeNode *otherNode = treeView->Items().Add(nullptr, "other");
+  tree->Nodes[shellNode] = ParsePath(dir / "sub");
+  otherNode->SetSelected(true);
+  view.List->FollowTreeNode(otherNode);
+  EXPECT_EQ(dir.Path(), view.List->Folder().GetPath());
+  shellNode->SetSelected(true);
+  view.List->FollowTreeNode(shellNode);
+  EXPECT_EQ(dir / "sub", view.List->Folder().GetPath());
+
+  delete tree;
+  EXPECT_EQ(nullptr, view.List->ShellTree());
+  view.List->GoUp(1);
+  EXPECT_EQ(dir.Path(), view.List->Folder().GetPath());
+}
+
+TEST(ShellListFill, ARefreshAskedForDuringALabelEditWaitsForTheEdit) {
+  TempDir dir;
+  WriteFileText(dir / "a.txt");
+  ShellListForm view;
+  view.Form->Show();
+  view.List->Folder().SetPath(dir.Path());
+  ASSERT_TRUE(view.List->Items()[0]->EditCaption());
+  WriteFileText(dir / "b.txt");
+  view.List->RefreshList();
+  EXPECT_EQ(1, view.List->Items().Count());
+  EXPECT_TRUE(view.List->RefreshPending());
 }
