@@ -137,11 +137,8 @@ double EnumerateFloor(const std::string &path, std::vector<LPITEMIDLIST> *keep) 
   std::vector<LPITEMIDLIST> own;
   std::vector<LPITEMIDLIST> &lists = keep ? *keep : own;
   const double start = Seconds();
-  TKdIdListPtr list = [&] {
-    LPITEMIDLIST parsed = nullptr;
-    ParseDisplayNameToIdList(path, parsed);
-    return TKdIdListPtr(parsed);
-  }();
+  TKdIdListPtr list;
+  ParseDisplayNameToIdList(path, PidlOut(list));
   ComPtr<IShellFolder> folder;
   BindToShellFolder(list.get(), folder);
   ComPtr<IEnumIDList> enumerator;
@@ -220,9 +217,8 @@ private:
 };
 
 double PlatformView(const std::string &path, HWND owner) {
-  LPITEMIDLIST parsed = nullptr;
-  ParseDisplayNameToIdList(path, parsed);
-  TKdIdListPtr list(parsed);
+  TKdIdListPtr list;
+  ParseDisplayNameToIdList(path, PidlOut(list));
   MinimalBrowser browser(owner);
   RECT rect;
   GetClientRect(owner, &rect);

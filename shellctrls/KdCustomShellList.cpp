@@ -11,6 +11,7 @@
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/ShellFolder2DetailsAdapter.h"
 #include "shellctrls/WindowUtils.h"
+#include "shellns/ErrorModeScope.h"
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdIdListArray.h"
 #include "toolkit/Application.h"
@@ -20,9 +21,6 @@
 #include "toolkit/TreeNode.h"
 
 namespace {
-
-// Items fetched from an enumerator per call.
-constexpr ULONG EnumBatch = 256;
 
 // Failures that only say the folder cannot be read now (no medium, gone, not ready): the list shows what it
 // has and says nothing.
@@ -284,26 +282,25 @@ void TKdCustomShellList::FillList() {
 }
 
 HRESULT TKdCustomShellList::ReadFolderItems(IShellFolder *folder, bool &listed,
-                                            const std::function<void(LPITEMIDLIST)> &take) {
+                                            const std::function<void(TKdIdListPtr &&)> &take) {
   SHCONTF flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
   if (FOptions.Contains(kdsloShowHidden))
     flags |= SHCONTF_INCLUDEHIDDEN;
-  TErrorModeGuard errorMode;
+  TKdErrorModeScope errorMode;
   ComPtr<IEnumIDList> enumerator;
   HRESULT hr = folder->EnumObjects(GetOwnerFormHandle(this), flags, enumerator.Put());
   listed = SUCCEEDED(hr) && enumerator;
   if (!listed)
     return FAILED(hr) ? hr : S_OK;
-  LPITEMIDLIST batch[EnumBatch];
   for (;;) {
-    ULONG fetched = 0;
-    hr = enumerator->Next(EnumBatch, batch, &fetched);
-    // Items handed out with a failure are still items: a listing that breaks off keeps what it gave.
-    for (ULONG i = 0; i < std::min(fetched, EnumBatch); ++i)
-      take(batch[i]);
+    TKdIdListPtr item;
+    hr = enumerator->Next(1, PidlOut(item), nullptr);
+    // An item handed out with a failure is still an item: a listing that breaks off keeps what it gave.
+    if (item)
+      take(std::move(item));
     if (FAILED(hr))
       return hr == HRESULT_FROM_WIN32(ERROR_NO_MORE_ITEMS) ? S_OK : hr;
-    if (hr != S_OK || fetched == 0)
+    if (hr != S_OK)
       return S_OK;
   }
 }
@@ -328,9 +325,9 @@ void TKdCustomShellList::EnumerateFolder(IShellFolder *folder, LPCITEMIDLIST idL
   // Every item is read before any row is made: a row made is shown, and the enumeration is the slow part.
   std::vector<std::unique_ptr<TKdShListData>> collected;
   bool listed = false;
-  const HRESULT read = ReadFolderItems(folder, listed, [&](LPITEMIDLIST list) {
+  const HRESULT read = ReadFolderItems(folder, listed, [&](TKdIdListPtr &&list) {
     auto data = std::make_unique<TKdShListData>(this);
-    data->SetRelIdList(list);
+    data->SetRelIdList(list.release());
     collected.push_back(std::move(data));
   });
   // A folder that cannot be listed at all shows nothing, silently.

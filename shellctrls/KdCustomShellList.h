@@ -198,7 +198,7 @@ private:
   void SharedWidthsChanged();
   // Reads the folder's items, handing each one's list (owned) to take. S_OK when the folder was read to its
   // end; listed is false when it could not be listed at all.
-  HRESULT ReadFolderItems(IShellFolder *folder, bool &listed, const std::function<void(LPITEMIDLIST)> &take);
+  HRESULT ReadFolderItems(IShellFolder *folder, bool &listed, const std::function<void(TKdIdListPtr &&)> &take);
   int CompareRows(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
 
   static constexpr int RowAllocationStep = 256;

@@ -2,7 +2,7 @@
 
 #include "shellctrls/DetailTexts.h"
 #include "shellctrls/KdCustomShellList.h"
-#include "shellctrls/WindowUtils.h"
+#include "shellns/ErrorModeScope.h"
 #include "shellns/ShellVersion.h"
 #include "toolkit/SysUtils.h"
 
@@ -109,7 +109,7 @@ std::string TKdShListData::GetColumnText(int column) {
   if (column == 0)
     return {};
   if (IShellDetails *details = FOwner->GetFolderDetails()) {
-    TErrorModeGuard errorMode;
+    TKdErrorModeScope errorMode;
     SHELLDETAILS record = {};
     if (FAILED(details->GetDetailsOf(FRelIdList.get(), static_cast<UINT>(column), &record)))
       return {};

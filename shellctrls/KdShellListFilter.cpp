@@ -2,7 +2,7 @@
 // search, so a pattern matches exactly what the file system matches.
 #include "shellctrls/KdCustomShellList.h"
 
-#include "shellctrls/WindowUtils.h"
+#include "shellns/ErrorModeScope.h"
 #include "toolkit/StringList.h"
 #include "toolkit/SysUtils.h"
 
@@ -63,7 +63,7 @@ void TKdCustomShellList::PrepareFilter() {
 }
 
 bool TKdCustomShellList::CollectFilterNames(const std::string &pattern) {
-  TErrorModeGuard errorMode;
+  TKdErrorModeScope errorMode;
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(Utf8ToWide(pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE)

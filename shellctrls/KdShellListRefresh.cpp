@@ -11,7 +11,6 @@
 
 #include "shellctrls/ChangeHandlerThread.h"
 #include "shellctrls/KdShellTreeLink.h"
-#include "shellctrls/WindowUtils.h"
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdPidlList.h"
 #include "toolkit/Screen.h"
@@ -128,7 +127,10 @@ void TKdCustomShellList::RefreshList() {
   // A folder that cannot be listed any more (gone, no medium) has no items: every row goes. One whose
   // listing breaks off keeps the rows it did not get to.
   bool listed = false;
-  const HRESULT read = ReadFolderItems(FShellFolder.Get(), listed, [&](LPITEMIDLIST list) { fresh.Add(list); });
+  const HRESULT read = ReadFolderItems(FShellFolder.Get(), listed, [&](TKdIdListPtr &&list) {
+    fresh.Add(list.get());
+    list.release();
+  });
   const bool complete = !listed || SUCCEEDED(read);
   for (int i = fresh.Count() - 1; i >= 0; --i)
     if (shown.MarkSeen(fresh.Pidls(i)))

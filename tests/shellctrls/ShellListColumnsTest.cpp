@@ -51,9 +51,9 @@ private:
 };
 
 TKdIdListPtr MyComputer() {
-  LPITEMIDLIST list = nullptr;
-  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, list);
-  return TKdIdListPtr(list);
+  TKdIdListPtr list;
+  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(list));
+  return list;
 }
 
 // A folder outside the file system with three items and no column details of its own.

@@ -92,11 +92,8 @@ TEST(ShellListFill, TheFilterKeepsFoldersAndTheFilesOfAnyPatternAndLeavesVirtual
 
   view.List->SetFileFilter("");
   view.List->Folder().SetIdList(nullptr);
-  TKdIdListPtr drives = [] {
-    LPITEMIDLIST list = nullptr;
-    GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, list);
-    return TKdIdListPtr(list);
-  }();
+  TKdIdListPtr drives;
+  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives));
   view.List->Folder().SetIdList(drives.get());
   const std::vector<std::string> unfiltered = view.Names();
   ASSERT_FALSE(unfiltered.empty());
@@ -191,10 +188,9 @@ TEST(ShellListFill, GoingUpFromADriveRootShowsMyComputerAndFurtherUpTheDesktop) 
 TEST(ShellListFill, ADeviceArrivingRefillsOnlyAListShowingMyComputer) {
   TempDir dir;
   ShellListForm view(2);
-  LPITEMIDLIST drives = nullptr;
-  ASSERT_EQ(S_OK, GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives));
-  view.Lists[0]->Folder().SetIdList(drives);
-  ShellMemFree(drives);
+  TKdIdListPtr drives;
+  ASSERT_EQ(S_OK, GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)));
+  view.Lists[0]->Folder().SetIdList(drives.get());
   view.Lists[1]->Folder().SetPath(dir.Path());
   PumpFor(100);
   int computerFills = 0, folderFills = 0;
