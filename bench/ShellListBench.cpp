@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
@@ -59,16 +60,7 @@ namespace {
 // Bytes the program's own allocations hold, with the heap's 16-byte header of each block.
 int64_t OwnBytes() { return GAllocatedBytes + 16 * GAllocatedBlocks; }
 
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / frequency;
-}
+double Seconds() { return zorbench::NowMs() / 1000.0; }
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
