@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "shellctrls/KdOptionSet.h"
 #include "shellctrls/KdShAddItemEvent.h"
 #include "shellctrls/KdShTreeData.h"
 #include "shellctrls/KdShellLocator.h"
@@ -37,38 +38,7 @@ enum TKdShellTreeOption : uint8_t {
   kdstoShowHidden,         // show hidden items
 };
 
-// A set of TKdShellTreeOption, stored as 16 bits (bit n is option n).
-class TKdShellTreeOptions {
-public:
-  constexpr TKdShellTreeOptions() = default;
-  constexpr TKdShellTreeOptions(TKdShellTreeOption option) : FBits(static_cast<uint16_t>(1u << option)) {}
-  static constexpr TKdShellTreeOptions FromBits(uint16_t bits) {
-    TKdShellTreeOptions options;
-    options.FBits = bits;
-    return options;
-  }
-
-  constexpr bool Contains(TKdShellTreeOption option) const { return (FBits >> option) & 1u; }
-  constexpr uint16_t Bits() const { return FBits; }
-  constexpr TKdShellTreeOptions &Include(TKdShellTreeOption option) {
-    FBits = static_cast<uint16_t>(FBits | (1u << option));
-    return *this;
-  }
-  constexpr TKdShellTreeOptions &Exclude(TKdShellTreeOption option) {
-    FBits = static_cast<uint16_t>(FBits & ~(1u << option));
-    return *this;
-  }
-  friend constexpr TKdShellTreeOptions operator|(TKdShellTreeOptions a, TKdShellTreeOptions b) {
-    return FromBits(static_cast<uint16_t>(a.FBits | b.FBits));
-  }
-  friend constexpr TKdShellTreeOptions operator-(TKdShellTreeOptions a, TKdShellTreeOptions b) {
-    return FromBits(static_cast<uint16_t>(a.FBits & ~b.FBits));
-  }
-  friend constexpr bool operator==(TKdShellTreeOptions a, TKdShellTreeOptions b) { return a.FBits == b.FBits; }
-
-private:
-  uint16_t FBits = 0;
-};
+using TKdShellTreeOptions = TKdOptionSet<TKdShellTreeOption>;
 
 constexpr TKdShellTreeOptions kdDefaultShellTreeOptions = TKdShellTreeOptions::FromBits(0x3BB);
 

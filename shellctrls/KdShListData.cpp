@@ -87,9 +87,14 @@ int TKdShListData::GetIconIndex() {
   TCache &cache = Cache();
   if (cache.IconIndex < 0) {
     // Asked of the folder already bound: the absolute list would have the shell bind every folder on the
-    // way to the item again, for every row drawn. Small and large system lists share their indexes.
+    // way to the item again, for every row drawn. Small and large system lists share their indexes. A
+    // shortcut shows its target's icon, which only the whole lookup gives (the folder's own answer is a
+    // folder's icon under Wine).
     IShellFolder *folder = FOwner->ShellFolder();
-    cache.IconIndex = folder ? SHMapPIDLToSystemImageListIndex(folder, FRelIdList.get(), nullptr) : -1;
+    LPCITEMIDLIST item = FRelIdList.get();
+    SFGAOF attributes = SFGAO_LINK;
+    if (folder && SUCCEEDED(folder->GetAttributesOf(1, &item, &attributes)) && !(attributes & SFGAO_LINK))
+      cache.IconIndex = SHMapPIDLToSystemImageListIndex(folder, item, nullptr);
     if (cache.IconIndex < 0)
       cache.IconIndex = GetIdListIconIndex(GetAbsIdList(), SHGFI_SMALLICON);
   }
