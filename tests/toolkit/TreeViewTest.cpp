@@ -53,9 +53,9 @@ protected:
   }
 
   // Builds top-level nodes each with the given children.
-  std::vector<TTreeNode *> Build(const std::vector<std::pair<std::string, std::vector<std::string>>> &spec) {
+  std::vector<TTreeNode *> Build(const std::vector<std::pair<std::string, std::vector<std::string>>> &shape) {
     std::vector<TTreeNode *> tops;
-    for (const auto &[text, children] : spec) {
+    for (const auto &[text, children] : shape) {
       TTreeNode *top = tree->Items().AddChild(nullptr, text);
       for (const std::string &child : children)
         tree->Items().AddChild(top, child);
