@@ -72,8 +72,7 @@ TKdCustomShellList::~TKdCustomShellList() {
   // forget the rows).
   DestroyHandle();
   ClearRows();
-  if (FShellTreeComponent)
-    FShellTreeComponent->RemoveFreeNotification(this);
+  // The link to the tree stays: the component's end tells the tree that its list is gone.
   FListDropTarget.Reset();
   delete std::exchange(FRefreshTimer, nullptr);
   FChangeThread.reset();

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdCustomShellList.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/WindowUtils.h"
 #include "shellns/KdDeviceChangeHandler.h"
@@ -97,9 +98,12 @@ void TKdCustomShellTree::FillTree() {
     SelectIdList(FCurrentFolder.GetIdList());
   else if (TTreeNode *first = Items().GetFirstNode())
     SetSelected(first);
-  // A keyboard move still waiting is overtaken by the fill: the list follows now.
-  if (FChangeTimer->Enabled())
+  // A keyboard move still waiting is overtaken by the fill: the list follows now. A refresh still waiting
+  // has nothing left to do after a fill.
+  if (FChangeTimer->Enabled()) {
+    FChangeTimer->Tag &= ~ChangeTimerRefresh;
     ChangeTimerTick();
+  }
   if (FOptions.Contains(kdstoDynamicRefresh))
     StartWatching();
 }
@@ -330,34 +334,84 @@ void TKdCustomShellTree::Change(TTreeNode *node) {
   TKdCustomTreeView::Change(node);
   if (!data)
     return;
-  FollowNode(node);
-  FImmediateChange = false;
+  if (FImmediateChange || !FShellList) {
+    FollowNode(node);
+    FImmediateChange = false;
+  } else {
+    // Every further move restarts the wait.
+    RestartChangeTimer(ChangeTimerFollowUp, KeyboardFollowDelayMs);
+  }
 }
 
 void TKdCustomShellTree::FollowNode(TTreeNode *node) {
   TKdShTreeData *data = ShellData(node);
   if (!data)
     return;
+  // The lock keeps the tree from walking to the folder it already shows when the list, told of its new
+  // folder, asks for it to be selected.
   TChangeLockScope lock(*this);
   FCurrentFolder.SetIdList(data->GetAbsIdList());
+  if (FShellList)
+    FShellList->FollowTreeNode(node);
 }
 
-void TKdCustomShellTree::RestartChangeTimer(intptr_t tag, UINT interval) {
+void TKdCustomShellTree::RestartChangeTimer(intptr_t job, UINT interval) {
+  // The timer serves a held-back follow-up and a refresh alike; a job still waiting is kept, not replaced,
+  // and waits with the new one.
+  const intptr_t waiting = FChangeTimer->Enabled() ? FChangeTimer->Tag : 0;
   FChangeTimer->SetEnabled(false);
-  FChangeTimer->Tag = tag;
+  FChangeTimer->Tag = waiting | job;
   FChangeTimer->SetInterval(interval);
   FChangeTimer->SetEnabled(true);
 }
 
 void TKdCustomShellTree::ChangeTimerTick() {
   FChangeTimer->SetEnabled(false);
-  const intptr_t tag = std::exchange(FChangeTimer->Tag, 0);
-  if (tag == 1) {
+  const intptr_t jobs = std::exchange(FChangeTimer->Tag, 0);
+  if (jobs & ChangeTimerFollowUp) {
     if (TTreeNode *node = Selected(); ShellData(node))
       FollowNode(node);
-  } else if (tag == 2) {
-    RefreshNodes();
   }
+  if (jobs & ChangeTimerRefresh)
+    RefreshNodes();
+}
+
+void TKdCustomShellTree::FlushChange() {
+  if (!FChangeTimer->Enabled() || !(FChangeTimer->Tag & ChangeTimerFollowUp))
+    return;
+  // A refresh waiting with it keeps its time.
+  FChangeTimer->Tag &= ~ChangeTimerFollowUp;
+  if (FChangeTimer->Tag == 0)
+    FChangeTimer->SetEnabled(false);
+  if (TTreeNode *node = Selected(); ShellData(node))
+    FollowNode(node);
+}
+
+bool TKdCustomShellTree::AbsIdListOf(TTreeNode *node, LPCITEMIDLIST &absIdList) {
+  TKdShTreeData *data = ShellData(node);
+  if (!data)
+    return false;
+  absIdList = data->GetAbsIdList();
+  return true;
+}
+
+void TKdCustomShellTree::SetShellList(TKdCustomShellList *value) {
+  if (value == FShellList)
+    return;
+  if (FShellList)
+    FShellList->SetShellTree(nullptr);
+  FShellList = value;
+  if (!value)
+    return;
+  // The list asks to be told when the tree goes, which tells the tree when the list goes too.
+  value->SetShellTree(this);
+  value->SetFolder(&FCurrentFolder);
+}
+
+void TKdCustomShellTree::Notification(TComponent *component, bool inserted) {
+  TKdCustomTreeView::Notification(component, inserted);
+  if (!inserted && component && component == FShellList)
+    FShellList = nullptr;
 }
 
 void TKdCustomShellTree::GoUp(int levels) {
@@ -433,7 +487,8 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
         break;
       }
       reached = found;
-      if (i < targetCount - 1)
+      // A list that leaves folders to the tree needs the last folder's subfolders shown in the tree.
+      if (i < targetCount - 1 || (FShellList && FShellList->Options().Contains(kdsloHideFoldersWhenLinkedToTree)))
         reached->Expand(false);
     }
     if (reached)
@@ -513,6 +568,8 @@ void TKdCustomShellTree::CreateWnd() {
     PostMessageW(WindowHandle(), WM_KDDEFERREDFILL, 0, 0);
   else if (Items().Count() > 0 && FOptions.Contains(kdstoDynamicRefresh))
     StartWatching(); // nodes kept from the window before: the watches went with it
+  if (FShellList)
+    FShellList->SetFolder(&FCurrentFolder);
 }
 
 void TKdCustomShellTree::DestroyWnd() {
@@ -549,8 +606,14 @@ void TKdCustomShellTree::RunPendingRefresh() {
 void TKdCustomShellTree::WndProc(TMessage &message) {
   switch (message.Msg) {
   case CN_NOTIFY:
+    // A click comes before the selection it makes, and the list follows a click at once.
     if (reinterpret_cast<NMHDR *>(message.LParam)->code == static_cast<UINT>(NM_CLICK))
       FImmediateChange = true;
+    break;
+  case WM_KEYDOWN:
+    // A click that selected nothing (on the selected node, on a button) must not make the next arrow-key
+    // move count as a click.
+    FImmediateChange = false;
     break;
   case TVM_DELETEITEM:
     if (reinterpret_cast<HTREEITEM>(message.LParam) == TVI_ROOT) {

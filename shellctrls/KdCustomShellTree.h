@@ -3,7 +3,10 @@
 // children are enumerated the first time it is expanded; RefreshNodes brings every loaded folder up to date
 // without losing the user's place, and with kdstoDynamicRefresh the tree does so by itself after changes on
 // disk. The selected node's folder is CurrentFolder; setting CurrentFolder walks the tree to it.
-// TKdShellTree is the class the program places.
+//
+// A linked list (ShellList) shows the selected folder: at once after a click or a move made by code, and
+// 500 ms after the last move by the arrow keys, so that running through folders with the keyboard does not
+// fill the list for every folder passed. TKdShellTree is the class the program places.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -18,11 +21,13 @@
 #include "shellctrls/KdShAddItemEvent.h"
 #include "shellctrls/KdShTreeData.h"
 #include "shellctrls/KdShellLocator.h"
+#include "shellctrls/KdShellTreeLink.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
 #include "treelist/KdCustomTreeView.h"
 
 class TChangeHandlerThread;
+class TKdCustomShellList;
 struct TKdMessage;
 
 enum TKdShellTreeOption : uint8_t {
@@ -52,7 +57,7 @@ using TKdShTreeInsertItemEvent = std::function<void(TObject *aSender, TTreeNode 
 using TKdShTvCustomDrawEvent =
     std::function<void(TObject *aSender, TKdCustomDraw *aCD, TTreeNode *aNode, TKdShTreeData *aData)>;
 
-class TKdCustomShellTree : public TKdCustomTreeView {
+class TKdCustomShellTree : public TKdCustomTreeView, public IKdShellTreeLink {
 public:
   explicit TKdCustomShellTree(TComponent *AOwner);
   ~TKdCustomShellTree() override;
@@ -72,7 +77,7 @@ public:
   void SortChildren(TTreeNode *node);
   // Expands the tree along an absolute list and selects the deepest node reached; items the options left out
   // are added on the way. Beeps when the way cannot go on.
-  void SelectIdList(LPCITEMIDLIST list);
+  void SelectIdList(LPCITEMIDLIST list) override;
   // Brings every loaded folder up to date: vanished nodes go (the selection moves up out of them), new
   // items come in sorted, every other node stays as it was.
   void RefreshNodes();
@@ -83,7 +88,7 @@ public:
   virtual void WatchDrive(const char *path);
 
   // Goes up levels ancestors from the selected node (stopping at the root), updating at once.
-  void GoUp(int levels);
+  void GoUp(int levels) override;
   // File-system path of the selected node, "" when it is virtual or none is selected.
   std::string GetSelectedPath();
   TTreeNode *FirstShellNode();
@@ -91,13 +96,21 @@ public:
   HWND ParentWindowHandle();
 
   // The folder of the selected node. Setting it (or its path) selects that folder.
-  TKdShellLocator &CurrentFolder() { return FCurrentFolder; }
+  TKdShellLocator &CurrentFolder() override { return FCurrentFolder; }
   void SetCurrentFolder(TKdShellLocator *value);
   void SetCurrentPath(const std::string &path);
 
   // The root; the desktop by default.
   TKdShellLocator &BaseFolder() { return FBaseFolder; }
   void SetBaseFolder(TKdShellLocator *value);
+
+  // The list that shows the selected folder (not owned; the link goes when the list does). Linking points
+  // the list at CurrentFolder.
+  TKdCustomShellList *ShellList() const { return FShellList; }
+  void SetShellList(TKdCustomShellList *value);
+  // The selected node becomes the list's folder now, when the tree was still holding that back after
+  // arrow-key moves.
+  void FlushChange() override;
 
   TKdShellTreeOptions Options() const { return FOptions; }
   void SetOptions(TKdShellTreeOptions value);
@@ -117,9 +130,13 @@ public:
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
 
+  TComponent *LinkComponent() override { return this; }
+  bool AbsIdListOf(TTreeNode *node, LPCITEMIDLIST &absIdList) override;
+
 protected:
   void CreateParams(TCreateParams &params) override;
   void CreateWnd() override;
+  void Notification(TComponent *component, bool inserted) override;
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
 
@@ -140,6 +157,11 @@ protected:
   virtual void DeviceChange(TKdMessage &message);
 
 private:
+  // Jobs the change timer's Tag holds: the list following the selection after arrow-key moves, and a
+  // refresh after changes on disk.
+  static constexpr intptr_t ChangeTimerFollowUp = 1;
+  static constexpr intptr_t ChangeTimerRefresh = 2;
+
   // ChangeLock raised for the lifetime of the object.
   class TChangeLockScope {
   public:
@@ -170,7 +192,8 @@ private:
   void ChangeNotify();
   // Takes the node as CurrentFolder (without walking the tree to it) and lets the linked list follow.
   void FollowNode(TTreeNode *node);
-  void RestartChangeTimer(intptr_t tag, UINT interval);
+  // Adds a job to the change timer and starts its wait again.
+  void RestartChangeTimer(intptr_t job, UINT interval);
   // A refresh first finds what changed in every loaded folder, then changes the nodes.
   struct TRefreshPlan;
   void PlanRefresh(TTreeNode *node, TRefreshPlan &plan);
@@ -195,6 +218,7 @@ private:
   TTreeNode *FLastInsertedNode = nullptr;
   bool FDestroyingWindow = false;
   TImageList *FImages = nullptr;
+  TKdCustomShellList *FShellList = nullptr;
   TKdShellTreeOptions FOptions = kdDefaultShellTreeOptions;
 };
 

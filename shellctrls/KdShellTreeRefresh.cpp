@@ -265,7 +265,7 @@ void TKdCustomShellTree::ChangeNotify() {
     FSkipNextNotification = false;
     return;
   }
-  RestartChangeTimer(2, Focused() ? RefreshDelayFocusedMs : RefreshDelayMs);
+  RestartChangeTimer(ChangeTimerRefresh, Focused() ? RefreshDelayFocusedMs : RefreshDelayMs);
 }
 
 void TKdCustomShellTree::DeviceChange(TKdMessage &message) {

@@ -371,6 +371,85 @@ TEST_F(KdShellTree, CustomDrawHandlersSeeTheNodeData) {
                                             "ex5:" + temp / "folder"}));
 }
 
+// The centre of a node's label, in the tree's client coordinates.
+POINT LabelCentre(TTreeView *tree, TTreeNode *node) {
+  RECT rect = {};
+  TreeView_GetItemRect(tree->Handle(), node->ItemId(), &rect, TRUE);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+TEST_F(KdShellTree, TheLinkedListFollowsAClickAtOnceAndArrowKeysOnce500msAfterTheLastMove) {
+  for (const char *name : {"f1", "f2", "f3", "f4", "f5", "f6"}) {
+    zortest::MakeDir(temp / name);
+    zortest::WriteFileText(temp / (std::string(name) + "\\in-" + name + ".txt"));
+  }
+  MakeTree();
+  auto *list = new TKdShellList(form.get());
+  list->SetOptions(list->Options() - kdsloDynamicRefresh);
+  list->SetParent(form.get());
+  list->SetAlign(alRight);
+  list->SetWidth(150);
+  tree->SetShellList(list);
+  ASSERT_TRUE(zortest::PumpUntil([&] { return list->Items().Count() == 6; }, 5000)) << "the list shows the root";
+  std::vector<std::string> filled;
+  DWORD lastFill = 0;
+  list->OnFillComplete = [&](TObject *) {
+    filled.push_back(list->Folder().GetPath());
+    lastFill = GetTickCount();
+  };
+  auto shownFile = [&] {
+    return list->Items().Count() == 1 ? TKdCustomShellList::ShellData(list->Items()[0])->GetName() : std::string("-");
+  };
+
+  // A click: the list shows the folder before the click's message has returned.
+  POINT at = LabelCentre(tree, Child(Root(), "f1"));
+  PostMessageW(tree->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  EXPECT_EQ(filled, std::vector<std::string>{temp / "f1"});
+  EXPECT_EQ(shownFile(), "in-f1.txt");
+
+  // Five moves down, each within 500 ms of the one before: the list waits for the last.
+  filled.clear();
+  DWORD lastMove = 0;
+  for (int i = 0; i < 5; ++i) {
+    SendMessageW(tree->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    lastMove = GetTickCount();
+    zortest::PumpFor(150);
+  }
+  EXPECT_EQ(tree->GetSelectedPath(), temp / "f6");
+  EXPECT_TRUE(filled.empty()) << "no fill during the moves";
+  ASSERT_TRUE(zortest::PumpUntil([&] { return !filled.empty(); }, 5000));
+  zortest::PumpFor(700);
+  EXPECT_EQ(filled, std::vector<std::string>{temp / "f6"}) << "one fill, for the folder reached";
+  EXPECT_GE(lastFill - lastMove, 450u);
+  EXPECT_EQ(shownFile(), "in-f6.txt");
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "f6");
+
+  // A list about to open an item first takes the folder the user sees selected.
+  filled.clear();
+  SendMessageW(tree->Handle(), WM_KEYDOWN, VK_UP, 0);
+  list->FlushPending(true);
+  EXPECT_EQ(filled, std::vector<std::string>{temp / "f5"});
+  zortest::PumpFor(700);
+  EXPECT_EQ(filled.size(), 1u);
+
+  // A refresh still waiting when a key moves the selection is not lost: both happen.
+  filled.clear();
+  zortest::MakeDir(temp / "f0");
+  PostMessageW(tree->Handle(), WM_KDCHANGENOTIFY, 0, 0);
+  zortest::PumpFor(50);
+  SendMessageW(tree->Handle(), WM_KEYDOWN, VK_UP, 0);
+  ASSERT_TRUE(zortest::PumpUntil([&] { return Child(Root(), "f0") && !filled.empty(); }, 8000))
+      << "refreshed: " << (Child(Root(), "f0") != nullptr) << ", followed: " << filled.size();
+  EXPECT_EQ(filled, std::vector<std::string>{temp / "f4"});
+
+  // The list going first leaves the tree without it.
+  delete list;
+  EXPECT_EQ(tree->ShellList(), nullptr);
+  SendMessageW(tree->Handle(), WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "f3") << "without a list every move counts at once";
+}
+
 TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
   TempDir temp;
   zortest::MakeDir(temp / "old");
