@@ -1,14 +1,30 @@
 #include "app/MainFormUnit.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string_view>
 
 #include "shellctrls/DetailTexts.h"
 #include "toolkit/Application.h"
+#include "toolkit/Splitter.h"
 #include "toolkit/SysUtils.h"
 
 std::string AppTitle;
+
+namespace {
+
+// The shell's name of My Computer, where a new tab opens.
+constexpr const char *MyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+// What the mouse's back and forward buttons send (the high word of lParam: the command with the mouse as its
+// device); the same commands from a keyboard are left to the system.
+constexpr WORD MouseBrowserBackward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_BACKWARD;
+constexpr WORD MouseBrowserForward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_FORWARD;
+
+} // namespace
 
 TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   Name = "FormMainExplorer";
@@ -95,12 +111,24 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   DeleteTab1->SetEnabled(false);
   N1 = NewItem(TabPopup->Items(), "N1", "-");
   ParentFolder1 = NewItem(TabPopup->Items(), "ParentFolder1", "Parent Folder");
+  New1->OnClick = [this](TObject *sender) { New1Click(sender); };
+  DuplicateTab1->OnClick = [this](TObject *sender) { DuplicateTab1Click(sender); };
+  DeleteTab1->OnClick = [this](TObject *sender) { DeleteTab1Click(sender); };
 
   OnCreate = [this](TObject *sender) { FormCreate(sender); };
   OnShow = [this](TObject *sender) { FormShow(sender); };
 }
 
-TFormMainExplorer::~TFormMainExplorer() { DestroyHandle(); }
+TFormMainExplorer::~TFormMainExplorer() {
+  DestroyClosedTabs();
+  FActiveTab = nullptr;
+  while (!FTabs.empty()) {
+    std::unique_ptr<TExplorerTab> tab = std::move(FTabs.back());
+    FTabs.pop_back();
+    DestroyTab(std::move(tab));
+  }
+  DestroyHandle();
+}
 
 TMenuItem *TFormMainExplorer::NewItem(TMenuItem *parent, const std::string &name, const std::string &caption) {
   auto *item = new TMenuItem(this);
@@ -135,10 +163,38 @@ void TFormMainExplorer::PublishInstanceNumber() {
     SetPropA(Handle(), InstanceNumberProperty, reinterpret_cast<HANDLE>(static_cast<intptr_t>(FInstanceNumber)));
 }
 
+void TFormMainExplorer::WndProc(TMessage &message) {
+  switch (message.Msg) {
+  case WM_APPCOMMAND:
+    WMAppCommand(message);
+    return;
+  case WM_DESTROYCLOSEDTABS:
+    DestroyClosedTabs();
+    return;
+  default:
+    TForm::WndProc(message);
+  }
+}
+
+void TFormMainExplorer::WMAppCommand(TMessage &message) {
+  switch (HIWORD(message.LParam)) {
+  case MouseBrowserBackward:
+    if (FActiveTab)
+      FActiveTab->Tree->GoUp(1);
+    return;
+  case MouseBrowserForward:
+    ShowMessageBox(WindowHandle(), "APPCOMMAND_BROWSER_FORWARD", Application ? Application->Title() : AppTitle, MB_OK);
+    return;
+  default:
+    TForm::WndProc(message);
+  }
+}
+
 void TFormMainExplorer::FormCreate(TObject *) {
   RECT workArea = {0, 0, 0, 0};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   SetBounds(0, 0, workArea.right - workArea.left, workArea.bottom - workArea.top);
+  TabCreatePanel(nullptr);
 }
 
 void TFormMainExplorer::FormShow(TObject *) {
@@ -146,6 +202,212 @@ void TFormMainExplorer::FormShow(TObject *) {
   if (Application)
     Application->SetTitle(AppTitle);
   SetCaption(AppTitle + " v1.22");
+  if (FActiveTab)
+    FActiveTab->Tree->SetFocus();
+}
+
+// ---- Tabs ------------------------------------------------------------------------------------------------
+
+void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
+  auto owned = std::make_unique<TExplorerTab>();
+  TExplorerTab *tab = owned.get();
+  FTabs.insert(FTabs.begin(), std::move(owned));
+
+  // Header bars stack at the top of the window, the newest topmost.
+  auto *header = new TTabPanel(this, tab);
+  header->SetParent(this);
+  header->SetVisible(true);
+  header->SetAlign(alTop);
+  header->SetHeight(24);
+  header->BringToFront();
+  header->Font().SetSize(10);
+  header->Font().SetName("Tahoma");
+  header->SetBevelOuter(bvLowered);
+  header->SetPopupMenu(TabPopup);
+  header->OnClick = [this](TObject *sender) { TabPanelClick(sender); };
+  tab->HeaderPanel = header;
+
+  // Destroying the client area destroys everything in it.
+  auto *client = new TPanel(PanelMain);
+  client->SetVisible(false);
+  client->SetParent(PanelMain);
+  client->SetAlign(alClient);
+  client->SetBevelOuter(bvNone);
+  tab->ClientPanel = client;
+
+  auto *treePane = new TPanel(client);
+  treePane->SetParent(client);
+  treePane->SetAlign(alLeft);
+  treePane->SetBevelOuter(bvLowered);
+  treePane->SetWidth(GetSystemMetrics(SM_CXSCREEN) == 1280 ? 350 : 275);
+
+  auto *listPane = new TPanel(client);
+  listPane->SetParent(client);
+  listPane->SetAlign(alClient);
+  listPane->SetBevelOuter(bvLowered);
+
+  auto *tree = new TTabShellTreeView(treePane, tab);
+  tree->SetParent(treePane);
+  tree->SetAlign(alClient);
+  tree->SetAutoExpand(true);
+  tree->SetHideSelection(false);
+  tree->SetShowLines(false);
+  tree->SetShowRoot(false);
+  tree->SetChangeDelay(0);
+  tree->OnChange = [this](TObject *sender, TTreeNode *node) { ShellTreeViewExplorerChange(sender, node); };
+  tree->SetBorderStyle(bsNone);
+  tree->SetBevelKind(bkFlat);
+  tree->SetBevelInner(bvLowered);
+  tree->SetBevelOuter(bvNone);
+  tab->Tree = tree;
+
+  auto *list = new TKdShellList(listPane);
+  list->SetParent(listPane);
+  list->SetAlign(alClient);
+  list->SetViewStyle(vsReport);
+  list->SetReadOnly(false);
+  list->SetHideSelection(false);
+  list->SetMultiSelect(true);
+  list->SetPopupMenu(ListPopup);
+  tree->SetShellList(list);
+  list->SetBorderStyle(bsNone);
+  tab->List = list;
+
+  if (folder)
+    tree->SetCurrentFolder(folder);
+  else
+    tree->SetCurrentPath(MyComputerPath);
+  // Empty until the tree has filled itself; its first selection then names the tab.
+  header->SetCaption(tree->GetSelectedPath());
+  ActivateTab(tab);
+
+  // Aligned again after the splitter, the tree pane keeps the left edge and the splitter sits to its right.
+  treePane->SetAlign(alNone);
+  auto *splitter = new TSplitter(client);
+  splitter->SetParent(client);
+  splitter->SetAlign(alLeft);
+  splitter->SetVisible(true);
+  tab->Splitter = splitter;
+  treePane->SetAlign(alLeft);
+
+  SendMessageW(ListView_GetHeader(list->Handle()), WM_SETFONT, reinterpret_cast<WPARAM>(Label1->Font().Handle()), TRUE);
+}
+
+void TFormMainExplorer::StyleHeader(TTabPanel *header, bool active) {
+  if (active) {
+    header->SetColor(clHighlight);
+    header->Font().SetColor(clBtnHighlight);
+    header->Font().SetStyle(fsBold);
+  } else {
+    header->SetColor(clBtnFace);
+    header->SetBorderStyle(bsNone);
+    header->Font().SetColor(clBtnText);
+    header->Font().SetStyle(0);
+    header->SetBevelOuter(bvLowered);
+  }
+}
+
+void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
+  TExplorerTab *previous = FActiveTab;
+  bool hadFocus = false;
+  if (previous && previous != tab) {
+    StyleHeader(previous->HeaderPanel, false);
+    // Only the active tab's controls are shown: a hidden tab can take no key and no click.
+    HWND focus = GetFocus();
+    hadFocus =
+        focus && previous->ClientPanel->HandleAllocated() && IsChild(previous->ClientPanel->WindowHandle(), focus);
+    previous->ClientPanel->Hide();
+  }
+  StyleHeader(tab->HeaderPanel, true);
+  tab->ClientPanel->BringToFront();
+  FActiveTab = tab;
+  tab->ClientPanel->Show();
+  if (tab->Tree->HandleAllocated())
+    tab->Tree->Repaint();
+  if (hadFocus)
+    tab->Tree->SetFocus();
+}
+
+void TFormMainExplorer::ShellTreeViewExplorerChange(TObject *Sender, TTreeNode *) {
+  auto *tree = dynamic_cast<TTabShellTreeView *>(Sender);
+  if (!tree)
+    return;
+  TExplorerTab *tab = tree->Tab;
+  std::string path = tree->GetSelectedPath();
+  // A virtual folder (My Computer) has no path: its name stands instead.
+  std::string title = path;
+  if (title.empty()) {
+    TTreeNode *selected = tree->Selected();
+    title = selected ? selected->Text() : std::string();
+  }
+  // A tab in the background still names the folder it shows (a refresh may have moved it).
+  tab->HeaderPanel->SetCaption(title);
+  if (tab != FActiveTab)
+    return;
+  PathTextBox->SetText(title);
+  UpdateStatusBar(path);
+}
+
+void TFormMainExplorer::TabPanelClick(TObject *Sender) {
+  auto *header = dynamic_cast<TTabPanel *>(Sender);
+  if (!header)
+    return;
+  TExplorerTab *tab = header->Tab;
+  if (std::none_of(FTabs.begin(), FTabs.end(), [&](const auto &open) { return open.get() == tab; }))
+    return;
+  PathTextBox->SetText(header->Caption());
+  UpdateStatusBar(PathTextBox->Text());
+  ActivateTab(tab);
+}
+
+void TFormMainExplorer::New1Click(TObject *) {
+  TabCreatePanel(nullptr);
+  DeleteTab1->SetEnabled(true);
+}
+
+void TFormMainExplorer::DuplicateTab1Click(TObject *) {
+  if (!FActiveTab)
+    return;
+  TabCreatePanel(&FActiveTab->Tree->CurrentFolder());
+  DeleteTab1->SetEnabled(true);
+}
+
+void TFormMainExplorer::DeleteTab1Click(TObject *) {
+  if (FTabs.size() < 2)
+    return;
+  auto closing = std::find_if(FTabs.begin(), FTabs.end(), [&](const auto &tab) { return tab.get() == FActiveTab; });
+  if (closing == FTabs.end())
+    return;
+  const size_t index = static_cast<size_t>(closing - FTabs.begin());
+  const size_t count = FTabs.size();
+  std::unique_ptr<TExplorerTab> closed = std::move(*closing);
+  FTabs.erase(closing);
+  // Index 0 is the newest: the next older tab, or the next newer one when the oldest was closed.
+  ActivateTab(FTabs[index == count - 1 ? index - 1 : index].get());
+  closed->HeaderPanel->Hide();
+  FClosedTabs.push_back(std::move(closed));
+  if (HandleAllocated())
+    PostMessageW(WindowHandle(), WM_DESTROYCLOSEDTABS, 0, 0);
+  else
+    DestroyClosedTabs();
+  if (FTabs.size() == 1)
+    DeleteTab1->SetEnabled(false);
+  PathTextBox->SetText(FActiveTab->HeaderPanel->Caption());
+}
+
+void TFormMainExplorer::DestroyClosedTabs() {
+  std::vector<std::unique_ptr<TExplorerTab>> closed = std::move(FClosedTabs);
+  FClosedTabs.clear();
+  for (auto &tab : closed)
+    DestroyTab(std::move(tab));
+}
+
+void TFormMainExplorer::DestroyTab(std::unique_ptr<TExplorerTab> tab) {
+  // The list first (the tree lets go of it), the client area with the panes and the tree, the header last.
+  delete tab->List;
+  delete tab->Splitter;
+  delete tab->ClientPanel;
+  delete tab->HeaderPanel;
 }
 
 void TFormMainExplorer::PathTextBoxClick(TObject *) { PathTextBox->SelectAll(); }

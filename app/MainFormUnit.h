@@ -1,8 +1,15 @@
 #pragma once
-// Unit MainFormUnit: the main window of the file manager, TFormMainExplorer.
+// Unit MainFormUnit: the main window of the file manager, TFormMainExplorer. It holds a stack of tabs, each a
+// folder tree with the item list that follows it; one tab is active and shown, and the path box above the
+// tabs and the status line below describe its folder.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/ExplorerTab.h"
+#include "app/TabPanel.h"
+#include "app/TabShellTreeView.h"
 #include "toolkit/Edit.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
@@ -48,8 +55,23 @@ public:
   int InstanceNumber() const { return FInstanceNumber; }
   void SetInstanceNumber(int value);
 
+  // The tabs, the newest first, and the one shown (null only before the first tab).
+  const std::vector<std::unique_ptr<TExplorerTab>> &Tabs() const { return FTabs; }
+  TExplorerTab *ActiveTab() const { return FActiveTab; }
+
   void FormCreate(TObject *Sender);
   void FormShow(TObject *Sender);
+  // Opens a new active tab on folder (copied), or on My Computer when it is null.
+  void TabCreatePanel(TKdShellLocator *folder);
+  // Shows the tab whose header was clicked (Sender: the header).
+  void TabPanelClick(TObject *Sender);
+  // The tree of a tab selected another folder (Sender: that tree): the tab's title follows, and for the
+  // active tab the path box and the status line.
+  void ShellTreeViewExplorerChange(TObject *Sender, TTreeNode *Node);
+  void New1Click(TObject *Sender);
+  void DuplicateTab1Click(TObject *Sender);
+  // Closes the active tab and shows the next older one (the next newer one when the oldest was closed).
+  void DeleteTab1Click(TObject *Sender);
   void PathTextBoxClick(TObject *Sender);
   void Exit1Click(TObject *Sender);
 
@@ -65,10 +87,25 @@ protected:
   void CreateParams(TCreateParams &params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  void WndProc(TMessage &message) override;
+  // The mouse's back button goes up one folder in the active tab; its forward button only says so.
+  void WMAppCommand(TMessage &message);
 
 private:
+  // Posted to itself: the controls of closed tabs go once the message that closed them has returned (a tab
+  // closed from its own header's menu is still inside that header's message then).
+  static constexpr UINT WM_DESTROYCLOSEDTABS = WM_APP + 1;
+
+  void ActivateTab(TExplorerTab *tab);
+  void StyleHeader(TTabPanel *header, bool active);
+  void DestroyTab(std::unique_ptr<TExplorerTab> tab);
+  void DestroyClosedTabs();
+
   TMenuItem *NewItem(TMenuItem *parent, const std::string &name, const std::string &caption);
   void PublishInstanceNumber();
 
   int FInstanceNumber = 0;
+  std::vector<std::unique_ptr<TExplorerTab>> FTabs;
+  TExplorerTab *FActiveTab = nullptr;
+  std::vector<std::unique_ptr<TExplorerTab>> FClosedTabs;
 };

@@ -96,12 +96,15 @@ TEST_F(MainForm, HoldsTheControlsOfItsFormTable) {
   EXPECT_EQ(form->FindComponent("StatusBarLabel"), form->StatusBarLabel);
   EXPECT_EQ(form->FindComponent("PathTextBox"), form->PathTextBox);
 
-  // The status panel sits at the bottom of the window, the path box right under the menu bar, across the
-  // whole width inside its panel's bevel.
+  // The status panel sits at the bottom of the window, the path box right under the tab's header bar, across
+  // the whole width inside its panel's bevel.
   RECT client;
   GetClientRect(form->Handle(), &client);
   EXPECT_EQ(form->Panel1->Top() + form->Panel1->Height(), client.bottom);
-  EXPECT_EQ(form->PanelMain->Height() + form->Panel1->Height(), client.bottom);
+  TPanel *header = form->ActiveTab()->HeaderPanel;
+  EXPECT_EQ(header->Top(), 0);
+  EXPECT_EQ(header->Height(), 24);
+  EXPECT_EQ(header->Height() + form->PanelMain->Height() + form->Panel1->Height(), client.bottom);
   EXPECT_EQ(form->MiddlePanel->Width(), client.right);
   EXPECT_EQ(form->PathTextBox->Left(), 1);
   EXPECT_EQ(form->PathTextBox->Top(), 1);

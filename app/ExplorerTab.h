@@ -1,0 +1,17 @@
+#pragma once
+// One tab of the main window: its header bar and the client area with the folder tree, the splitter and the
+// item list. The controls belong to the main window (the header) and to its main panel (the rest); the
+// record only names them.
+class TKdShellList;
+class TPanel;
+class TSplitter;
+class TTabPanel;
+class TTabShellTreeView;
+
+struct TExplorerTab {
+  TTabPanel *HeaderPanel = nullptr;
+  TPanel *ClientPanel = nullptr;
+  TTabShellTreeView *Tree = nullptr;
+  TSplitter *Splitter = nullptr;
+  TKdShellList *List = nullptr;
+};
