@@ -1,7 +1,9 @@
 #include "shellns/IdList.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -294,33 +296,43 @@ std::string GetIdListDisplayName(LPCITEMIDLIST list) {
 
 bool SystemImageListOverlaysFixed() { return GOverlaysFixed; }
 
+namespace {
+// IID_IImageList, which the import libraries do not all carry.
+constexpr GUID IID_IImageListOfSystem = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
+} // namespace
+
 void FixSystemImageListOverlays() {
   if (GOverlaysFixed)
     return;
   HMODULE shell32 = LoadLibraryA("shell32.dll");
   if (!shell32)
     return;
-  SHFILEINFOA info = {};
-  auto small =
-      reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  auto large =
-      reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+  // The shell hands out one icon index for all the sizes it keeps (small, large, extra large, jumbo), so
+  // every one of them gets the overlays: a size left out would give the next icon the shell adds an index
+  // that names an overlay in the others (under Wine every folder then showed an overlay instead).
+  std::vector<HIMAGELIST> lists;
+  for (int size = SHIL_LARGE; size <= SHIL_LAST; ++size) {
+    void *list = nullptr;
+    if (SUCCEEDED(SHGetImageList(size, IID_IImageListOfSystem, &list)) && list &&
+        std::find(lists.begin(), lists.end(), static_cast<HIMAGELIST>(list)) == lists.end())
+      lists.push_back(static_cast<HIMAGELIST>(list));
+  }
   struct Overlay {
     int Resource;
     int Number;
   };
   for (Overlay overlay : {Overlay{29, 1}, Overlay{30, 2}}) {
-    for (auto [list, size] : {std::pair{small, 16}, std::pair{large, 32}}) {
+    for (HIMAGELIST list : lists) {
+      int width = 0, height = 0;
+      ImageList_GetIconSize(list, &width, &height);
       // Loaded unshared so that the icon may be destroyed once the list holds its copy.
       auto icon =
-          static_cast<HICON>(LoadImageA(shell32, MAKEINTRESOURCEA(overlay.Resource), IMAGE_ICON, size, size, 0));
+          static_cast<HICON>(LoadImageA(shell32, MAKEINTRESOURCEA(overlay.Resource), IMAGE_ICON, width, height, 0));
       if (!icon)
         continue;
-      if (list) {
-        int index = ImageList_ReplaceIcon(list, -1, icon);
-        if (index >= 0)
-          ImageList_SetOverlayImage(list, index, overlay.Number);
-      }
+      int index = ImageList_ReplaceIcon(list, -1, icon);
+      if (index >= 0)
+        ImageList_SetOverlayImage(list, index, overlay.Number);
       DestroyIcon(icon);
     }
   }

@@ -6,6 +6,8 @@
 #include <shlobj.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "common/TestSupport.h"
 #include "shellns/UKdShell95.h"
@@ -19,6 +21,28 @@ std::string Lower(std::string s) {
   for (char &c : s)
     c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   return s;
+}
+
+// The picture of image index of list, drawn on white.
+std::vector<COLORREF> ImagePixels(HIMAGELIST list, int index) {
+  int width = 0, height = 0;
+  ImageList_GetIconSize(list, &width, &height);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all = {0, 0, width, height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
 }
 
 // First in this file: the fix runs once per process, and no other test file asks for the image lists.
@@ -50,6 +74,18 @@ TEST(SystemImageList, OverlayFixWaitsForNtAndComCtl471AndRunsOnce) {
   GetSystemImageList(1);
   EXPECT_EQ(ImageList_GetImageCount(small), smallBefore + 2);
   ComCtl32Version = saved;
+
+  // An icon the shell adds afterwards keeps its own picture in every size, never an overlay's.
+  zortest::TempDir tmp;
+  zortest::MakeDir(tmp / "folder");
+  TKdIdListPtr folder = zortest::ParsePath(tmp / "folder");
+  for (auto [list, overlay, flags] :
+       {std::tuple{small, smallBefore, UINT(SHGFI_SMALLICON)}, std::tuple{large, largeBefore, UINT(SHGFI_LARGEICON)}}) {
+    const int index = GetIdListIconIndex(folder.get(), flags);
+    ASSERT_GE(index, 0);
+    EXPECT_NE(ImagePixels(list, index), ImagePixels(list, overlay)) << "icon " << index;
+    EXPECT_NE(ImagePixels(list, index), ImagePixels(list, overlay + 1)) << "icon " << index;
+  }
 }
 
 TEST(SystemImageList, IconIndexesComeFromIt) {
