@@ -52,31 +52,52 @@ inline DWORD OpenHandleCount() {
   return count;
 }
 
-// USER objects (menus, windows) of this process. Where the system does not count them (Wine), the handle
-// table tells: freed slots are reused first, so once more probe menus are made than slots are free, the
-// highest probe lands at the number of live objects plus the number of probes.
+namespace detail {
+
+// Where the system does not count objects (Wine), the handle table tells: freed slots are reused first, so
+// once more probes are made than slots are free, the highest probe lands at the number of objects plus the
+// number of probes, give or take the slots a table keeps back: a constant that cancels out in the
+// before-and-after comparison a leak check makes.
+// slotShift: how far a handle's low word is shifted left of its slot number.
+template <class Make, class Free> DWORD ProbedObjectCount(int slotShift, Make make, Free release) {
+  constexpr size_t probeCount = 8192;
+  std::vector<HANDLE> probes;
+  probes.reserve(probeCount);
+  DWORD highest = 0;
+  for (size_t i = 0; i < probeCount; ++i) {
+    HANDLE probe = make();
+    if (!probe)
+      break;
+    probes.push_back(probe);
+    highest = std::max<DWORD>(highest, LOWORD(reinterpret_cast<ULONG_PTR>(probe)) >> slotShift);
+  }
+  for (HANDLE probe : probes)
+    release(probe);
+  return highest > probes.size() ? highest - static_cast<DWORD>(probes.size()) : 0;
+}
+
+} // namespace detail
+
+// USER objects (menus, windows) of this process.
 inline DWORD UserObjectCount() {
   DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
   if (count > 0)
     return count;
-  constexpr size_t probeCount = 8192;
-  std::vector<HMENU> probes;
-  probes.reserve(probeCount);
-  DWORD highest = 0;
-  for (size_t i = 0; i < probeCount; ++i) {
-    HMENU probe = CreatePopupMenu();
-    if (!probe)
-      break;
-    probes.push_back(probe);
-    highest = std::max<DWORD>(highest, LOWORD(reinterpret_cast<ULONG_PTR>(probe)) >> 1);
-  }
-  for (HMENU probe : probes)
-    DestroyMenu(probe);
-  return highest > probes.size() ? highest - static_cast<DWORD>(probes.size()) : 0;
+  // A USER handle's low word holds its slot times two.
+  return detail::ProbedObjectCount(
+      1, [] { return reinterpret_cast<HANDLE>(CreatePopupMenu()); },
+      [](HANDLE menu) { DestroyMenu(reinterpret_cast<HMENU>(menu)); });
 }
 
-// GDI objects; 0 where the system does not count them.
-inline DWORD GdiObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+// GDI objects of this process.
+inline DWORD GdiObjectCount() {
+  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (count > 0)
+    return count;
+  return detail::ProbedObjectCount(
+      0, [] { return reinterpret_cast<HANDLE>(CreatePen(PS_SOLID, 1, 0)); },
+      [](HANDLE pen) { DeleteObject(reinterpret_cast<HGDIOBJ>(pen)); });
+}
 
 // Private bytes of the process (Wine leaves them 0: then the committed, else the resident bytes).
 inline SIZE_T PrivateBytes() {
