@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchApplication.h"
 #include "BenchSupport.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
@@ -267,11 +268,7 @@ struct Bench {
 } // namespace
 
 int main() {
-  InitializeShell95Unit();
-  InitializeShellControlsUnit();
-  {
-    TApplication application;
-    application.Initialize();
+  return zorbench::RunInApplication([] {
     // The wide call: a temp path of MAX_PATH characters can take three times as many bytes in UTF-8.
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
@@ -286,8 +283,6 @@ int main() {
       bench.Refresh(10, 100);
     }
     RemoveFolder(root);
-  }
-  FinalizeShellControlsUnit();
-  FinalizeShell95Unit();
-  return 0;
+    return 0;
+  });
 }

@@ -15,12 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchApplication.h"
 #include "BenchSupport.h"
 #include "app/MainFormUnit.h"
 #include "common/ResourceCounters.h"
-#include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
-#include "toolkit/Application.h"
 
 using zorbench::NowMs;
 
@@ -168,11 +167,7 @@ struct Bench {
 } // namespace
 
 int main() {
-  InitializeShell95Unit();
-  InitializeShellControlsUnit();
-  {
-    TApplication application;
-    application.Initialize();
+  return zorbench::RunInApplication([] {
     auto *form = TForm::Create<TFormMainExplorer>(nullptr);
     form->Show();
     Bench bench{form};
@@ -186,8 +181,6 @@ int main() {
     bench.Stack(100, floor);
     bench.Cycles(100);
     delete form;
-  }
-  FinalizeShellControlsUnit();
-  FinalizeShell95Unit();
-  return 0;
+    return 0;
+  });
 }
