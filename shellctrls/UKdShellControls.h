@@ -3,6 +3,8 @@
 #include "shellctrls/ChangeHandlerThread.h"
 #include "shellctrls/ContextMenuOperations.h"
 #include "shellctrls/DetailTexts.h"
+#include "shellctrls/FileDropTarget.h"
+#include "shellctrls/FileTransfer.h"
 #include "shellctrls/KdCustomShellList.h"
 #include "shellctrls/KdCustomShellTree.h"
 #include "shellctrls/KdDefaultKeys.h"
