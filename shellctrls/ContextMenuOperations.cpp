@@ -3,6 +3,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "shellctrls/FileTransfer.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
@@ -16,6 +17,14 @@ using TMenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 bool SameVerb(const char *a, const std::string &b) {
   const std::wstring wa = Utf8ToWide(a), wb = Utf8ToWide(b);
   return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(), -1, wb.c_str(), -1) == CSTR_EQUAL;
+}
+
+bool IsVerbAt(IContextMenu *contextMenu, UINT offset, const std::string &verb) {
+  char buffer[MAX_PATH] = {};
+  if (FAILED(contextMenu->GetCommandString(offset, GCS_VERBA, nullptr, buffer, sizeof buffer)))
+    return false;
+  buffer[sizeof buffer - 1] = '\0';
+  return SameVerb(buffer, verb);
 }
 
 } // namespace
@@ -54,13 +63,9 @@ int FindVerbOffset(IContextMenu *contextMenu, const std::string &verb) {
     const int id = static_cast<int>(GetMenuItemID(menu.get(), position));
     if (id < static_cast<int>(kdFirstShellCommandId))
       continue;
-    char buffer[MAX_PATH] = {};
-    const UINT_PTR offset = static_cast<UINT_PTR>(id) - kdFirstShellCommandId;
-    if (SUCCEEDED(contextMenu->GetCommandString(offset, GCS_VERBA, nullptr, buffer, sizeof buffer))) {
-      buffer[sizeof buffer - 1] = '\0';
-      if (SameVerb(buffer, verb))
-        return static_cast<int>(offset);
-    }
+    const UINT offset = static_cast<UINT>(id) - kdFirstShellCommandId;
+    if (IsVerbAt(contextMenu, offset, verb))
+      return static_cast<int>(offset);
   }
   return kdVerbNotFound;
 }
@@ -76,7 +81,10 @@ HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, UINT offset)
   info.nShow = SW_SHOWNORMAL;
   info.dwHotKey = 0;
   info.hIcon = nullptr;
-  return contextMenu->InvokeCommand(&info);
+  const HRESULT hr = contextMenu->InvokeCommand(&info);
+  if (SUCCEEDED(hr) && TransfersFilesItself() && IsVerbAt(contextMenu, offset, "cut"))
+    MarkClipboardFilesCut();
+  return hr;
 }
 
 HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, const std::string &verb) {
