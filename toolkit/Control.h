@@ -40,6 +40,8 @@ using TMouseMoveEvent = std::function<void(TObject *Sender, TShiftState Shift, i
 // Setting Key to 0 consumes the key: the control's own handling does not see it.
 using TKeyEvent = std::function<void(TObject *Sender, WORD &Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject *Sender, wchar_t &Key)>;
+// One notch of the mouse wheel; MousePos is on the screen. Handled true: the control does not scroll itself.
+using TMouseWheelUpDownEvent = std::function<void(TObject *Sender, TShiftState Shift, POINT MousePos, bool &Handled)>;
 // MousePos is in client coordinates, or (-1, -1) when the menu was asked for from the keyboard.
 using TContextPopupEvent = std::function<void(TObject *Sender, POINT MousePos, bool &Handled)>;
 
@@ -120,6 +122,8 @@ public:
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
   TContextPopupEvent OnContextPopup;
 
 protected:

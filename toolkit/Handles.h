@@ -68,6 +68,13 @@ struct TModuleTraits {
   static void Close(HMODULE handle) { FreeLibrary(handle); }
 };
 
+struct TMenuTraits {
+  using THandle = HMENU;
+  static HMENU Empty() { return nullptr; }
+  static bool Valid(HMENU handle) { return handle != nullptr; }
+  static void Close(HMENU handle) { DestroyMenu(handle); }
+};
+
 // Events, mutexes, threads, files: closed with CloseHandle.
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 // A FindFirstChangeNotification handle: closed with FindCloseChangeNotification.
@@ -76,6 +83,8 @@ using TChangeHandle = TUniqueHandle<TChangeHandleTraits>;
 template <class T> using TGdiObject = TUniqueHandle<TGdiObjectTraits<T>>;
 // A library loaded with LoadLibrary: freed with FreeLibrary.
 using TModuleHandle = TUniqueHandle<TModuleTraits>;
+// A menu made with CreateMenu or CreatePopupMenu (and its submenus): destroyed with DestroyMenu.
+using TMenuHandle = TUniqueHandle<TMenuTraits>;
 
 // The painting of one WM_PAINT: BeginPaint now, EndPaint when the scope ends.
 class TPaintScope {

@@ -745,6 +745,8 @@ void TWinControl::WndProc(TMessage &message) {
     return HandleSetCursor(message);
   case WM_CONTEXTMENU:
     return HandleContextMenu(message);
+  case WM_MOUSEWHEEL:
+    return WMMouseWheel(message);
   case WM_GETDLGCODE:
     return WMGetDlgCode(message);
   case CN_KEYDOWN:
@@ -1128,6 +1130,40 @@ void TWinControl::HandleMouse(TMessage &message) {
       MouseUp(button, shift, x, y);
     break;
   }
+}
+
+void TWinControl::WMMouseWheel(TMessage &message) {
+  const TShiftState shift = MouseShiftState(GET_KEYSTATE_WPARAM(message.WParam));
+  const POINT mousePos = {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  FWheelAccumulator += GET_WHEEL_DELTA_WPARAM(message.WParam);
+  bool handled = false;
+  while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
+    if (FWheelAccumulator < 0) {
+      FWheelAccumulator += WHEEL_DELTA;
+      handled = DoMouseWheelDown(shift, mousePos);
+    } else {
+      FWheelAccumulator -= WHEEL_DELTA;
+      handled = DoMouseWheelUp(shift, mousePos);
+    }
+  }
+  if (handled)
+    message.Result = 0;
+  else
+    DefaultHandler(message);
+}
+
+bool TWinControl::DoMouseWheelDown(TShiftState shift, POINT mousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown)
+    OnMouseWheelDown(this, shift, mousePos, handled);
+  return handled;
+}
+
+bool TWinControl::DoMouseWheelUp(TShiftState shift, POINT mousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp)
+    OnMouseWheelUp(this, shift, mousePos, handled);
+  return handled;
 }
 
 void TWinControl::KeyDown(WORD &key, TShiftState shift) {

@@ -106,6 +106,13 @@ public:
   // command, 0 for none; without it the choice arrives as WM_COMMAND.
   UINT TrackPopup(HMENU menu, POINT screen, UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD);
 
+  // One notch of the wheel turned towards the user (down) or away from them (up) at a screen point; the
+  // base raises OnMouseWheelDown or OnMouseWheelUp. True when the notch was handled; the window's own
+  // handling then does not see it. Public, so that a control can hand a notch to the control under the
+  // pointer.
+  virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
+
   // Dialog-style navigation for a key the message loop is about to dispatch: the nearest control of the
   // window it goes to may want it (CM_WANTSPECIALKEY, WM_GETDLGCODE); if not, its top-level control may
   // take it (DialogKey). True when the key was taken and must not be dispatched.
@@ -230,6 +237,7 @@ private:
   void WMFocus(TMessage &message);
   void WMNCDestroy(TMessage &message);
   void HandleMouse(TMessage &message);
+  void WMMouseWheel(TMessage &message);
   void HandleKey(TMessage &message);
   void HandleSetCursor(TMessage &message);
   void HandleContextMenu(TMessage &message);
@@ -248,6 +256,8 @@ private:
   bool FRealignPending = false;
   bool FAutoSize = false;
   bool FClicked = false;
+  // Wheel movement not yet worth a whole notch (high-resolution wheels send fractions of WHEEL_DELTA).
+  int FWheelAccumulator = 0;
   bool FClearing = false;
   TBorderStyle FBorderStyle = bsNone;
   TBevelKind FBevelKind = bkNone;
