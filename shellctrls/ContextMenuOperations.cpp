@@ -1,17 +1,10 @@
 #include "shellctrls/ContextMenuOperations.h"
 
-#include <memory>
-#include <type_traits>
-
 #include "shellctrls/FileTransfer.h"
+#include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
-
-struct MenuDeleter {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using TMenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 // Compared as UTF-16: the ANSI comparison reads its text in the locale's code page, not in UTF-8.
 bool SameVerb(const char *a, const std::string &b) {
@@ -38,29 +31,29 @@ HRESULT GetItemContextMenu(HWND owner, IShellFolder *folder, UINT count, LPCITEM
   if (FAILED(hr)) {
     return hr;
   }
-  TMenuPtr newPopup(CreatePopupMenu());
+  TMenuHandle newPopup(CreatePopupMenu());
   if (!newPopup) {
     contextMenu = std::move(menu);
     return hr;
   }
-  hr = menu->QueryContextMenu(newPopup.get(), 0, firstId, kdLastShellCommandId, flags);
+  hr = menu->QueryContextMenu(newPopup.Get(), 0, firstId, kdLastShellCommandId, flags);
   OleCheck(hr);
   contextMenu = std::move(menu);
-  popup = newPopup.release();
+  popup = newPopup.Release();
   return hr;
 }
 
 int FindVerbOffset(IContextMenu *contextMenu, const std::string &verb) {
   // Offset 0 is a real command (often the default one), so a verb that cannot be looked up, or that the
   // menu lacks, is reported apart from it and never runs it.
-  TMenuPtr menu(CreatePopupMenu());
+  TMenuHandle menu(CreatePopupMenu());
   if (!menu)
     return kdVerbNotFound;
-  OleCheck(contextMenu->QueryContextMenu(menu.get(), 0, kdFirstShellCommandId, kdLastShellCommandId, CMF_EXPLORE));
-  const int itemCount = GetMenuItemCount(menu.get());
+  OleCheck(contextMenu->QueryContextMenu(menu.Get(), 0, kdFirstShellCommandId, kdLastShellCommandId, CMF_EXPLORE));
+  const int itemCount = GetMenuItemCount(menu.Get());
   for (int position = 0; position < itemCount; ++position) {
     // Separators and submenus give -1; identifiers below the first are not the shell's.
-    const int id = static_cast<int>(GetMenuItemID(menu.get(), position));
+    const int id = static_cast<int>(GetMenuItemID(menu.Get(), position));
     if (id < static_cast<int>(kdFirstShellCommandId))
       continue;
     const UINT offset = static_cast<UINT>(id) - kdFirstShellCommandId;
@@ -92,4 +85,17 @@ HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, const std::s
   if (offset == kdVerbNotFound)
     return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
   return InvokeContextCommand(owner, contextMenu, static_cast<UINT>(offset));
+}
+
+bool IsRenameCommand(IContextMenu *contextMenu, UINT offset) {
+  if (offset == kdRenameCommandOffset)
+    return true;
+  // The wide form first: a handler written for it may answer the ANSI one with nothing.
+  wchar_t wide[MAX_PATH] = {};
+  if (SUCCEEDED(contextMenu->GetCommandString(offset, GCS_VERBW, nullptr, reinterpret_cast<LPSTR>(wide), MAX_PATH)) &&
+      wide[0]) {
+    wide[MAX_PATH - 1] = L'\0';
+    return SameVerb(WideToUtf8(wide).c_str(), kdRenameVerb);
+  }
+  return IsVerbAt(contextMenu, offset, kdRenameVerb);
 }

@@ -15,6 +15,8 @@ constexpr UINT kdFirstShellCommandId = 1000;
 constexpr UINT kdLastShellCommandId = 0x7FFF;
 // The shell's rename command: the controls edit the label themselves instead of passing it on.
 constexpr UINT kdRenameCommandOffset = 18;
+// The verb of the rename command, wherever a menu puts it.
+constexpr const char *kdRenameVerb = "rename";
 // What FindVerbOffset gives when no command of the menu carries the verb.
 constexpr int kdVerbNotFound = -1;
 
@@ -34,3 +36,8 @@ HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, UINT offset)
 // Runs the command carrying verb. A verb the menu does not carry runs nothing and gives
 // HRESULT_FROM_WIN32(ERROR_NOT_FOUND).
 HRESULT InvokeContextCommand(HWND owner, IContextMenu *contextMenu, const std::string &verb);
+
+// Whether the command at offset is the shell's rename command: offset 18, or any command whose verb is
+// "rename" (Wine's, for one, is at offset 80). Run as an ordinary command it would rename nothing and
+// report success; the controls start label editing instead.
+bool IsRenameCommand(IContextMenu *contextMenu, UINT offset);

@@ -16,6 +16,8 @@
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/ShellFolder2DetailsAdapter.h"
 #include "shellctrls/ShellItemLookup.h"
+#include "shellctrls/ShellItemRename.h"
+#include "shellctrls/ShellScroll.h"
 #include "shellctrls/WindowUtils.h"
 
 // Registers the "Shell IDList Array" clipboard format and starts OLE; the end undoes it.

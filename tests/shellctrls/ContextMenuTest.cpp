@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "common/ResourceCounters.h"
 #include "common/TestSupport.h"
@@ -101,6 +103,40 @@ TEST(ContextMenu, InvokingCopyPutsTheFileOnTheClipboard) {
   EXPECT_TRUE(ClipboardOffers(CF_HDROP));
   EXPECT_STREQ(path.c_str(), ClipboardDropPath().c_str());
   OleSetClipboard(nullptr);
+}
+
+// The commands of a built menu that IsRenameCommand takes for the rename command, with their shown texts.
+std::vector<std::string> RenameCommandTexts(const ShellMenu &menu) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < GetMenuItemCount(menu.Popup); ++i) {
+    const UINT id = GetMenuItemID(menu.Popup, i);
+    if (id == static_cast<UINT>(-1) || id < kdFirstShellCommandId ||
+        !IsRenameCommand(menu.Menu.Get(), id - kdFirstShellCommandId))
+      continue;
+    wchar_t text[128] = {};
+    GetMenuStringW(menu.Popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    texts.push_back(WideToUtf8(text));
+  }
+  return texts;
+}
+
+TEST(ContextMenu, TheRenameCommandIsKnownByItsVerbWhereverTheMenuPutsIt) {
+  zortest::TempDir dir;
+  zortest::WriteFileText(dir / "a.txt", "x");
+  TKdIdListPtr list = zortest::ParsePath(dir / "a.txt");
+  ShellMenu offered(list.get(), CMF_CANRENAME);
+  ASSERT_HRESULT_SUCCEEDED(offered.Result);
+  const std::vector<std::string> texts = RenameCommandTexts(offered);
+  ASSERT_EQ(1u, texts.size()) << ::testing::PrintToString(texts);
+  std::string shown = texts[0];
+  shown.erase(std::remove(shown.begin(), shown.end(), '&'), shown.end());
+  EXPECT_EQ("Rename", shown);
+  // Nothing else is taken for it: not the commands of an explorer's menu, which has (under Wine) no rename.
+  ShellMenu explorer(list.get(), CMF_EXPLORE | CMF_CANRENAME);
+  ASSERT_HRESULT_SUCCEEDED(explorer.Result);
+  EXPECT_LE(RenameCommandTexts(explorer).size(), 1u);
+  EXPECT_FALSE(IsRenameCommand(explorer.Menu.Get(), static_cast<UINT>(FindVerbOffset(explorer.Menu.Get(), "copy"))));
+  EXPECT_TRUE(IsRenameCommand(explorer.Menu.Get(), kdRenameCommandOffset));
 }
 
 TEST(ContextMenu, AVerbTheMenuLacksRunsNothing) {
