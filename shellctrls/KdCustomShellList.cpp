@@ -155,6 +155,16 @@ void TKdCustomShellList::WndProc(TMessage &message) {
       FillList();
     message.Result = 0;
     return;
+  case EditNewFolderMessage:
+    EditNewFolderRow();
+    message.Result = 0;
+    return;
+  case ShellBrowserRequestMessage:
+    message.Result = ShellBrowserRequest();
+    return;
+  case WM_NCHITTEST:
+    DefaultHandler(message);
+    return;
   case WM_WINDOWPOSCHANGED:
     if (FInWindowDestruction) {
       message.Result = 0;
@@ -240,7 +250,7 @@ void TKdCustomShellList::FolderChanged() {
 void TKdCustomShellList::FillList() {
   if (!WindowHandle())
     return;
-  if (FDragging || IsEditing()) {
+  if (FDragging || LabelEditInProgress()) {
     FRefreshPending = true;
     return;
   }

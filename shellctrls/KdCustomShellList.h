@@ -10,7 +10,10 @@
 // Rows cost little: a row's name, icon and details are asked of the shell only when the row is drawn (or
 // someone asks), never while filling, sorting or refreshing. TKdShellList is the class the program places.
 //
-// Opening items, keys, renaming and context menus, and dragging and dropping, build on this class.
+// It answers the user: opening rows (folders and shortcuts to folders in place, anything else by its
+// default command), Backspace and the default keys, renaming in place through the shell, the shell's
+// context menu of the selection, and the mouse wheel (which it hands to the shell control under the
+// pointer). Dragging and dropping build on this class.
 #include <windows.h>
 
 #include <ole2.h>
@@ -20,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shellctrls/KdOptionSet.h"
 #include "shellctrls/KdShAddItemEvent.h"
@@ -58,13 +62,22 @@ using TKdShellListOptions = TKdOptionSet<TKdShellListOption>;
 constexpr TKdShellListOptions kdDefaultShellListOptions = TKdShellListOptions::FromBits(0x3E9B);
 
 using TKdShListDeleteItemEvent = std::function<void(TObject *aSender, TListItem *aNode, TKdShListData *aShListData)>;
+// Raised before the list runs the default command of rows it opens; afHandled true keeps it from running.
+using TKdShDblClickOpenEvent = std::function<void(TObject *aSender, bool &afHandled)>;
+// aItem and aData: the row being drawn and its data, null outside the item stages and for other rows.
+using TKdShLvCustomDrawEvent =
+    std::function<void(TObject *aSender, TKdCustomDraw *aCD, TListItem *aItem, TKdShListData *aData)>;
 
 class TKdCustomShellList : public TKdCustomListView {
 public:
   // Posted by the change thread for every change in the watched folder (wParam: its slot).
   static constexpr UINT ChangeMessage = WM_USER + 101;
+  // Posted by NewFolder to itself: start renaming the row named EditAfterRefreshName.
+  static constexpr UINT EditNewFolderMessage = WM_USER + 102;
   // Posted by the list to itself: fill from the message loop when still empty.
   static constexpr UINT DeferredFillMessage = WM_USER + 103;
+  // Sent by the shell to the window hosting a view: the hosting explorer's IShellBrowser, if any.
+  static constexpr UINT ShellBrowserRequestMessage = WM_USER + 7;
   // The delay of a refresh after the last change, with and without the input focus.
   static constexpr UINT FocusedRefreshDelay = 400;
   static constexpr UINT UnfocusedRefreshDelay = 2000;
@@ -115,6 +128,42 @@ public:
   // The row's data when it is a shell row, else null.
   static TKdShListData *ShellData(const TListItem *item);
 
+  // Opens what is selected (double-click, Enter): one row as OpenItem does, several by their default
+  // command, run once for all of them.
+  void OpenSelection();
+  // A folder (or a browsable file, a shortcut to a folder) is shown in the list; anything else runs its
+  // default command unless an OnDblClickOpen handler takes it.
+  void OpenItem(TListItem *item);
+  // The default command of the shell's context menu of items (relative to the shown folder), the menu
+  // never shown. Raises EOleError when the folder offers no menu.
+  void RunDefaultCommand(UINT count, LPCITEMIDLIST *items);
+  // Runs a verb ("copy", "cut", "delete") of the selection's context menu; E_FAIL with nothing selected.
+  HRESULT InvokeSelectionVerb(const std::string &verb);
+  // Runs a verb ("paste", "properties") of the shown folder's own context menu; raises EOleError when the
+  // folder has no menu or the command fails.
+  void InvokeFolderVerb(const std::string &verb);
+  // Creates a folder under the first free default name in the shown folder and fills the list again; with
+  // startEditing, the new folder's row is then renamed in place. False when no folder was made (and in a
+  // folder that is no file-system folder, where nothing is tried).
+  bool NewFolder(bool startEditing);
+  // The folder's UI object (riid: IContextMenu, IDataObject...) for all selected shell rows, or one row;
+  // E_FAIL with no shell row selected, E_INVALIDARG for a row that is no shell row.
+  virtual HRESULT GetSelectionUIObject(REFIID riid, void **object);
+  virtual HRESULT GetRowUIObject(TListItem *item, REFIID riid, void **object);
+  // The relative lists of the selected shell rows in row order, owned by the rows.
+  std::vector<LPCITEMIDLIST> SelectedRelIdLists() const;
+  // Selects every row, drawn once.
+  void SelectAll() override;
+  // The shell's context menu while it is shown, else null.
+  IContextMenu *ActiveContextMenu() const { return FActiveContextMenu.Get(); }
+  // The name of the folder NewFolder made last, whose row is to be renamed once the list shows it.
+  const std::string &EditAfterRefreshName() const { return FEditAfterRefreshName; }
+
+  // A notch of the wheel: the toolkit's events, then the shell tree or list under the pointer, else this
+  // list scrolls (sideways in the list style).
+  bool DoMouseWheelDown(TShiftState shift, POINT mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, POINT mousePos) override;
+
   // The list's own drag is running (its changes are then left for later).
   bool Dragging() const { return FDragging; }
   // A fill or refresh was asked for while it could not run (a drag, a label edit).
@@ -129,6 +178,10 @@ public:
 
   TKdShAddItemEvent OnAddItem;
   TKdShListDeleteItemEvent OnDeleteItem;
+  TKdShDblClickOpenEvent OnDblClickOpen;
+  // Raised at every custom-draw stage, and (OnCustomDrawSh) at the item pre-paint stage only.
+  TKdShLvCustomDrawEvent OnCustomDrawShEx;
+  TKdShLvCustomDrawEvent OnCustomDrawSh;
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
   TNotifyEvent OnFolderChanged;
@@ -149,6 +202,31 @@ protected:
   // Sorts by the clicked column, or the other way round when it already is the sort column, unless an
   // OnColumnClick handler chose a sort itself.
   void ColClick(TListColumn *column) override;
+  void CNNotify(TMessage &message) override;
+
+  // A shell row may be renamed when its item can be; the edit box then holds the name as the shell wants
+  // it typed (with the extension the caption may hide).
+  bool CanEdit(TListItem *item) override;
+  // Renames the row's item through the shell to the typed name, trimmed; a name the shell refuses leaves
+  // the caption as it was.
+  void Edit(TListItem *item, const std::string &text) override;
+  void KeyDown(WORD &key, TShiftState shift) override;
+  void KeyPress(wchar_t &key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  // Keys a form would otherwise take: all while a label is edited, and Enter on a folder row.
+  bool WantSpecialKey(WORD key, TShiftState shift) override;
+  // With kdsloContextMenus, the shell's context menu of the selection instead of the list's popup menu.
+  void DoItemContextMenu(TListItem *item, POINT &pos, TPopupMenu *&menu) override;
+  void MenuMessage(TMessage &message) override;
+  // The messages of the shell's context menu while it is shown (menu initialisation, owner-drawn items,
+  // selection, typed characters), after the window's own handling: where entries of the list's own in that
+  // menu are served. The base leaves them to the window.
+  virtual void ShellContextMenuMessage(TMessage &message);
+  std::unique_ptr<TKdLvCustomDraw> DoCustomDraw(NMLVCUSTOMDRAW *record, LRESULT &result) override;
+  // Raises OnCustomDrawShEx, and OnCustomDrawSh at the item pre-paint stage.
+  virtual void DoCustomDrawSh(TKdCustomDraw *draw, TListItem *item, TKdShListData *data);
+  // Raises OnDblClickOpen; true when the default command is to run.
+  virtual bool DoDblClickOpen();
 
   // Takes folder as the list's folder (idList its absolute list), rebuilds the columns and adds a row for
   // every admitted item.
@@ -196,6 +274,15 @@ private:
   void BuildFixedColumns();
   void BuildDetailColumns(IShellDetails *details);
   void SharedWidthsChanged();
+  // A label edit is on and its end is not being handled.
+  bool LabelEditInProgress() const;
+  // A network folder reports no changes: the list refreshes itself after running a command there.
+  bool ShowsNetworkFolder();
+  void RunPendingRefresh();
+  void ShowShellContextMenu(POINT pos);
+  void EditNewFolderRow();
+  LRESULT ShellBrowserRequest();
+  bool WheelNotch(bool down, TShiftState shift, POINT mousePos);
   // Reads the folder's items, handing each one's list (owned) to take. S_OK when the folder was read to its
   // end; listed is false when it could not be listed at all.
   HRESULT ReadFolderItems(IShellFolder *folder, bool &listed, const std::function<void(TKdIdListPtr &&)> &take);
@@ -236,6 +323,10 @@ private:
   TImageList *FSmallImages = nullptr;
   TImageList *FLargeImages = nullptr;
   ComPtr<IDropTarget> FListDropTarget;
+  // Set while the control reports the end of a label edit, when its edit box still exists.
+  bool FEndingLabelEdit = false;
+  ComPtr<IContextMenu> FActiveContextMenu;
+  std::string FEditAfterRefreshName;
 };
 
 // The shell list as the program places it.

@@ -102,7 +102,7 @@ private:
 } // namespace
 
 void TKdCustomShellList::RefreshList() {
-  if (FDragging || IsEditing()) {
+  if (FDragging || LabelEditInProgress()) {
     FRefreshPending = true;
     return;
   }

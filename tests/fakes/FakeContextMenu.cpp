@@ -47,9 +47,13 @@ HRESULT FakeContextMenu::QueryContextMenu(HMENU menu, UINT index, UINT firstId, 
   for (const Command &command : Commands) {
     if (firstId + command.Offset > lastId)
       continue;
+    if (RenameNeedsFlag && command.Verb == "rename" && !(flags & CMF_CANRENAME))
+      continue;
     InsertMenuA(menu, position++, MF_BYPOSITION | MF_STRING, firstId + command.Offset, command.Text.c_str());
     highest = std::max(highest, command.Offset + 1);
   }
+  if (DefaultOffset >= 0)
+    SetMenuDefaultItem(menu, firstId + static_cast<UINT>(DefaultOffset), FALSE);
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, highest);
 }
 
@@ -85,14 +89,25 @@ HRESULT FakeContextMenu::GetCommandString(UINT_PTR offset, UINT type, UINT *, CH
     name[length] = '\0';
     return S_OK;
   }
+  if (type == GCS_VERBW) {
+    if (size == 0)
+      return E_INVALIDARG;
+    auto *wide = reinterpret_cast<wchar_t *>(name);
+    size_t length = std::min<size_t>(found->Verb.size(), size - 1);
+    for (size_t i = 0; i < length; ++i)
+      wide[i] = static_cast<wchar_t>(found->Verb[i]);
+    wide[length] = L'\0';
+    return S_OK;
+  }
   return E_NOTIMPL;
 }
 
-ComPtr<FakeMenuFolder> FakeMenuFolder::Create(FakeContextMenu *menu) {
-  return ComPtr<FakeMenuFolder>(new FakeMenuFolder(menu));
+ComPtr<FakeMenuFolder> FakeMenuFolder::Create(FakeContextMenu *menu, IShellFolder *inner) {
+  return ComPtr<FakeMenuFolder>(new FakeMenuFolder(menu, inner));
 }
 
-FakeMenuFolder::FakeMenuFolder(FakeContextMenu *menu) : FMenu(ComPtr<FakeContextMenu>::AddRefed(menu)) {}
+FakeMenuFolder::FakeMenuFolder(FakeContextMenu *menu, IShellFolder *inner)
+    : FMenu(ComPtr<FakeContextMenu>::AddRefed(menu)), FInner(ComPtr<IShellFolder>::AddRefed(inner)) {}
 
 HRESULT FakeMenuFolder::QueryInterface(REFIID riid, void **object) {
   if (riid == IID_IUnknown || riid == IID_IShellFolder) {
@@ -113,38 +128,55 @@ ULONG FakeMenuFolder::Release() {
   return count;
 }
 
-HRESULT FakeMenuFolder::ParseDisplayName(HWND, IBindCtx *, LPWSTR, ULONG *, PIDLIST_RELATIVE *list, ULONG *) {
+HRESULT FakeMenuFolder::ParseDisplayName(HWND owner, IBindCtx *context, LPWSTR name, ULONG *eaten,
+                                         PIDLIST_RELATIVE *list, ULONG *attributes) {
+  if (FInner)
+    return FInner->ParseDisplayName(owner, context, name, eaten, list, attributes);
   if (list)
     *list = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT FakeMenuFolder::EnumObjects(HWND, SHCONTF, IEnumIDList **enumerator) {
+HRESULT FakeMenuFolder::EnumObjects(HWND owner, SHCONTF flags, IEnumIDList **enumerator) {
+  if (FInner)
+    return FInner->EnumObjects(owner, flags, enumerator);
   *enumerator = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT FakeMenuFolder::BindToObject(PCUIDLIST_RELATIVE, IBindCtx *, REFIID, void **object) {
+HRESULT FakeMenuFolder::BindToObject(PCUIDLIST_RELATIVE list, IBindCtx *context, REFIID riid, void **object) {
+  if (FInner)
+    return FInner->BindToObject(list, context, riid, object);
   *object = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT FakeMenuFolder::BindToStorage(PCUIDLIST_RELATIVE, IBindCtx *, REFIID, void **object) {
+HRESULT FakeMenuFolder::BindToStorage(PCUIDLIST_RELATIVE list, IBindCtx *context, REFIID riid, void **object) {
+  if (FInner)
+    return FInner->BindToStorage(list, context, riid, object);
   *object = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT FakeMenuFolder::CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) { return E_NOTIMPL; }
+HRESULT FakeMenuFolder::CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) {
+  return FInner ? FInner->CompareIDs(column, a, b) : E_NOTIMPL;
+}
 
-HRESULT FakeMenuFolder::CreateViewObject(HWND, REFIID, void **object) {
+HRESULT FakeMenuFolder::CreateViewObject(HWND owner, REFIID riid, void **object) {
+  if (FInner)
+    return FInner->CreateViewObject(owner, riid, object);
   *object = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT FakeMenuFolder::GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF *) { return E_NOTIMPL; }
+HRESULT FakeMenuFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items, SFGAOF *attributes) {
+  return FInner ? FInner->GetAttributesOf(count, items, attributes) : E_NOTIMPL;
+}
 
-HRESULT FakeMenuFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY, REFIID riid, UINT *,
+HRESULT FakeMenuFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY items, REFIID riid, UINT *reserved,
                                       void **object) {
+  if (FInner && riid != IID_IContextMenu)
+    return FInner->GetUIObjectOf(owner, count, items, riid, reserved, object);
   *object = nullptr;
   LastOwner = owner;
   LastCount = count;
@@ -153,9 +185,14 @@ HRESULT FakeMenuFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_AR
   return FMenu->QueryInterface(riid, object);
 }
 
-HRESULT FakeMenuFolder::GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET *) { return E_NOTIMPL; }
+HRESULT FakeMenuFolder::GetDisplayNameOf(PCUITEMID_CHILD item, SHGDNF flags, STRRET *name) {
+  return FInner ? FInner->GetDisplayNameOf(item, flags, name) : E_NOTIMPL;
+}
 
-HRESULT FakeMenuFolder::SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD *newItem) {
+HRESULT FakeMenuFolder::SetNameOf(HWND owner, PCUITEMID_CHILD item, LPCWSTR name, SHGDNF flags,
+                                  PITEMID_CHILD *newItem) {
+  if (FInner)
+    return FInner->SetNameOf(owner, item, name, flags, newItem);
   if (newItem)
     *newItem = nullptr;
   return E_NOTIMPL;

@@ -41,6 +41,10 @@ public:
   static ComPtr<FakeContextMenu> Create();
 
   std::vector<Command> Commands;
+  // The command shown as the menu's default (in bold, run by a double click), or -1 for none.
+  int DefaultOffset = -1;
+  // As the shell's own menus do, offer the "rename" command only to callers that pass CMF_CANRENAME.
+  bool RenameNeedsFlag = true;
   // Also put a separator, a submenu and an item of a foreign identifier (below the first) into the menu.
   bool AddForeignItems = true;
   // QueryContextMenu fails with this when it is a failure code.
@@ -69,11 +73,13 @@ private:
   std::atomic<ULONG> FRefCount{1};
 };
 
-// A folder whose items' context menu is a given fake (or whose GetUIObjectOf fails with a given code).
+// A folder whose items' context menu is a given fake (or whose GetUIObjectOf fails with a given code). Given
+// a real folder, it answers everything else as that folder does: its items are real files whose menu is
+// the fake.
 class FakeMenuFolder : public IShellFolder {
 public:
-  // A new folder holding its own reference to menu.
-  static ComPtr<FakeMenuFolder> Create(FakeContextMenu *menu);
+  // A new folder holding its own references to menu and inner.
+  static ComPtr<FakeMenuFolder> Create(FakeContextMenu *menu, IShellFolder *inner = nullptr);
 
   HRESULT UIObjectResult = S_OK;
   HWND LastOwner = nullptr;
@@ -97,9 +103,10 @@ public:
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD *) override;
 
 private:
-  explicit FakeMenuFolder(FakeContextMenu *menu);
+  FakeMenuFolder(FakeContextMenu *menu, IShellFolder *inner);
   virtual ~FakeMenuFolder() = default;
   ComPtr<FakeContextMenu> FMenu;
+  ComPtr<IShellFolder> FInner;
   std::atomic<ULONG> FRefCount{1};
 };
 

@@ -5,8 +5,12 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -33,6 +37,84 @@ inline void MakeHiddenFile(const std::string &path) {
   WriteFileText(path, "x");
   SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
 }
+
+// A key pressed on a control with the modifiers held (VK_SHIFT, VK_CONTROL): sent as the window would get
+// it, the characters it types too.
+inline void PressKey(TWinControl *control, WORD key, std::initializer_list<BYTE> modifiers = {}) {
+  BYTE saved[256], held[256];
+  GetKeyboardState(saved);
+  std::copy(std::begin(saved), std::end(saved), std::begin(held));
+  for (BYTE modifier : modifiers)
+    held[modifier] = 0x80;
+  SetKeyboardState(held);
+  SendMessageW(control->Handle(), WM_KEYDOWN, key, 1);
+  if (key == VK_RETURN || key == VK_BACK)
+    SendMessageW(control->Handle(), WM_CHAR, key, 1);
+  SetKeyboardState(saved);
+}
+
+// Waits for the next popup menu the program tracks, notes the texts of its entries and chooses the entry
+// whose text is choice (as the user would, with the keyboard), or closes the menu when it has none.
+class MenuChoice {
+public:
+  explicit MenuChoice(std::string choice) : Choice(std::move(choice)) {
+    Current = this;
+    FTimer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) { Current->Look(); });
+  }
+  ~MenuChoice() {
+    KillTimer(nullptr, FTimer);
+    Current = nullptr;
+  }
+  MenuChoice(const MenuChoice &) = delete;
+  MenuChoice &operator=(const MenuChoice &) = delete;
+
+  std::string Choice;
+  // The entries of the menu as shown ("-" for a separator), once it was.
+  std::vector<std::string> Shown;
+
+private:
+  static HWND ShownMenuWindow() {
+    for (HWND wnd = FindWindowExA(nullptr, nullptr, "#32768", nullptr); wnd;
+         wnd = FindWindowExA(nullptr, wnd, "#32768", nullptr))
+      if (IsWindowVisible(wnd))
+        return wnd;
+    return nullptr;
+  }
+  void Look() {
+    HWND wnd = ShownMenuWindow();
+    if (!wnd) {
+      // Should the menu never show, nothing must stay waiting for it.
+      if (++FWaits > 200)
+        EndMenu();
+      return;
+    }
+    KillTimer(nullptr, std::exchange(FTimer, 0));
+    auto menu = reinterpret_cast<HMENU>(SendMessageW(wnd, MN_GETHMENU, 0, 0));
+    int steps = -1, selectable = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[256] = {};
+      GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+      const bool separator = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR;
+      Shown.push_back(separator ? "-" : WideToUtf8(text));
+      if (separator)
+        continue;
+      ++selectable;
+      if (steps < 0 && Shown.back() == Choice)
+        steps = selectable;
+    }
+    if (steps < 0) {
+      EndMenu();
+      return;
+    }
+    for (int i = 0; i < steps; ++i)
+      PostMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(wnd, WM_KEYDOWN, VK_RETURN, 0);
+  }
+
+  UINT_PTR FTimer = 0;
+  int FWaits = 0;
+  static inline MenuChoice *Current = nullptr;
+};
 
 // The list, with what its base keeps to itself within reach: filling from any folder object (a fake).
 class TestShellList : public TKdShellList {
