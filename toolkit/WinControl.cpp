@@ -1136,17 +1136,18 @@ void TWinControl::WMMouseWheel(TMessage &message) {
   const TShiftState shift = MouseShiftState(GET_KEYSTATE_WPARAM(message.WParam));
   const POINT mousePos = {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
   FWheelAccumulator += GET_WHEEL_DELTA_WPARAM(message.WParam);
-  bool handled = false;
   while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
     if (FWheelAccumulator < 0) {
       FWheelAccumulator += WHEEL_DELTA;
-      handled = DoMouseWheelDown(shift, mousePos);
+      FWheelHandled = DoMouseWheelDown(shift, mousePos);
     } else {
       FWheelAccumulator -= WHEEL_DELTA;
-      handled = DoMouseWheelUp(shift, mousePos);
+      FWheelHandled = DoMouseWheelUp(shift, mousePos);
     }
   }
-  if (handled)
+  // A part of a notch goes where the last whole one went: a control that scrolls by notches itself must
+  // not also be scrolled by the parts.
+  if (FWheelHandled)
     message.Result = 0;
   else
     DefaultHandler(message);

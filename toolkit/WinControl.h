@@ -258,6 +258,7 @@ private:
   bool FClicked = false;
   // Wheel movement not yet worth a whole notch (high-resolution wheels send fractions of WHEEL_DELTA).
   int FWheelAccumulator = 0;
+  bool FWheelHandled = false;
   bool FClearing = false;
   TBorderStyle FBorderStyle = bsNone;
   TBevelKind FBevelKind = bkNone;

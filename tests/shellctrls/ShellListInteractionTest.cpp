@@ -417,4 +417,36 @@ TEST(ShellListWheel, ANotchScrollsTheShellListUnderThePointerNotTheFocusedOne) {
   EXPECT_GT(GetScrollPos(other->Handle(), SB_HORZ), 0);
 }
 
+TEST(ShellListCustomDraw, TheHandlersSeeTheRowAndItsDataAndTheirColoursAreDrawn) {
+  TempDir dir;
+  WriteFileText(dir / "a.txt", "x");
+  ShellListForm view;
+  view.List->Folder().SetPath(dir.Path());
+  std::vector<std::string> seen;
+  view.List->OnCustomDrawShEx = [&](TObject *, TKdCustomDraw *draw, TListItem *, TKdShListData *data) {
+    seen.push_back("ex" + std::to_string(draw->Stage()) + ":" + (data ? data->GetPath() : "-"));
+  };
+  view.List->OnCustomDrawSh = [&](TObject *, TKdCustomDraw *draw, TListItem *item, TKdShListData *data) {
+    seen.push_back("item" + std::to_string(item ? item->Index() : -1) + ":" + (data ? data->GetPath() : "-"));
+    draw->Font()->SetColor(clRed);
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  auto send = [&](DWORD stage, DWORD_PTR row, NMLVCUSTOMDRAW &record) {
+    record = {};
+    record.nmcd.hdr = {view.List->Handle(), 0, static_cast<UINT>(NM_CUSTOMDRAW)};
+    record.nmcd.dwDrawStage = stage;
+    record.nmcd.hdc = dc;
+    record.nmcd.dwItemSpec = row;
+    return SendMessageW(view.Form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&record));
+  };
+  NMLVCUSTOMDRAW record;
+  EXPECT_EQ(CDRF_NOTIFYITEMDRAW, send(CDDS_PREPAINT, 0, record) & CDRF_NOTIFYITEMDRAW);
+  send(CDDS_ITEMPREPAINT, 0, record);
+  EXPECT_EQ(RGB(255, 0, 0), record.clrText);
+  send(CDDS_ITEMPOSTPAINT, 0, record);
+  DeleteDC(dc);
+  EXPECT_EQ(seen, (std::vector<std::string>{"ex1:-", "ex4:" + dir / "a.txt", "item0:" + dir / "a.txt",
+                                            "ex5:" + dir / "a.txt"}));
+}
+
 } // namespace

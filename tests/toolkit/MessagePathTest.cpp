@@ -326,3 +326,52 @@ TEST_F(MessagePaths, APopupMenuTrackedForAControlSendsItsMessagesThereAndReturns
 }
 
 } // namespace
+
+namespace {
+
+// A plain list box of the system's.
+class ScrollingList : public TWinControl {
+public:
+  explicit ScrollingList(TComponent *owner) : TWinControl(owner) { SetBounds(0, 0, 100, 100); }
+
+protected:
+  void CreateParams(TCreateParams &params) override {
+    TWinControl::CreateParams(params);
+    params.WinClassName = "TestScrollingList";
+    params.BaseClassName = "LISTBOX";
+    params.Style |= WS_VSCROLL;
+  }
+};
+
+TEST_F(MessagePaths, TheWheelArrivesNotchByNotchAndOnlyAnUnhandledNotchScrollsTheControl) {
+  auto *list = new ScrollingList(form.get());
+  list->SetParent(panel);
+  for (int i = 0; i < 100; ++i)
+    SendMessageW(list->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"row"));
+  std::string notches;
+  bool handle = true;
+  list->OnMouseWheelDown = [&](TObject *, TShiftState, POINT, bool &handled) {
+    notches += 'd';
+    handled = handle;
+  };
+  list->OnMouseWheelUp = [&](TObject *, TShiftState, POINT, bool &handled) {
+    notches += 'u';
+    handled = handle;
+  };
+  auto turn = [&](int delta) { SendMessageW(list->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
+
+  // A high-resolution wheel sends parts of a notch: a notch is counted once they add up to one, and the
+  // parts do not scroll a control that takes the notches.
+  turn(-WHEEL_DELTA);
+  turn(-60);
+  EXPECT_EQ("d", notches);
+  turn(-60);
+  turn(2 * WHEEL_DELTA);
+  EXPECT_EQ("dduu", notches);
+  EXPECT_EQ(0, SendMessageW(list->Handle(), LB_GETTOPINDEX, 0, 0)) << "a handled notch scrolled the list";
+  handle = false;
+  turn(-WHEEL_DELTA);
+  EXPECT_GT(SendMessageW(list->Handle(), LB_GETTOPINDEX, 0, 0), 0);
+}
+
+} // namespace
