@@ -13,6 +13,7 @@
 #include "ShellListTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeContextMenu.h"
+#include "fakes/FakeShellBrowser.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/Mouse.h"
@@ -447,6 +448,20 @@ TEST(ShellListCustomDraw, TheHandlersSeeTheRowAndItsDataAndTheirColoursAreDrawn)
   DeleteDC(dc);
   EXPECT_EQ(seen, (std::vector<std::string>{"ex1:-", "ex4:" + dir / "a.txt", "item0:" + dir / "a.txt",
                                             "ex5:" + dir / "a.txt"}));
+}
+
+TEST(ShellListHost, AShellExtensionAskingForTheBrowserGetsTheProcesssExplorerOrNothing) {
+  ShellListForm view;
+  auto ask = [&] { return SendMessageW(view.List->Handle(), TKdCustomShellList::ShellBrowserRequestMessage, 0, 0); };
+  EXPECT_EQ(0, ask()) << "no explorer runs in this process";
+
+  FakeShellBrowser explorer;
+  SHSetInstanceExplorer(&explorer);
+  const ULONG before = explorer.RefCount();
+  EXPECT_EQ(reinterpret_cast<LRESULT>(static_cast<IShellBrowser *>(&explorer)), ask());
+  // Lent as the message's convention has it: the explorer's own reference keeps it, none is left behind.
+  EXPECT_EQ(before, explorer.RefCount());
+  SHSetInstanceExplorer(nullptr);
 }
 
 } // namespace
