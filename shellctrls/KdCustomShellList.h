@@ -222,6 +222,10 @@ protected:
   // selection, typed characters), after the window's own handling: where entries of the list's own in that
   // menu are served. The base leaves them to the window.
   virtual void ShellContextMenuMessage(TMessage &message);
+  // An entry of the Send To submenu (identifiers 1 to 999 of the shell's context menu, entry = identifier
+  // - 1) was chosen: the selection goes to that entry's target. Only the submenu's filling (in
+  // ShellContextMenuMessage) puts such entries into the menu; the base has none to serve.
+  virtual void SendSelectionTo(UINT entry);
   std::unique_ptr<TKdLvCustomDraw> DoCustomDraw(NMLVCUSTOMDRAW *record, LRESULT &result) override;
   // Raises OnCustomDrawShEx, and OnCustomDrawSh at the item pre-paint stage.
   virtual void DoCustomDrawSh(TKdCustomDraw *draw, TListItem *item, TKdShListData *data);

@@ -584,19 +584,6 @@ void TKdCustomShellTree::DestroyWnd() {
   FDestroyingWindow = false;
 }
 
-bool TKdCustomShellTree::CanEdit(TTreeNode *node) {
-  // A shell node's label is its item's name: it changes only through the shell, which label editing of
-  // shell nodes (not built yet) will do. Until then the label cannot be edited into a name the item lacks.
-  if (ShellData(node))
-    return false;
-  return TKdCustomTreeView::CanEdit(node);
-}
-
-void TKdCustomShellTree::Edit(TTreeNode *node, const std::optional<std::string> &text) {
-  TKdCustomTreeView::Edit(node, text);
-  RunPendingRefresh();
-}
-
 void TKdCustomShellTree::RunPendingRefresh() {
   if (!std::exchange(FRefreshPending, false))
     return;
@@ -663,6 +650,10 @@ void TKdCustomShellTree::WndProc(TMessage &message) {
   case WM_KDDEFERREDFILL:
     if (Items().Count() == 0)
       FillTree();
+    return;
+  case WM_KDEDITENDED:
+    if (!IsEditing())
+      RunPendingRefresh();
     return;
   default:
     break;

@@ -50,6 +50,7 @@ constexpr TKdShellTreeOptions kdDefaultShellTreeOptions = TKdShellTreeOptions::F
 // Private messages of the tree's window.
 constexpr UINT WM_KDCHANGENOTIFY = WM_USER + 101; // the change thread saw a change (wParam: its slot)
 constexpr UINT WM_KDDEFERREDFILL = WM_USER + 103; // fill once the window exists, from the message loop
+constexpr UINT WM_KDEDITENDED = WM_USER + 104;    // a label edit is over: run the refresh it held back
 
 using TKdShTreeDeleteItemEvent = std::function<void(TObject *aSender, TTreeNode *aNode, TKdShTreeData *aShTreeData)>;
 using TKdShTreeInsertItemEvent = std::function<void(TObject *aSender, TTreeNode *aNode)>;
@@ -115,6 +116,24 @@ public:
   TKdShellTreeOptions Options() const { return FOptions; }
   void SetOptions(TKdShellTreeOptions value);
 
+  // Runs the shell's command carrying verb ("cut", "copy", "paste", "delete") on node's item, then
+  // refreshes the tree; the command's HRESULT. S_FALSE, doing nothing, for a node without a parent (the
+  // root) or one that is no shell node. Raises EOleError when the item has no context menu.
+  HRESULT InvokeVerb(TTreeNode *node, const std::string &verb);
+  // The shell's context menu of node's item at pos (client coordinates), run to the chosen command; none
+  // for the desktop root or a node that is no shell node.
+  virtual void ShowShellContextMenu(TTreeNode *node, POINT pos);
+  // The shell's menu object while its context menu is shown, else null.
+  IContextMenu *ActiveContextMenu() const { return FActiveContextMenu.Get(); }
+  // A context menu (or a drag begun here) is running: fills and refreshes wait for its end.
+  bool Busy() const { return FBusy; }
+  // A fill or refresh was asked for while the tree was busy or a label was being edited.
+  bool RefreshPending() const { return FRefreshPending; }
+
+  // A notch goes to the shell tree or list under the pointer, even one without the focus.
+  bool DoMouseWheelDown(TShiftState shift, POINT mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, POINT mousePos) override;
+
   // The most recently added node (reset when it goes).
   TTreeNode *LastInsertedNode() const { return FLastInsertedNode; }
 
@@ -140,8 +159,27 @@ protected:
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
 
+  // A shell node's label may be edited when its item can be renamed; the edit box then holds the name as
+  // the shell wants it typed (which may show an extension the label hides).
   bool CanEdit(TTreeNode *node) override;
+  // Renames a shell node's item through the shell to the typed name, trimmed and whole; a name the shell
+  // refuses leaves the node as it was.
   void Edit(TTreeNode *node, const std::optional<std::string> &text) override;
+  // The default keys (kdstoDefaultKeyHandling): rename, refresh, cut, copy, paste, delete (Shift+Del too).
+  void KeyDown(WORD &key, TShiftState shift) override;
+  // Every key while a label is being edited: Enter and Escape end the edit, not a form's buttons.
+  bool WantSpecialKey(WORD key, TShiftState shift) override;
+  // With kdstoContextMenus, the shell's context menu of the node instead of any popup menu.
+  void DoNodeContextMenu(TTreeNode *node, POINT &pos, TPopupMenu *&menu) override;
+  void MenuMessage(TMessage &message) override;
+  // The messages of the shell's context menu while it is shown (menu initialisation, owner-drawn items,
+  // selection, typed characters), after the window's own handling: where entries of the tree's own in that
+  // menu are served. The base leaves them to the window.
+  virtual void ShellContextMenuMessage(TMessage &message);
+  // An entry of the Send To submenu (identifiers 1 to 999 of the shell's context menu, entry = identifier
+  // - 1) was chosen for node: its item goes to that entry's target. Only the submenu's filling (in
+  // ShellContextMenuMessage) puts such entries into the menu; the base has none to serve.
+  virtual void SendNodeTo(TTreeNode *node, UINT entry);
   void Change(TTreeNode *node) override;
   bool CanExpand(TTreeNode *node) override;
   void Delete(TTreeNode *node) override;
@@ -202,6 +240,8 @@ private:
   void CurrentFolderChanged();
   void BaseFolderChanged();
   void RunPendingRefresh();
+  void RenameNode(TTreeNode *node, const std::string &typed);
+  bool WheelNotch(bool down, TShiftState shift, POINT mousePos);
   void UpdateDragStyle();
   bool OleDragStyle() const;
 
@@ -219,6 +259,7 @@ private:
   bool FDestroyingWindow = false;
   TImageList *FImages = nullptr;
   TKdCustomShellList *FShellList = nullptr;
+  ComPtr<IContextMenu> FActiveContextMenu;
   TKdShellTreeOptions FOptions = kdDefaultShellTreeOptions;
 };
 

@@ -39,9 +39,13 @@ void TKdCustomShellList::ShowShellContextMenu(POINT pos) {
     TAtExit closed([this] { FActiveContextMenu.Reset(); });
     chosen = TrackPopup(menu.Get(), ClientToScreen(pos), TPM_RETURNCMD | TPM_RIGHTBUTTON);
   }
-  // Identifiers below the shell's first are the list's own entries in the menu.
-  if (chosen < kdFirstShellCommandId)
+  if (chosen == 0)
     return;
+  // Identifiers below the shell's first are the list's own entries in the menu.
+  if (chosen < kdFirstShellCommandId) {
+    SendSelectionTo(chosen - 1);
+    return;
+  }
   const UINT offset = chosen - kdFirstShellCommandId;
   if (IsRenameCommand(contextMenu.Get(), offset)) {
     if (TListItem *row = ItemFocused())
@@ -61,6 +65,8 @@ void TKdCustomShellList::MenuMessage(TMessage &message) {
 }
 
 void TKdCustomShellList::ShellContextMenuMessage(TMessage &message) { TKdCustomListView::MenuMessage(message); }
+
+void TKdCustomShellList::SendSelectionTo(UINT) {}
 
 LRESULT TKdCustomShellList::ShellBrowserRequest() {
   ComPtr<IUnknown> explorer;

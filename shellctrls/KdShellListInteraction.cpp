@@ -333,15 +333,10 @@ bool TKdCustomShellList::DoMouseWheelUp(TShiftState shift, POINT mousePos) {
 }
 
 bool TKdCustomShellList::WheelNotch(bool down, TShiftState shift, POINT mousePos) {
-  bool handled =
+  const bool handled =
       down ? TKdCustomListView::DoMouseWheelDown(shift, mousePos) : TKdCustomListView::DoMouseWheelUp(shift, mousePos);
-  if (TWinControl *other = ShellWheelTarget(this, mousePos))
-    handled = down ? other->DoMouseWheelDown(shift, mousePos) : other->DoMouseWheelUp(shift, mousePos);
-  if (handled)
-    return true;
   // The list style runs its columns sideways.
-  const int bar = ViewStyle() == vsList ? SB_HORZ : SB_VERT;
-  return down ? WheelScroll(this, bar, SB_LINEDOWN, SB_PAGEDOWN) : WheelScroll(this, bar, SB_LINEUP, SB_PAGEUP);
+  return ShellWheelNotch(this, down, handled, shift, mousePos, ViewStyle() == vsList ? SB_HORZ : SB_VERT);
 }
 
 // --- custom draw ---

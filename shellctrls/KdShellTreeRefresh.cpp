@@ -261,8 +261,13 @@ void TKdCustomShellTree::WatchDrive(const char *path) {
 }
 
 void TKdCustomShellTree::ChangeNotify() {
-  if (FSkipNextNotification || FBusy) {
+  if (FSkipNextNotification) {
     FSkipNextNotification = false;
+    return;
+  }
+  // A change seen while a menu or drag of the tree's runs is not lost: the tree refreshes when it ends.
+  if (FBusy) {
+    FRefreshPending = true;
     return;
   }
   RestartChangeTimer(ChangeTimerRefresh, Focused() ? RefreshDelayFocusedMs : RefreshDelayMs);

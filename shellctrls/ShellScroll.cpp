@@ -45,3 +45,11 @@ TWinControl *ShellWheelTarget(TWinControl *self, POINT screen) {
     return control;
   return nullptr;
 }
+
+bool ShellWheelNotch(TWinControl *self, bool down, bool handled, TShiftState shift, POINT mousePos, int bar) {
+  if (TWinControl *other = ShellWheelTarget(self, mousePos))
+    handled = down ? other->DoMouseWheelDown(shift, mousePos) : other->DoMouseWheelUp(shift, mousePos);
+  if (handled)
+    return true;
+  return down ? WheelScroll(self, bar, SB_LINEDOWN, SB_PAGEDOWN) : WheelScroll(self, bar, SB_LINEUP, SB_PAGEUP);
+}

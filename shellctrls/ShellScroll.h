@@ -3,6 +3,8 @@
 // notch of the wheel as the user's setting asks, and which control a notch belongs to.
 #include <windows.h>
 
+#include "toolkit/Shortcut.h"
+
 class TWinControl;
 
 // One step on the control's bar (SB_HORZ or SB_VERT) with a WM_HSCROLL / WM_VSCROLL code (SB_LINEDOWN...),
@@ -16,3 +18,8 @@ bool WheelScroll(TWinControl *control, int bar, WORD lineCode, WORD pageCode);
 // The shell tree or shell list under a screen point when it is not self, else null: a wheel notch turned
 // over another shell control scrolls that one, not the one with the focus.
 TWinControl *ShellWheelTarget(TWinControl *self, POINT screen);
+
+// One notch turned while self has the wheel, after its wheel events answered handled: another shell
+// control under the pointer takes the notch instead; one that nobody took scrolls self along bar. True
+// when the notch was taken.
+bool ShellWheelNotch(TWinControl *self, bool down, bool handled, TShiftState shift, POINT mousePos, int bar);

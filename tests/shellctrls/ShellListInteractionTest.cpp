@@ -196,21 +196,6 @@ TEST(ShellListOpen, FoldersAndShortcutsToFoldersOpenInPlaceAnythingElseByItsDefa
   EXPECT_EQ(3, defaultCommands) << "opening a folder is no default command";
 }
 
-// A form that takes Enter as a dialog's default button would.
-class DefaultButtonForm : public TForm {
-public:
-  using TForm::TForm;
-  int Enters = 0;
-
-protected:
-  bool DialogKey(WORD key, TShiftState shift) override {
-    if (key != VK_RETURN)
-      return TForm::DialogKey(key, shift);
-    ++Enters;
-    return true;
-  }
-};
-
 TEST(ShellListOpen, EnterOpensAFolderRowBeforeTheFormsDefaultButtonButLeavesItAFileRow) {
   TempDir dir;
   MakeDir(dir / "sub");

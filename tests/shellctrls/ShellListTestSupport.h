@@ -53,6 +53,21 @@ inline void PressKey(TWinControl *control, WORD key, std::initializer_list<BYTE>
   SetKeyboardState(saved);
 }
 
+// A form that takes Enter as a dialog's default button would.
+class DefaultButtonForm : public TForm {
+public:
+  using TForm::TForm;
+  int Enters = 0;
+
+protected:
+  bool DialogKey(WORD key, TShiftState shift) override {
+    if (key != VK_RETURN)
+      return TForm::DialogKey(key, shift);
+    ++Enters;
+    return true;
+  }
+};
+
 // Waits for the next popup menu the program tracks, notes the texts of its entries and chooses the entry
 // whose text is choice (as the user would, with the keyboard), or closes the menu when it has none.
 class MenuChoice {
