@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ShellTreeTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeShellFolder.h"
 #include "shellctrls/UKdShellControls.h"
@@ -20,24 +21,9 @@ namespace {
 
 using zortest::TempDir;
 
-std::vector<std::string> Texts(TTreeNode *parent) {
-  std::vector<std::string> texts;
-  for (TTreeNode *child = parent->GetFirstChild(); child; child = child->GetNextSibling())
-    texts.push_back(child->Text());
-  return texts;
-}
-
-TTreeNode *Child(TTreeNode *parent, const std::string &text) {
-  for (TTreeNode *child = parent->GetFirstChild(); child; child = child->GetNextSibling())
-    if (child->Text() == text)
-      return child;
-  return nullptr;
-}
-
-std::string PathOf(TTreeNode *node) {
-  TKdShTreeData *data = TKdCustomShellTree::ShellData(node);
-  return data ? data->GetPath() : "(no shell node)";
-}
+using zortest::Child;
+using zortest::PathOf;
+using zortest::Texts;
 
 class KdShellTree : public ::testing::Test {
 protected:

@@ -22,23 +22,6 @@ using namespace zortest;
 
 namespace {
 
-// The names in a folder, sorted.
-std::vector<std::string> NamesOnDisk(const std::string &folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    std::string name = WideToUtf8(found.cFileName);
-    if (name != "." && name != "..")
-      names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string EditText(TCustomListView *list) {
   wchar_t text[1024] = {};
   GetWindowTextW(list->EditHandle(), text, 1024);

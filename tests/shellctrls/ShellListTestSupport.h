@@ -23,6 +23,23 @@
 
 namespace zortest {
 
+// The names in a folder, sorted.
+inline std::vector<std::string> NamesOnDisk(const std::string &folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    std::string name = WideToUtf8(found.cFileName);
+    if (name != "." && name != "..")
+      names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 inline void MakeShortcut(const std::string &link, const std::string &target) {
   ComPtr<IShellLinkW> shellLink;
   ASSERT_EQ(S_OK,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ShellListTestSupport.h"
+#include "ShellTreeTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeContextMenu.h"
 #include "shellns/UKdShell95.h"
@@ -21,41 +22,6 @@
 using namespace zortest;
 
 namespace {
-
-std::vector<std::string> Texts(TTreeNode *parent) {
-  std::vector<std::string> texts;
-  for (TTreeNode *child = parent->GetFirstChild(); child; child = child->GetNextSibling())
-    texts.push_back(child->Text());
-  return texts;
-}
-
-TTreeNode *Child(TTreeNode *parent, const std::string &text) {
-  for (TTreeNode *child = parent->GetFirstChild(); child; child = child->GetNextSibling())
-    if (child->Text() == text)
-      return child;
-  return nullptr;
-}
-
-std::string PathOf(TTreeNode *node) {
-  TKdShTreeData *data = TKdCustomShellTree::ShellData(node);
-  return data ? data->GetPath() : "(no shell node)";
-}
-
-std::vector<std::string> FoldersOnDisk(const std::string &folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    std::string name = WideToUtf8(found.cFileName);
-    if (name != "." && name != "..")
-      names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 HWND EditBox(TKdShellTree *tree) {
   return reinterpret_cast<HWND>(SendMessageW(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
@@ -132,7 +98,7 @@ TEST(ShellTreeRename, TheTrimmedNameRenamesTheFolderKeepsItsSubfoldersAndSortsIt
   FinishEdit(view.Tree, "  " + Japanese + "  ");
   EXPECT_EQ(0, view.Form->Enters) << "Enter ended the edit, not the form's default button";
 
-  EXPECT_EQ(FoldersOnDisk(dir.Path()), (std::vector<std::string>{"b", "z", Japanese}));
+  EXPECT_EQ(NamesOnDisk(dir.Path()), (std::vector<std::string>{"b", "z", Japanese}));
   EXPECT_EQ(Texts(view.Root()), (std::vector<std::string>{"b", Japanese, "z"})) << "sorted among its siblings";
   ASSERT_EQ(m, Child(view.Root(), Japanese)) << "the node is kept";
   EXPECT_EQ(PathOf(Child(m, "inner")), dir / (Japanese + "\\inner")) << "the subfolders follow the new name";
@@ -156,7 +122,7 @@ TEST(ShellTreeRename, ARefusedNameKeepsTheCaptionAndTheDiskAndTheNextChangeStill
     Child(view.Root(), "a")->EditText();
     FinishEdit(view.Tree, refused);
     EXPECT_EQ(Texts(view.Root()), (std::vector<std::string>{"a", "b"})) << refused.size();
-    EXPECT_EQ(FoldersOnDisk(dir.Path()), (std::vector<std::string>{"a", "b"})) << refused.size();
+    EXPECT_EQ(NamesOnDisk(dir.Path()), (std::vector<std::string>{"a", "b"})) << refused.size();
   }
   // A refused rename changed nothing: a change on disk after it is the folder's, and shows.
   MakeDir(dir / "c");
@@ -230,7 +196,7 @@ TEST(ShellTreeKeys, TheDefaultKeysRunTheSelectedNodesVerbsOnlyWithDefaultKeyHand
   PressKey(view.Tree, VK_DELETE);
   EXPECT_EQ(S_FALSE, view.Tree->InvokeVerb(view.Root(), "copy"));
   EXPECT_EQ(5u, menu->Invocations.size());
-  EXPECT_EQ(FoldersOnDisk(dir.Path()), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(NamesOnDisk(dir.Path()), (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
 TEST(ShellTreeContextMenu, TheNodesMenuRunsTheChosenCommandItsRenameEditsAndRefreshesWaitForItsEnd) {
