@@ -71,6 +71,9 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   PathTextBox->SetBounds(1, 1, MiddlePanel->ClientWidth() - 2, 22);
   PathTextBox->SetAnchors(akLeft | akRight | akTop);
   PathTextBox->OnClick = [this](TObject *sender) { PathTextBoxClick(sender); };
+  PathTextBox->OnKeyDown = [this](TObject *sender, WORD &key, TShiftState shift) {
+    PathTextBoxKeyDown(sender, key, shift);
+  };
 
   Panel1 = new TPanel(this);
   Panel1->Name = "Panel1";
@@ -102,6 +105,10 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   NewTextFile1 = NewItem(ListPopup->Items(), "NewTextFile1", "New Text File");
   N7 = NewItem(ListPopup->Items(), "N7", "-");
   Properties1Mitm = NewItem(ListPopup->Items(), "Properties1Mitm", "&Properties");
+  Paste2Mitm->OnClick = [this](TObject *sender) { Paste2MitmClick(sender); };
+  NewFolder1->OnClick = [this](TObject *sender) { NewFolder1Click(sender); };
+  NewTextFile1->OnClick = [this](TObject *sender) { NewTextFile1Click(sender); };
+  Properties1Mitm->OnClick = [this](TObject *sender) { Properties1MitmClick(sender); };
 
   TabPopup = new TPopupMenu(this);
   TabPopup->Name = "TabPopup";
@@ -114,6 +121,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   New1->OnClick = [this](TObject *sender) { New1Click(sender); };
   DuplicateTab1->OnClick = [this](TObject *sender) { DuplicateTab1Click(sender); };
   DeleteTab1->OnClick = [this](TObject *sender) { DeleteTab1Click(sender); };
+  ParentFolder1->OnClick = [this](TObject *sender) { ParentFolder1Click(sender); };
 
   OnCreate = [this](TObject *sender) { FormCreate(sender); };
   OnShow = [this](TObject *sender) { FormShow(sender); };

@@ -3,6 +3,7 @@
 // folder tree with the item list that follows it; one tab is active and shown, and the path box above the
 // tabs and the status line below describe its folder.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,8 +73,23 @@ public:
   void DuplicateTab1Click(TObject *Sender);
   // Closes the active tab and shows the next older one (the next newer one when the oldest was closed).
   void DeleteTab1Click(TObject *Sender);
+  // Enter opens the typed folder in the active tab; a failure is reported, the tree keeps where it got to.
+  void PathTextBoxKeyDown(TObject *Sender, WORD &Key, TShiftState Shift);
   void PathTextBoxClick(TObject *Sender);
+  // The list popup's commands act on the folder the active list shows, whatever is selected.
+  void Paste2MitmClick(TObject *Sender);
+  void Properties1MitmClick(TObject *Sender);
+  void NewFolder1Click(TObject *Sender);
+  // Makes the next free "New Text File.txt", "New Text File (1).txt", ... in the active tree's folder and
+  // opens it with its program; does nothing in a virtual folder.
+  void NewTextFile1Click(TObject *Sender);
+  void ParentFolder1Click(TObject *Sender);
   void Exit1Click(TObject *Sender);
+
+  // Called with a new text file's full name right before it is created (tests make a file appear there).
+  static std::function<void(const std::string &fileName)> BeforeCreateTextFile;
+  // Opens a new text file (owner, full name, folder); by default with the file's associated program.
+  static std::function<void(HWND owner, const std::string &fileName, const std::string &folder)> OpenTextFile;
 
   // Rewrites the status line for the drive of path: label, letter and free space; cleared for a path that
   // does not start with a drive letter (virtual folders, UNC paths).
@@ -97,6 +113,7 @@ private:
   static constexpr UINT WM_DESTROYCLOSEDTABS = WM_APP + 1;
 
   void ActivateTab(TExplorerTab *tab);
+  void ShowError(const std::string &text);
   void StyleHeader(TTabPanel *header, bool active);
   void DestroyTab(std::unique_ptr<TExplorerTab> tab);
   void DestroyClosedTabs();
