@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "shellctrls/ContextMenuOperations.h"
+#include "shellctrls/FileTransfer.h"
 #include "shellctrls/KdDefaultKeys.h"
 #include "shellctrls/NewFolder.h"
 #include "shellctrls/OwnerFormHandle.h"
@@ -145,6 +146,11 @@ HRESULT TKdCustomShellList::InvokeSelectionVerb(const std::string &verb) {
 }
 
 void TKdCustomShellList::InvokeFolderVerb(const std::string &verb) {
+  // Where the shell's paste copies nothing (Wine), the files are transferred here; the transfer reports its
+  // own failures.
+  HRESULT pasted = S_OK;
+  if (verb == "paste" && PasteFilesIntoFolder(GetOwnerFormHandle(this), FFolder.GetIdList(), pasted))
+    return;
   ComPtr<IContextMenu> contextMenu;
   OleCheck(GetItemUIObject(FFolder.GetIdList(), contextMenu));
   OleCheck(InvokeContextCommand(GetOwnerFormHandle(this), contextMenu.Get(), verb));

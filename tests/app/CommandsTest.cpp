@@ -122,6 +122,29 @@ TEST_F(Commands, NewTextFileTakesTheNextFreeNameAndNeverEmptiesAFileThatAppearsM
   EXPECT_TRUE(boxes.Boxes.empty());
 }
 
+TEST_F(Commands, AFileCopiedInOneTabIsPastedIntoTheFolderOfAnother) {
+  if (!TransfersFilesItself())
+    GTEST_SKIP() << "the shell pastes by itself";
+  TempDir from, to;
+  const std::string name = "brief été 日本.txt";
+  zortest::WriteFileText(from / name, "twelve bytes");
+  Type(from.Path());
+  ASSERT_TRUE(Selects(from.Path()));
+  TKdShellList *list = form->ActiveTab()->List;
+  ASSERT_TRUE(PumpUntil([&] { return list->Items().Count() == 1; }, 5000));
+  list->Items()[0]->SetSelected(true);
+  ASSERT_EQ(S_OK, list->InvokeSelectionVerb("copy"));
+
+  form->New1Click(nullptr);
+  Type(to.Path());
+  ASSERT_TRUE(Selects(to.Path()));
+  form->Paste2MitmClick(nullptr);
+  EXPECT_EQ("twelve bytes", ReadAll(to / name));
+  EXPECT_EQ("twelve bytes", ReadAll(from / name));
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveTab()->List->Items().Count() == 1; }, 5000))
+      << "the list shows the pasted file";
+}
+
 TEST_F(Commands, ParentFolderGoesUpOneLevelInTheActiveTab) {
   TempDir dir;
   zortest::MakeDir(dir / "inner");
