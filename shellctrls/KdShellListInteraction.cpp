@@ -149,8 +149,11 @@ void TKdCustomShellList::InvokeFolderVerb(const std::string &verb) {
   // Where the shell's paste copies nothing (Wine), the files are transferred here; the transfer reports its
   // own failures.
   HRESULT pasted = S_OK;
-  if (verb == "paste" && PasteFilesIntoFolder(GetOwnerFormHandle(this), FFolder.GetIdList(), pasted))
+  if (verb == "paste" && PasteFilesIntoFolder(GetOwnerFormHandle(this), FFolder.GetIdList(), pasted)) {
+    if (pasted == S_OK)
+      RefreshList();
     return;
+  }
   ComPtr<IContextMenu> contextMenu;
   OleCheck(GetItemUIObject(FFolder.GetIdList(), contextMenu));
   OleCheck(InvokeContextCommand(GetOwnerFormHandle(this), contextMenu.Get(), verb));

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "shellctrls/ContextMenuOperations.h"
+#include "shellctrls/FileTransfer.h"
 #include "shellctrls/KdCustomShellList.h"
 #include "shellctrls/KdDefaultKeys.h"
 #include "shellctrls/ShellItemRename.h"
@@ -142,6 +143,13 @@ HRESULT TKdCustomShellTree::InvokeVerb(TTreeNode *node, const std::string &verb)
   if (!parent)
     OleCheck(E_FAIL);
   const HWND owner = ParentWindowHandle();
+  // Where the shell's paste copies nothing (Wine), the files are transferred here; the transfer reports its
+  // own failures.
+  HRESULT pasted = S_OK;
+  if (verb == "paste" && PasteFilesIntoFolder(owner, data->GetAbsIdList(), pasted)) {
+    RefreshNodes();
+    return pasted;
+  }
   LPCITEMIDLIST item = data->RelIdList();
   ComPtr<IContextMenu> contextMenu;
   OleCheck(parent->GetUIObjectOf(owner, 1, &item, IID_IContextMenu, nullptr, contextMenu.PutVoid()));

@@ -164,6 +164,10 @@ TEST(ShellTreeKeys, TheDefaultKeysRunTheSelectedNodesVerbsOnlyWithDefaultKeyHand
   auto folder = FakeMenusUnder(view, menu.Get());
   view.Select("a");
   MakeDir(dir / "c");
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
 
   for (WORD key : {WORD('C'), WORD('X'), WORD('V')})
     PressKey(view.Tree, key, {VK_CONTROL});
@@ -183,7 +187,10 @@ TEST(ShellTreeKeys, TheDefaultKeysRunTheSelectedNodesVerbsOnlyWithDefaultKeyHand
   PressKey(view.Tree, VK_DELETE);
   PressKey(view.Tree, VK_DELETE, {VK_SHIFT});
   PressKey(view.Tree, 'Q', {VK_CONTROL});
-  EXPECT_EQ(Offsets(*menu.Get()), (std::vector<UINT>{25, 24, 26, 17, 17})) << "copy, cut, paste, delete, delete";
+  // Where the shell's paste copies nothing (Wine) the tree pastes by itself, here from an empty clipboard.
+  const std::vector<UINT> expected =
+      TransfersFilesItself() ? std::vector<UINT>{25, 24, 17, 17} : std::vector<UINT>{25, 24, 26, 17, 17};
+  EXPECT_EQ(Offsets(*menu.Get()), expected) << "copy, cut, paste, delete, delete";
   EXPECT_EQ(Texts(view.Root()), (std::vector<std::string>{"a", "b", "c", "d"})) << "a verb refreshes the tree";
   EXPECT_EQ(PathOf(view.Tree->Selected()), dir / "a");
   PressKey(view.Tree, VK_F2);
@@ -195,7 +202,7 @@ TEST(ShellTreeKeys, TheDefaultKeysRunTheSelectedNodesVerbsOnlyWithDefaultKeyHand
   PressKey(view.Tree, 'C', {VK_CONTROL});
   PressKey(view.Tree, VK_DELETE);
   EXPECT_EQ(S_FALSE, view.Tree->InvokeVerb(view.Root(), "copy"));
-  EXPECT_EQ(5u, menu->Invocations.size());
+  EXPECT_EQ(expected.size(), menu->Invocations.size());
   EXPECT_EQ(NamesOnDisk(dir.Path()), (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
