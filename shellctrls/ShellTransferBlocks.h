@@ -1,0 +1,34 @@
+#pragma once
+// The two blocks that carry shell items between programs: the "Shell IDList Array" (the parent folder's
+// absolute ID list and each item's list relative to it) and the CF_HDROP list of paths. Building them for
+// our own drags, and reading a "Shell IDList Array" that another program dropped on us.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// A "Shell IDList Array" block in movable, zeroed global memory: cidl, the offsets, the parent (null stands
+// for the desktop, written as the empty list), then the items, without padding. E_OUTOFMEMORY with a null
+// block when it cannot be allocated.
+HRESULT BuildShellIDListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST> &items, HGLOBAL &block);
+
+// A CF_HDROP block of wide paths: the 20-byte DROPFILES header, each path with its terminator, one more
+// terminator. The block is at least 260 bytes a path plus 21, and larger when the paths need more, so a long
+// path is never cut. E_OUTOFMEMORY with a null block when it cannot be allocated.
+HRESULT BuildHDrop(const std::vector<std::wstring> &paths, HGLOBAL &block);
+
+// A new movable copy of a whole global block; null when it cannot be made.
+HGLOBAL DuplicateGlobalBlock(HGLOBAL source);
+
+// The ID lists inside a "Shell IDList Array" block, pointing into it.
+struct TKdShellIdListArrayView {
+  LPCITEMIDLIST Parent = nullptr;
+  std::vector<LPCITEMIDLIST> Items;
+};
+
+// Reads a "Shell IDList Array" of size bytes that came from anywhere: true only when the count, every
+// offset and every ID list up to its terminator lie inside the block. Never reads outside it.
+bool ParseShellIdListArray(const BYTE *block, size_t size, TKdShellIdListArrayView &view);
