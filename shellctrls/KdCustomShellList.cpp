@@ -125,7 +125,9 @@ void TKdCustomShellList::DestroyWnd() {
   TKdCustomListView::DestroyWnd();
 }
 
-ComPtr<IDropTarget> TKdCustomShellList::CreateListDropTarget() { return nullptr; }
+ComPtr<IDropTarget> TKdCustomShellList::CreateListDropTarget() {
+  return FirstReference<IDropTarget>(new TKdForwardingDropTarget<TKdCustomShellList>(this));
+}
 
 void TKdCustomShellList::RegisterDropTarget() {
   HWND wnd = WindowHandle();
@@ -165,6 +167,16 @@ void TKdCustomShellList::WndProc(TMessage &message) {
   case WM_NCHITTEST:
     DefaultHandler(message);
     return;
+  case CN_NOTIFY: {
+    const UINT code = reinterpret_cast<NMHDR *>(message.LParam)->code;
+    if (code == LVN_BEGINDRAG || code == LVN_BEGINRDRAG) {
+      if (FOptions.Contains(kdsloOleDrag))
+        StartOleDrag(code == LVN_BEGINRDRAG ? mbRight : mbLeft);
+      message.Result = 0;
+      return;
+    }
+    break;
+  }
   case WM_WINDOWPOSCHANGED:
     if (FInWindowDestruction) {
       message.Result = 0;
@@ -430,6 +442,8 @@ void TKdCustomShellList::InsertItem(TListItem *item) {
 }
 
 void TKdCustomShellList::Delete(TListItem *item) {
+  if (item == FDropRow)
+    FDropRow = nullptr;
   TKdShListData *data = ShellData(item);
   if (!data) {
     TKdCustomListView::Delete(item);

@@ -29,6 +29,7 @@
 #include "shellctrls/KdShAddItemEvent.h"
 #include "shellctrls/KdShListData.h"
 #include "shellctrls/KdShellLocator.h"
+#include "shellctrls/ShellDragDrop.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
@@ -176,6 +177,20 @@ public:
   // back (before an item is opened, the list must show the folder the user sees selected).
   void FlushPending(bool flushTree);
 
+  // ---- Dragging and dropping ----
+  // Drags the selected rows out of the list with the button (the notifications that start a drag call this).
+  void StartOleDrag(TMouseButton button);
+  // The effects the folder allows for the selected shell rows; 0 when none is selected.
+  DWORD GetDragEffects();
+  // Set by the list's first drag and never cleared.
+  bool OleDragStarted() const { return FOleDragStarted; }
+  // A drag over the list: every event is handed to the shell's drop target of the row under the pointer
+  // (or of the list's folder), fetched afresh for each event. Points are in screen coordinates.
+  virtual HRESULT DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point);
+  virtual HRESULT DoDragOver(DWORD keys, POINTL point, DWORD &effect);
+  virtual HRESULT DoDragLeave();
+  virtual HRESULT DoDrop(IDataObject *data, DWORD keys, DWORD &effect, POINTL point);
+
   TKdShAddItemEvent OnAddItem;
   TKdShListDeleteItemEvent OnDeleteItem;
   TKdShDblClickOpenEvent OnDblClickOpen;
@@ -258,6 +273,9 @@ protected:
 
   // The drop target the window registers while kdsloOleDrop is on; null while the list takes no drops.
   virtual ComPtr<IDropTarget> CreateListDropTarget();
+  virtual ComPtr<IDropSource> CreateDropSource(TMouseButton button);
+  // Where a drop on the list reaches the shell.
+  virtual HRESULT DropOnShellTarget(const TKdShellDrop &drop);
 
   // Rebuilds the columns for a fill: the folder's details, or the list's own columns.
   void SetupColumns(IShellDetails *details);
@@ -273,6 +291,10 @@ private:
   void ClearRows();
   void RegisterDropTarget();
   void RevokeDropTarget();
+  // The row's shell drop target; the folder's when the row has none, and row is then null.
+  ComPtr<IDropTarget> RowDropTarget(TListItem *&row);
+  ComPtr<IDropTarget> FolderDropTarget();
+  void SetDropRow(TListItem *row);
   void ParseFilterPatterns();
   bool CollectFilterNames(const std::string &pattern);
   void BuildFixedColumns();
@@ -331,6 +353,13 @@ private:
   bool FEndingLabelEdit = false;
   ComPtr<IContextMenu> FActiveContextMenu;
   std::string FEditAfterRefreshName;
+  ComPtr<IDataObject> FOwnDataObject;
+  ComPtr<IDataObject> FDragData;
+  DWORD FDragKeyState = 0;
+  DWORD FDragEnterTime = 0;
+  bool FOleDragStarted = false;
+  // The drop-highlighted row (forgotten when it goes).
+  TListItem *FDropRow = nullptr;
 };
 
 // The shell list as the program places it.

@@ -544,8 +544,13 @@ void TKdCustomShellTree::SetOptions(TKdShellTreeOptions value) {
   const TKdShellTreeOptions old = std::exchange(FOptions, value);
   if (!HandleAllocated())
     return;
-  // kdstoOleDrop registers and revokes the tree's drop target here once the tree takes drops.
   UpdateDragStyle();
+  if (old.Contains(kdstoOleDrop) != value.Contains(kdstoOleDrop)) {
+    if (value.Contains(kdstoOleDrop))
+      RegisterDropTarget();
+    else
+      RevokeDropTarget();
+  }
   if (old.Contains(kdstoDynamicRefresh) != value.Contains(kdstoDynamicRefresh)) {
     if (value.Contains(kdstoDynamicRefresh))
       StartWatching();
@@ -564,6 +569,8 @@ void TKdCustomShellTree::CreateParams(TCreateParams &params) {
 
 void TKdCustomShellTree::CreateWnd() {
   TKdCustomTreeView::CreateWnd();
+  if (FOptions.Contains(kdstoOleDrop))
+    RegisterDropTarget();
   if (FOptions.Contains(kdstoAutoFill) && Items().Count() == 0)
     PostMessageW(WindowHandle(), WM_KDDEFERREDFILL, 0, 0);
   else if (Items().Count() > 0 && FOptions.Contains(kdstoDynamicRefresh))
@@ -592,11 +599,21 @@ void TKdCustomShellTree::RunPendingRefresh() {
 
 void TKdCustomShellTree::WndProc(TMessage &message) {
   switch (message.Msg) {
-  case CN_NOTIFY:
+  case CN_NOTIFY: {
+    const UINT code = reinterpret_cast<NMHDR *>(message.LParam)->code;
     // A click comes before the selection it makes, and the list follows a click at once.
-    if (reinterpret_cast<NMHDR *>(message.LParam)->code == static_cast<UINT>(NM_CLICK))
+    if (code == static_cast<UINT>(NM_CLICK))
       FImmediateChange = true;
+    if (FOptions.Contains(kdstoOleDrag) &&
+        (code == TVN_BEGINDRAGW || code == TVN_BEGINRDRAGW || code == TVN_BEGINDRAGA || code == TVN_BEGINRDRAGA)) {
+      auto *drag = reinterpret_cast<NMTREEVIEWW *>(message.LParam);
+      const bool right = code == TVN_BEGINRDRAGW || code == TVN_BEGINRDRAGA;
+      BeginNodeDrag(Items().GetNode(drag->itemNew.hItem), right ? mbRight : mbLeft);
+      message.Result = 0;
+      return;
+    }
     break;
+  }
   case WM_KEYDOWN:
     // A click that selected nothing (on the selected node, on a button) must not make the next arrow-key
     // move count as a click.
@@ -639,6 +656,7 @@ void TKdCustomShellTree::WndProc(TMessage &message) {
       return;
     break;
   case WM_NCDESTROY: {
+    RevokeDropTarget();
     TChangeLockScope lock(*this);
     // The watches post to this window: a window made again gets a thread of its own.
     FChangeThread.reset();

@@ -22,6 +22,7 @@
 #include "shellctrls/KdShTreeData.h"
 #include "shellctrls/KdShellLocator.h"
 #include "shellctrls/KdShellTreeLink.h"
+#include "shellctrls/ShellDragDrop.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
 #include "treelist/KdCustomTreeView.h"
@@ -149,6 +150,25 @@ public:
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
 
+  // ---- Dragging and dropping ----
+  // Drags DragNode out of the tree with the button (the notifications that start a drag call this).
+  void StartOleDrag(TMouseButton button);
+  // The effects the node's folder allows for dragging it: copy, move, link (all three when it cannot tell).
+  DWORD GetDragEffects(TTreeNode *node);
+  // The node being dragged out of the tree; null when the tree's own drag does not run.
+  TTreeNode *DragNode() const { return FDragNode; }
+  // The tree's own drag runs (or its context menu is shown): fills and refreshes wait until it ends.
+  bool Busy() const { return FBusy; }
+  // A drag over the tree: every event is handed to the shell's drop target of the node under the pointer,
+  // fetched afresh for each event. Points are in screen coordinates.
+  virtual HRESULT DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point);
+  virtual HRESULT DoDragOver(DWORD keys, POINTL point, DWORD &effect);
+  virtual HRESULT DoDragLeave();
+  virtual HRESULT DoDrop(IDataObject *data, DWORD keys, DWORD &effect, POINTL point);
+  // Scrolls when the pointer rests near an edge (a step per axis at most every DragScrollInterval) and
+  // opens the node the pointer has rested on for the hover time.
+  virtual void DragAutoScroll(POINT clientPoint);
+
   TComponent *LinkComponent() override { return this; }
   bool AbsIdListOf(TTreeNode *node, LPCITEMIDLIST &absIdList) override;
 
@@ -193,6 +213,10 @@ protected:
   virtual void DoFillComplete();
   // A device arrived or went: the drives are read again and the tree refreshed.
   virtual void DeviceChange(TKdMessage &message);
+
+  virtual ComPtr<IDropSource> CreateDropSource(TMouseButton button);
+  // Where a drop on the tree reaches the shell.
+  virtual HRESULT DropOnShellTarget(const TKdShellDrop &drop);
 
 private:
   // Jobs the change timer's Tag holds: the list following the selection after arrow-key moves, and a
@@ -244,6 +268,12 @@ private:
   bool WheelNotch(bool down, TShiftState shift, POINT mousePos);
   void UpdateDragStyle();
   bool OleDragStyle() const;
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  void BeginNodeDrag(TTreeNode *node, TMouseButton button);
+  // The node's shell drop target (null when it has none) and the node highlighted for it.
+  ComPtr<IDropTarget> NodeDropTarget(TTreeNode *node);
+  void HoverExpand();
 
   TKdShellLocator FCurrentFolder;
   TKdShellLocator FBaseFolder;
@@ -261,6 +291,15 @@ private:
   TKdCustomShellList *FShellList = nullptr;
   ComPtr<IContextMenu> FActiveContextMenu;
   TKdShellTreeOptions FOptions = kdDefaultShellTreeOptions;
+
+  TTreeNode *FDragNode = nullptr;
+  ComPtr<IDataObject> FOwnDataObject;
+  ComPtr<IDataObject> FDragData;
+  DWORD FDragKeyState = 0;
+  DWORD FDragEnterTime = 0;
+  POINT FHoverPoint = {};
+  DWORD FHoverTime = 0;
+  ComPtr<IDropTarget> FTreeDropTarget;
 };
 
 // The shell tree as the program places it.

@@ -10,6 +10,7 @@ unsigned int CF_IDLIST = 0;
 void InitializeShellControlsUnit() {
   CF_IDLIST = RegisterClipboardFormatA(CFSTR_SHELLIDLIST);
   OleInitialize(nullptr);
+  ReadHoverSettings();
 }
 
 void FinalizeShellControlsUnit() { OleUninitialize(); }

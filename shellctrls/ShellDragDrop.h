@@ -1,0 +1,113 @@
+#pragma once
+// What the shell tree and list share for dragging and dropping: the drop source of their own drags, the
+// drop targets they register (which hand every event to their control), the effects dragged items allow,
+// the hover and scroll settings, and the one place where a drop reaches the shell.
+#include <windows.h>
+
+#include <ole2.h>
+#include <shlobj.h>
+
+#include "toolkit/ComPtr.h"
+#include "toolkit/Control.h"
+
+// Bands at the client edges where a drag scrolls, and how often it may scroll.
+constexpr int ScrollMarginX = 26;
+constexpr int ScrollMarginY = 20;
+constexpr DWORD DragScrollInterval = 100;
+
+// One step per axis when the client point p lies in an edge band and at least DragScrollInterval passed
+// since lastCheck (which then becomes now); true when the control scrolled.
+bool DragScrollAtEdges(TWinControl *control, POINT p, DWORD &lastCheck);
+
+// How long and within what area the pointer must rest for the tree to open the node under it: the user's
+// settings, read once when the controls start (these values when they cannot be read).
+extern UINT HoverDelay;
+extern UINT HoverWidth;
+extern UINT HoverHeight;
+void ReadHoverSettings();
+
+// The drag source of both controls: the drag ends with a drop when its button is let go and is cancelled by
+// Escape or by pressing another mouse button.
+class TDropSource_shlvtv : public IDropSource {
+public:
+  explicit TDropSource_shlvtv(TMouseButton button);
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+  virtual ~TDropSource_shlvtv() = default;
+  LONG FRefCount = 0;
+  DWORD FDragButtonMask;
+};
+
+// The drop target a control registers: every call goes to the control's DoDragEnter, DoDragOver,
+// DoDragLeave and DoDrop.
+template <class TOwner> class TKdForwardingDropTarget : public IDropTarget {
+public:
+  explicit TKdForwardingDropTarget(TOwner *owner) : FOwner(owner) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override {
+    if (!object)
+      return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+      *object = static_cast<IDropTarget *>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++FRefCount); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG count = --FRefCount;
+    if (count == 0)
+      delete this;
+    return static_cast<ULONG>(count);
+  }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject *data, DWORD keys, POINTL point, DWORD *effect) override {
+    return FOwner->DoDragEnter(data, keys, *effect, point);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD *effect) override {
+    return FOwner->DoDragOver(keys, point, *effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return FOwner->DoDragLeave(); }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject *data, DWORD keys, POINTL point, DWORD *effect) override {
+    return FOwner->DoDrop(data, keys, *effect, point);
+  }
+
+private:
+  virtual ~TKdForwardingDropTarget() = default;
+  LONG FRefCount = 0;
+  TOwner *FOwner;
+};
+
+// The object's interface, holding the first reference.
+template <class TInterface, class TObjectType> ComPtr<TInterface> FirstReference(TObjectType *object) {
+  ComPtr<TInterface> result;
+  object->QueryInterface(__uuidof(TInterface), result.PutVoid());
+  return result;
+}
+
+// The effects (DROPEFFECT_COPY, _MOVE, _LINK) the dragged items allow, read from the data's "Shell IDList
+// Array". The block comes from any program: when it is missing, malformed or its items cannot be asked,
+// all three are allowed and the shell's target decides.
+DWORD GetSourceItemEffects(IDataObject *data);
+
+// A drop as it is handed to the shell: the shell's drop target of the item under the pointer (a folder, or
+// an item with a drop handler), that item's absolute ID list (null: the desktop), and the drop's data, keys,
+// screen point and the effects it may have.
+struct TKdShellDrop {
+  IDropTarget *Target = nullptr;
+  LPCITEMIDLIST TargetIdList = nullptr;
+  IDataObject *Data = nullptr;
+  DWORD KeyState = 0;
+  POINTL Point = {};
+  DWORD *Effect = nullptr;
+};
+
+// Every drop on the tree or the list reaches the shell here: the target's Drop, with the hourglass showing.
+HRESULT HandDropToShell(const TKdShellDrop &drop);
