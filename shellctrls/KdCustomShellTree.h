@@ -157,8 +157,6 @@ public:
   DWORD GetDragEffects(TTreeNode *node);
   // The node being dragged out of the tree; null when the tree's own drag does not run.
   TTreeNode *DragNode() const { return FDragNode; }
-  // The tree's own drag runs (or its context menu is shown): fills and refreshes wait until it ends.
-  bool Busy() const { return FBusy; }
   // A drag over the tree: every event is handed to the shell's drop target of the node under the pointer,
   // fetched afresh for each event. Points are in screen coordinates.
   virtual HRESULT DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point);
