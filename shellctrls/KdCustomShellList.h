@@ -293,6 +293,9 @@ private:
   void RevokeDropTarget();
   // The row's shell drop target; the folder's when the row has none, and row is then null.
   ComPtr<IDropTarget> RowDropTarget(TListItem *&row);
+  // The target for a drag event over row (null: no shell row), or true when the event is answered without
+  // one (effect set).
+  bool DragTarget(TListItem *&row, DWORD keys, DWORD &effect, ComPtr<IDropTarget> &target);
   ComPtr<IDropTarget> FolderDropTarget();
   void SetDropRow(TListItem *row);
   void ParseFilterPatterns();

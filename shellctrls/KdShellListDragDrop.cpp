@@ -12,7 +12,6 @@
 namespace {
 
 constexpr DWORD AllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-constexpr DWORD DragButtons = MK_LBUTTON | MK_RBUTTON;
 
 } // namespace
 
@@ -96,6 +95,22 @@ ComPtr<IDropTarget> TKdCustomShellList::RowDropTarget(TListItem *&row) {
   return FolderDropTarget();
 }
 
+bool TKdCustomShellList::DragTarget(TListItem *&row, DWORD keys, DWORD &effect, ComPtr<IDropTarget> &target) {
+  if (row) {
+    target = RowDropTarget(row);
+  } else if (FDragging) {
+    // The list's own items over its own empty space: a right-button drop may copy them beside themselves.
+    if (keys & MK_RBUTTON) {
+      effect = DROPEFFECT_COPY;
+      SetDropRow(nullptr);
+      return true;
+    }
+  } else {
+    target = FolderDropTarget();
+  }
+  return false;
+}
+
 HRESULT TKdCustomShellList::DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point) {
   FDragEnterTime = GetTickCount();
   FDragData = ComPtr<IDataObject>::AddRefed(data);
@@ -105,18 +120,8 @@ HRESULT TKdCustomShellList::DoDragEnter(IDataObject *data, DWORD keys, DWORD &ef
   if (!ShellData(row))
     row = nullptr;
   ComPtr<IDropTarget> target;
-  if (row) {
-    target = RowDropTarget(row);
-  } else if (FDragging) {
-    // The list's own items over its own empty space: a right-button drop may copy them beside themselves.
-    if (keys & MK_RBUTTON) {
-      effect = DROPEFFECT_COPY;
-      SetDropRow(nullptr);
-      return S_OK;
-    }
-  } else {
-    target = FolderDropTarget();
-  }
+  if (DragTarget(row, keys, effect, target))
+    return S_OK;
   SetDropRow(nullptr);
   if (!target) {
     effect = DROPEFFECT_NONE;
@@ -139,17 +144,8 @@ HRESULT TKdCustomShellList::DoDragOver(DWORD keys, POINTL point, DWORD &effect) 
     return S_OK;
   }
   ComPtr<IDropTarget> target;
-  if (row) {
-    target = RowDropTarget(row);
-  } else if (FDragging) {
-    if (keys & MK_RBUTTON) {
-      effect = DROPEFFECT_COPY;
-      SetDropRow(nullptr);
-      return S_OK;
-    }
-  } else {
-    target = FolderDropTarget();
-  }
+  if (DragTarget(row, keys, effect, target))
+    return S_OK;
   HRESULT hr = S_OK;
   if (target) {
     const DWORD allowed = effect;
@@ -198,20 +194,9 @@ HRESULT TKdCustomShellList::DoDrop(IDataObject *data, DWORD keys, DWORD &effect,
   }
   if (!target)
     return S_OK;
-  keys |= FDragKeyState & DragButtons;
-  DWORD scratch = effect;
-  target->DragEnter(data, keys, point, &scratch);
-  scratch = effect;
-  target->DragOver(keys, point, &scratch);
-  effect &= GetSourceItemEffects(data);
-  TKdShellDrop drop;
-  drop.Target = target.Get();
-  drop.TargetIdList = row ? ShellData(row)->GetAbsIdList() : FCurrentIdList.get();
-  drop.Data = data;
-  drop.KeyState = keys;
-  drop.Point = point;
-  drop.Effect = &effect;
-  const HRESULT hr = DropOnShellTarget(drop);
+  const HRESULT hr =
+      DropOnShellTarget(PrepareShellDrop(target.Get(), row ? ShellData(row)->GetAbsIdList() : FCurrentIdList.get(),
+                                         data, keys | (FDragKeyState & DragButtons), point, effect));
   RefreshList();
   return hr;
 }

@@ -10,10 +10,6 @@ namespace {
 
 constexpr DWORD AllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-// The button bits of the drag's start: the button is up when the drop arrives, and the shell shows its drop
-// menu only when it sees the right one.
-constexpr DWORD DragButtons = MK_LBUTTON | MK_RBUTTON;
-
 } // namespace
 
 // ---- Registration --------------------------------------------------------------------------------------------
@@ -168,20 +164,8 @@ HRESULT TKdCustomShellTree::DoDrop(IDataObject *data, DWORD keys, DWORD &effect,
   ComPtr<IDropTarget> target = NodeDropTarget(node);
   if (!target)
     return S_OK;
-  keys |= FDragKeyState & DragButtons;
-  DWORD scratch = effect;
-  target->DragEnter(data, keys, point, &scratch);
-  scratch = effect;
-  target->DragOver(keys, point, &scratch);
-  effect &= GetSourceItemEffects(data);
-  TKdShellDrop drop;
-  drop.Target = target.Get();
-  drop.TargetIdList = nodeData->GetAbsIdList();
-  drop.Data = data;
-  drop.KeyState = keys;
-  drop.Point = point;
-  drop.Effect = &effect;
-  const HRESULT hr = DropOnShellTarget(drop);
+  const HRESULT hr = DropOnShellTarget(PrepareShellDrop(target.Get(), nodeData->GetAbsIdList(), data,
+                                                        keys | (FDragKeyState & DragButtons), point, effect));
   RefreshNodes();
   return hr;
 }

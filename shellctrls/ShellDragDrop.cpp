@@ -121,6 +121,23 @@ DWORD GetSourceItemEffects(IDataObject *data) {
 
 // ---- The drop reaching the shell ----------------------------------------------------------------------------
 
+TKdShellDrop PrepareShellDrop(IDropTarget *target, LPCITEMIDLIST targetIdList, IDataObject *data, DWORD keys,
+                              POINTL point, DWORD &effect) {
+  DWORD scratch = effect;
+  target->DragEnter(data, keys, point, &scratch);
+  scratch = effect;
+  target->DragOver(keys, point, &scratch);
+  effect &= GetSourceItemEffects(data);
+  TKdShellDrop drop;
+  drop.Target = target;
+  drop.TargetIdList = targetIdList;
+  drop.Data = data;
+  drop.KeyState = keys;
+  drop.Point = point;
+  drop.Effect = &effect;
+  return drop;
+}
+
 HRESULT HandDropToShell(const TKdShellDrop &drop) {
   TCursorSaver hourglass;
   return drop.Target->Drop(drop.Data, drop.KeyState, drop.Point, drop.Effect);

@@ -109,5 +109,14 @@ struct TKdShellDrop {
   DWORD *Effect = nullptr;
 };
 
+// The button bits of a drag's start: the button is up when the drop arrives, and the shell shows its drop
+// menu only when it sees the right one, so the controls add them back.
+constexpr DWORD DragButtons = MK_LBUTTON | MK_RBUTTON;
+
+// A drop on target made ready: the target sees a whole enter and over first (their answers unused), and
+// effect is narrowed to what the dragged items allow. Points into effect.
+TKdShellDrop PrepareShellDrop(IDropTarget *target, LPCITEMIDLIST targetIdList, IDataObject *data, DWORD keys,
+                              POINTL point, DWORD &effect);
+
 // Every drop on the tree or the list reaches the shell here: the target's Drop, with the hourglass showing.
 HRESULT HandDropToShell(const TKdShellDrop &drop);
