@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -375,7 +376,10 @@ HRESULT TransferFiles(HWND owner, const std::vector<std::wstring> &sources, cons
   for (const std::vector<size_t> *group : {&intoFolder, &renamed}) {
     if (group->empty())
       continue;
-    const bool named = group == &renamed;
+    // Several files without a folder among them, given one folder, are refused as cancelled by the
+    // platform under Wine: they are given their full names in the folder instead.
+    const bool onlyFiles = std::none_of(group->begin(), group->end(), [&](size_t i) { return IsDirectory(from[i]); });
+    const bool named = group == &renamed || (onlyFiles && group->size() > 1);
     std::wstring fromList, toList = named ? std::wstring() : target + L'\0';
     for (size_t i : *group) {
       fromList += from[i] + L'\0';
@@ -389,8 +393,8 @@ HRESULT TransferFiles(HWND owner, const std::vector<std::wstring> &sources, cons
     operation.wFunc = move ? FO_MOVE : FO_COPY;
     operation.pFrom = fromList.c_str();
     operation.pTo = toList.c_str();
-    operation.fFlags =
-        FOF_ALLOWUNDO | (named ? FOF_MULTIDESTFILES | FOF_RENAMEONCOLLISION : 0) | (quiet ? FOF_NOERRORUI : 0);
+    operation.fFlags = FOF_ALLOWUNDO | (named ? FOF_MULTIDESTFILES : 0) |
+                       (group == &renamed ? FOF_RENAMEONCOLLISION : 0) | (quiet ? FOF_NOERRORUI : 0);
     const int code = SHFileOperationW(&operation);
     if (operation.fAnyOperationsAborted)
       return HRESULT_FROM_WIN32(ERROR_CANCELLED);
