@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "shellctrls/FileDropTarget.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/ShellDataObject.h"
 #include "shellctrls/ShellItemLookup.h"
@@ -77,7 +78,8 @@ ComPtr<IDropTarget> TKdCustomShellList::FolderDropTarget() {
   ComPtr<IDropTarget> target;
   if (FAILED(GetItemUIObject(FCurrentIdList.get(), target)))
     target.Reset();
-  return target;
+  // Where the shell's own target copies nothing (Wine), files dropped on a folder are transferred by us.
+  return ::FolderDropTarget(Handle(), FCurrentIdList.get(), std::move(target));
 }
 
 ComPtr<IDropTarget> TKdCustomShellList::RowDropTarget(TListItem *&row) {
@@ -87,7 +89,7 @@ ComPtr<IDropTarget> TKdCustomShellList::RowDropTarget(TListItem *&row) {
     if (SUCCEEDED(FShellFolder->GetUIObjectOf(GetOwnerFormHandle(this), 1, items, IID_IDropTarget, nullptr,
                                               target.PutVoid())) &&
         target)
-      return target;
+      return ::FolderDropTarget(Handle(), data->GetAbsIdList(), std::move(target));
   }
   // A row without a drop handler (a plain file) takes drops for its folder.
   row = nullptr;

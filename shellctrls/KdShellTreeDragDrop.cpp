@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "shellctrls/FileDropTarget.h"
 #include "shellctrls/ShellDataObject.h"
 #include "toolkit/Application.h"
 
@@ -87,10 +88,13 @@ void TKdCustomShellTree::StartOleDrag(TMouseButton button) {
 
 ComPtr<IDropTarget> TKdCustomShellTree::NodeDropTarget(TTreeNode *node) {
   ComPtr<IDropTarget> target;
-  if (TKdShTreeData *data = ShellData(node))
-    if (FAILED(data->GetDropTarget(ParentWindowHandle(), target)))
-      target.Reset();
-  return target;
+  TKdShTreeData *data = ShellData(node);
+  if (!data)
+    return target;
+  if (FAILED(data->GetDropTarget(ParentWindowHandle(), target)))
+    target.Reset();
+  // Where the shell's own target copies nothing (Wine), files dropped on a folder are transferred by us.
+  return FolderDropTarget(Handle(), data->GetAbsIdList(), std::move(target));
 }
 
 HRESULT TKdCustomShellTree::DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point) {

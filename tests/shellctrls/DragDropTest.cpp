@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ShellListTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeDropTarget.h"
 #include "shellctrls/UKdShellControls.h"
@@ -32,6 +33,8 @@ struct DragRig {
   // Stands in for the shell's drop target when the drop is handed over.
   ComPtr<FakeDropTarget> Shell = FakeDropTarget::Create();
   std::vector<std::string> DropFolders;
+  // The drop goes to the real target instead of the stand-in.
+  bool RealDrop = false;
 };
 
 template <class TBase> class Rigged : public TBase {
@@ -44,6 +47,8 @@ protected:
     return ComPtr<IDropSource>::AddRefed(FRig.Source.Get());
   }
   HRESULT DropOnShellTarget(const TKdShellDrop &drop) override {
+    if (FRig.RealDrop)
+      return TBase::DropOnShellTarget(drop);
     FRig.DropFolders.push_back(drop.TargetIdList ? IdListToPath(drop.TargetIdList) : "(desktop)");
     return FRig.Shell->Drop(drop.Data, drop.KeyState, drop.Point, drop.Effect);
   }
@@ -120,6 +125,18 @@ protected:
   Rigged<TKdShellTree> *tree = nullptr;
   Rigged<TKdShellList> *list = nullptr;
 };
+
+TEST_F(DragDrop, FilesDroppedOnATreeFolderArriveThereWhereTheProgramTransfersThemItself) {
+  if (!TransfersFilesItself())
+    GTEST_SKIP() << "the shell transfers the files";
+  MakeControls();
+  rig.RealDrop = true;
+  rig.Script = {{RowPoint(0), 150, {}}, {NodePoint(Node("target")), 300, {}}};
+  list->StartOleDrag(mbLeft);
+  // Within one drive a plain drop moves (here two files, no folder among them).
+  EXPECT_EQ(zortest::NamesOnDisk(temp / "target"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_TRUE(zortest::NamesOnDisk(temp / "src").empty());
+}
 
 TEST_F(DragDrop, RowsDraggedOntoATreeFolderOrTheListsOwnSpaceReachTheShellWithTheirButtonAndEffects) {
   MakeControls();
