@@ -54,6 +54,13 @@ struct TChangeHandleTraits {
   static void Close(HANDLE handle) { FindCloseChangeNotification(handle); }
 };
 
+struct TFindHandleTraits {
+  using THandle = HANDLE;
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE handle) { FindClose(handle); }
+};
+
 template <class T> struct TGdiObjectTraits {
   using THandle = T;
   static T Empty() { return nullptr; }
@@ -79,6 +86,8 @@ struct TMenuTraits {
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 // A FindFirstChangeNotification handle: closed with FindCloseChangeNotification.
 using TChangeHandle = TUniqueHandle<TChangeHandleTraits>;
+// A FindFirstFile search: closed with FindClose.
+using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 // A pen, brush, font or bitmap: deleted with DeleteObject (it must not be selected into a context then).
 template <class T> using TGdiObject = TUniqueHandle<TGdiObjectTraits<T>>;
 // A library loaded with LoadLibrary: freed with FreeLibrary.
