@@ -13,4 +13,7 @@ void InitializeShellControlsUnit() {
   ReadHoverSettings();
 }
 
-void FinalizeShellControlsUnit() { OleUninitialize(); }
+void FinalizeShellControlsUnit() {
+  FreeSendToList();
+  OleUninitialize();
+}

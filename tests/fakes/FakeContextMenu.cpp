@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/SysUtils.h"
+
 namespace zortest {
 
 ComPtr<FakeContextMenu> FakeContextMenu::Create() { return ComPtr<FakeContextMenu>(new FakeContextMenu); }
@@ -12,8 +14,8 @@ FakeContextMenu::FakeContextMenu()
                {25, "copy", "&Copy"}, {26, "paste", "&Paste"},   {18, "rename", "Rena&me"}} {}
 
 HRESULT FakeContextMenu::QueryInterface(REFIID riid, void **object) {
-  if (riid == IID_IUnknown || riid == IID_IContextMenu) {
-    *object = static_cast<IContextMenu *>(this);
+  if (riid == IID_IUnknown || riid == IID_IContextMenu || (HandlesMenuMessages && riid == IID_IContextMenu2)) {
+    *object = static_cast<IContextMenu2 *>(this);
     AddRef();
     return S_OK;
   }
@@ -54,7 +56,17 @@ HRESULT FakeContextMenu::QueryContextMenu(HMENU menu, UINT index, UINT firstId, 
   }
   if (DefaultOffset >= 0)
     SetMenuDefaultItem(menu, firstId + static_cast<UINT>(DefaultOffset), FALSE);
+  if (AddSendToPlaceholder) {
+    HMENU sendTo = CreatePopupMenu();
+    InsertMenuA(sendTo, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, "(empty)");
+    InsertMenuA(menu, position++, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(sendTo), "Se&nd To");
+  }
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, highest);
+}
+
+HRESULT FakeContextMenu::HandleMenuMsg(UINT msg, WPARAM, LPARAM) {
+  MenuMessages.push_back(msg);
+  return S_OK;
 }
 
 HRESULT FakeContextMenu::InvokeCommand(CMINVOKECOMMANDINFO *info) {
@@ -97,6 +109,14 @@ HRESULT FakeContextMenu::GetCommandString(UINT_PTR offset, UINT type, UINT *, CH
     for (size_t i = 0; i < length; ++i)
       wide[i] = static_cast<wchar_t>(found->Verb[i]);
     wide[length] = L'\0';
+    return S_OK;
+  }
+  auto help = HelpTexts.find(static_cast<UINT>(offset));
+  if (type == GCS_HELPTEXTW && help != HelpTexts.end()) {
+    const std::wstring text = Utf8ToWide(help->second);
+    if (text.size() >= size)
+      return E_INVALIDARG;
+    std::memcpy(name, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     return S_OK;
   }
   return E_NOTIMPL;

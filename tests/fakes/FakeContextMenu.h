@@ -1,12 +1,14 @@
 #pragma once
 // A context menu of made-up commands, for what the real shell must not be asked in a test (delete,
 // properties: Wine blocks on their dialogs) or cannot be made to do (fail to fill a menu, answer a chosen
-// HRESULT). It records every invocation; FakeMenuFolder hands it out as an item's context menu.
+// HRESULT, lack IContextMenu2, answer only the wide help text). It records every invocation; FakeMenuFolder
+// hands it out as an item's context menu.
 #include <windows.h>
 
 #include <shlobj.h>
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,7 @@
 
 namespace zortest {
 
-class FakeContextMenu : public IContextMenu {
+class FakeContextMenu : public IContextMenu2 {
 public:
   struct Command {
     UINT Offset;
@@ -45,10 +47,18 @@ public:
   int DefaultOffset = -1;
   // As the shell's own menus do, offer the "rename" command only to callers that pass CMF_CANRENAME.
   bool RenameNeedsFlag = true;
+  // Help texts by command offset (UTF-8), answered to the wide request only, as Wine's menus do.
+  std::map<UINT, std::string> HelpTexts;
   // Also put a separator, a submenu and an item of a foreign identifier (below the first) into the menu.
   bool AddForeignItems = true;
   // QueryContextMenu fails with this when it is a failure code.
   HRESULT QueryResult = S_OK;
+  // Also put a "Send To" submenu holding only the grayed placeholder the shell leaves for its entries.
+  bool AddSendToPlaceholder = false;
+  // Answer IContextMenu2 (and record the menu messages handed to it), as a menu that fills its own
+  // submenus does.
+  bool HandlesMenuMessages = false;
+  std::vector<UINT> MenuMessages;
   HRESULT InvokeResult = S_OK;
 
   std::vector<Invocation> Invocations;
@@ -66,6 +76,8 @@ public:
   HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO *info) override;
   HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR offset, UINT type, UINT *reserved, CHAR *name,
                                              UINT size) override;
+  // IContextMenu2
+  HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
   FakeContextMenu();
