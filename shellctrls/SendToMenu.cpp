@@ -323,9 +323,9 @@ void SendDataToTarget(const std::string &entry, IDataObject *data) {
   target->Drop(data, MK_LBUTTON, point, &effect);
 }
 
-void SendDataToEntry(UINT commandId, IDataObject *data) {
+void SendDataToEntry(UINT index, IDataObject *data) {
   const TStringList *list = SendToList();
-  if (!list || commandId < 1 || commandId > kdLastSendToCommandId || static_cast<int>(commandId) > list->Count())
+  if (!list || index >= static_cast<UINT>(list->Count()))
     return;
-  SendDataToTarget(list->Strings(static_cast<int>(commandId) - 1), data);
+  SendDataToTarget(list->Strings(static_cast<int>(index)), data);
 }

@@ -67,5 +67,6 @@ void HandleSendToMenuChar(TMessage &message, IContextMenu *activeMenu);
 // Drops data on the Send To entry named entry, as a left-button drag asking to copy would. Raises
 // EOleError when the entry or its drop target cannot be had; what the target answers is not looked at.
 void SendDataToTarget(const std::string &entry, IDataObject *data);
-// The same for the entry of a chosen command identifier (1 to 999); one that names no entry does nothing.
-void SendDataToEntry(UINT commandId, IDataObject *data);
+// The same for SendToList entry index (a chosen command identifier - 1); an index past the entries does
+// nothing.
+void SendDataToEntry(UINT index, IDataObject *data);
