@@ -30,6 +30,7 @@
 #include "shellctrls/KdShListData.h"
 #include "shellctrls/KdShellLocator.h"
 #include "shellctrls/ShellDragDrop.h"
+#include "shellctrls/ShellMenuMessages.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
@@ -197,6 +198,8 @@ public:
   // Raised at every custom-draw stage, and (OnCustomDrawSh) at the item pre-paint stage only.
   TKdShLvCustomDrawEvent OnCustomDrawShEx;
   TKdShLvCustomDrawEvent OnCustomDrawSh;
+  // The help text of the shell command highlighted in the control's context menu ("" for anything else).
+  TKdShPopupHintEvent OnPopupHint;
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
   TNotifyEvent OnFolderChanged;

@@ -23,6 +23,7 @@
 #include "shellctrls/KdShellLocator.h"
 #include "shellctrls/KdShellTreeLink.h"
 #include "shellctrls/ShellDragDrop.h"
+#include "shellctrls/ShellMenuMessages.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
 #include "treelist/KdCustomTreeView.h"
@@ -147,6 +148,8 @@ public:
   TKdShTvCustomDrawEvent OnCustomDrawSh;
   TKdShTvCustomDrawEvent OnCustomDrawShEx;
   // Around every fill and refresh.
+  // The help text of the shell command highlighted in the control's context menu ("" for anything else).
+  TKdShPopupHintEvent OnPopupHint;
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
 

@@ -4,6 +4,7 @@
 
 #include "shellctrls/ContextMenuOperations.h"
 #include "shellctrls/OwnerFormHandle.h"
+#include "shellctrls/SendToMenu.h"
 #include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
@@ -64,9 +65,17 @@ void TKdCustomShellList::MenuMessage(TMessage &message) {
     TKdCustomListView::MenuMessage(message);
 }
 
-void TKdCustomShellList::ShellContextMenuMessage(TMessage &message) { TKdCustomListView::MenuMessage(message); }
+void TKdCustomShellList::ShellContextMenuMessage(TMessage &message) {
+  TKdCustomListView::MenuMessage(message);
+  ServeShellMenuMessage(message, FActiveContextMenu.Get(), FSmallImages ? FSmallImages->Handle() : nullptr, this,
+                        OnPopupHint);
+}
 
-void TKdCustomShellList::SendSelectionTo(UINT) {}
+void TKdCustomShellList::SendSelectionTo(UINT entry) {
+  ComPtr<IDataObject> data;
+  OleCheck(GetSelectionUIObject(IID_IDataObject, data.PutVoid()));
+  SendDataToEntry(entry, data.Get());
+}
 
 LRESULT TKdCustomShellList::ShellBrowserRequest() {
   ComPtr<IUnknown> explorer;

@@ -8,6 +8,8 @@
 #include "shellctrls/FileTransfer.h"
 #include "shellctrls/KdCustomShellList.h"
 #include "shellctrls/KdDefaultKeys.h"
+#include "shellctrls/SendToMenu.h"
+#include "shellctrls/ShellItemLookup.h"
 #include "shellctrls/ShellItemRename.h"
 #include "shellctrls/ShellScroll.h"
 #include "toolkit/Handles.h"
@@ -212,7 +214,16 @@ void TKdCustomShellTree::ShowShellContextMenu(TTreeNode *node, POINT pos) {
   RunPendingRefresh();
 }
 
-void TKdCustomShellTree::SendNodeTo(TTreeNode *, UINT) {}
+void TKdCustomShellTree::SendNodeTo(TTreeNode *node, UINT entry) {
+  TKdShTreeData *data = ShellData(node);
+  if (!data)
+    return;
+  // The node's item as its parent folder hands it over; a root node below a base folder other than the
+  // desktop has a parent there too.
+  ComPtr<IDataObject> items;
+  OleCheck(GetItemUIObject(data->GetAbsIdList(), items));
+  SendDataToEntry(entry, items.Get());
+}
 
 void TKdCustomShellTree::MenuMessage(TMessage &message) {
   if (FActiveContextMenu)
@@ -221,7 +232,10 @@ void TKdCustomShellTree::MenuMessage(TMessage &message) {
     TKdCustomTreeView::MenuMessage(message);
 }
 
-void TKdCustomShellTree::ShellContextMenuMessage(TMessage &message) { TKdCustomTreeView::MenuMessage(message); }
+void TKdCustomShellTree::ShellContextMenuMessage(TMessage &message) {
+  TKdCustomTreeView::MenuMessage(message);
+  ServeShellMenuMessage(message, FActiveContextMenu.Get(), FImages ? FImages->Handle() : nullptr, this, OnPopupHint);
+}
 
 // ---- Wheel -----------------------------------------------------------------------------------------------
 

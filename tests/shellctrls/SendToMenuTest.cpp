@@ -5,10 +5,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ShellListTestSupport.h"
+#include "ShellTreeTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeContextMenu.h"
 #include "fakes/FakeSendToFolder.h"
@@ -277,6 +280,102 @@ TEST_F(SendToMenu, TheHighlightedShellCommandsHelpTextReachesOnPopupHintEvenWhen
   EXPECT_EQ(menu->MenuMessages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_MEASUREITEM, WM_MENUCHAR}));
   EXPECT_EQ(Hints, std::vector<std::string>{"Copie l'\xC3\xA9l\xC3\xA9ment"});
   EXPECT_EQ(nullptr, SendToList()) << "entries were collected for a menu that has its own";
+}
+
+// Keys typed into the menu the program shows next, once it shows (the menu ends itself should it never).
+class MenuKeys {
+public:
+  explicit MenuKeys(std::vector<std::pair<UINT, WPARAM>> keys) : FKeys(std::move(keys)) {
+    Current = this;
+    FTimer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) { Current->Look(); });
+  }
+  ~MenuKeys() {
+    KillTimer(nullptr, FTimer);
+    Current = nullptr;
+  }
+  MenuKeys(const MenuKeys &) = delete;
+  MenuKeys &operator=(const MenuKeys &) = delete;
+
+private:
+  void Look() {
+    HWND shown = FindWindowExA(nullptr, nullptr, "#32768", nullptr);
+    if (!shown || !IsWindowVisible(shown)) {
+      if (++FWaits > 200)
+        EndMenu();
+      return;
+    }
+    KillTimer(nullptr, std::exchange(FTimer, 0));
+    for (const auto &[msg, key] : FKeys)
+      PostMessageW(shown, msg, key, 0);
+    // Whatever the keys left open must not wait for a person.
+    FTimer = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+  }
+
+  std::vector<std::pair<UINT, WPARAM>> FKeys;
+  UINT_PTR FTimer = 0;
+  int FWaits = 0;
+  static inline MenuKeys *Current = nullptr;
+};
+
+TEST_F(SendToMenu, TheListsMenuShowsTheEntriesAndOneTypedThereReceivesTheSelectedFiles) {
+  ShellListForm view;
+  view.List->SetOptions(view.List->Options().Exclude(kdsloAutoFill).Exclude(kdsloDynamicRefresh));
+  view.Form->Show();
+  TKdIdListPtr list = ParsePath(items.Path());
+  ComPtr<IShellFolder> real;
+  ASSERT_HRESULT_SUCCEEDED(BindToShellFolder(list.get(), real));
+  ComPtr<FakeMenuFolder> itemsFolder = FakeMenuFolder::Create(menu.Get(), real.Get());
+  view.List->ShowFolder(itemsFolder.Get(), list.get());
+  view.List->Items()[view.RowOf("two")]->SetSelected(true);
+  view.List->Items()[view.RowOf("two")]->SetFocused(true);
+  menu->Commands = {{0, "open", "Open"}};
+  menu->HelpTexts[0] = "Opens the item";
+  std::vector<std::string> hints;
+  view.List->OnPopupHint = [&](TObject *, const std::string &hint) { hints.push_back(hint); };
+
+  {
+    // Open, Send To, into it, then the first letter of one entry alone.
+    MenuKeys keys({{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RIGHT}, {WM_CHAR, L'm'}});
+    PressKey(view.List, VK_APPS);
+  }
+  EXPECT_EQ(folder.TargetNames, std::vector<std::string>{sendTo / "Mail Recipient.MAPIMail"});
+  ASSERT_EQ(folder.Target->Calls.size(), 3u);
+  ASSERT_EQ(folder.Target->DroppedPaths.size(), 1u);
+  const std::string &dropped = folder.Target->DroppedPaths[0];
+  EXPECT_EQ(dropped.substr(dropped.rfind('\\') + 1), "two.txt");
+  EXPECT_NE(std::find(hints.begin(), hints.end(), "Opens the item"), hints.end());
+  EXPECT_TRUE(menu->Invocations.empty()) << "a shell command ran";
+  EXPECT_EQ(nullptr, view.List->ActiveContextMenu());
+}
+
+TEST_F(SendToMenu, TheTreesMenuSendsTheNodesFolder) {
+  MakeDir(items / "docs");
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 300, 300);
+  auto *tree = new TKdShellTree(&form);
+  tree->SetOptions(kdDefaultShellTreeOptions - kdstoDynamicRefresh);
+  tree->BaseFolder().SetPath(items.Path());
+  tree->SetParent(&form);
+  tree->SetAlign(alClient);
+  form.Show();
+  ASSERT_TRUE(PumpUntil([&] { return tree->FirstShellNode() && Child(tree->FirstShellNode(), "docs"); }, 5000));
+  tree->SetFocus();
+  // The root's items offer the fake menu, with its Send To placeholder.
+  TKdShTreeData *root = TKdCustomShellTree::ShellData(tree->FirstShellNode());
+  ComPtr<FakeMenuFolder> menus = FakeMenuFolder::Create(menu.Get(), root->GetFolder());
+  root->SetFolder(menus.Get());
+  tree->SetSelected(Child(tree->FirstShellNode(), "docs"));
+  menu->Commands = {{0, "open", "Open"}};
+
+  {
+    MenuKeys keys({{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RIGHT}, {WM_CHAR, L'M'}});
+    PressKey(tree, VK_APPS);
+  }
+  EXPECT_EQ(folder.TargetNames, std::vector<std::string>{sendTo / "Mail Recipient.MAPIMail"});
+  ASSERT_EQ(folder.Target->DroppedPaths.size(), 1u);
+  const std::string &dropped = folder.Target->DroppedPaths[0];
+  EXPECT_EQ(dropped.substr(dropped.rfind('\\') + 1), "docs");
+  EXPECT_TRUE(menu->Invocations.empty()) << "a shell command ran";
 }
 
 } // namespace
