@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ShellListTestSupport.h"
@@ -27,27 +26,6 @@ namespace {
 
 constexpr int kItemWidth = 220;
 constexpr int kItemHeight = 24;
-
-// The items of a real folder as the shell hands them over in a drag.
-ComPtr<IDataObject> ShellItemsData(const std::string &folderPath, const std::vector<std::string> &names) {
-  ComPtr<IDataObject> data;
-  TKdIdListPtr folderList;
-  ComPtr<IShellFolder> folder;
-  if (FAILED(ParseDisplayNameToIdList(folderPath, PidlOut(folderList))) ||
-      FAILED(BindToShellFolder(folderList.get(), folder)))
-    return data;
-  std::vector<TKdIdListPtr> owned;
-  std::vector<LPCITEMIDLIST> items;
-  for (const std::string &name : names) {
-    owned.emplace_back();
-    if (FAILED(ParseDisplayNameToIdList(folderPath + "\\" + name, PidlOut(owned.back()))))
-      return data;
-    items.push_back(ILFindLastID(owned.back().get()));
-  }
-  folder->GetUIObjectOf(nullptr, static_cast<UINT>(items.size()), items.data(), IID_IDataObject, nullptr,
-                        data.PutVoid());
-  return data;
-}
 
 int SmallIconOf(const std::string &path) {
   TKdIdListPtr list;
@@ -219,42 +197,6 @@ TEST_F(SendToMenu, ATypedCharacterSelectsAmongSeveralEntriesRunsTheOnlyOneAndClo
   EXPECT_TRUE(menu->Invocations.empty());
 }
 
-TEST_F(SendToMenu, AnEntryReceivesTheItemsInALeftButtonCopyDropAndAVanishedOneRaises) {
-  OpenSendTo();
-  ComPtr<IDataObject> data = ShellItemsData(items.Path(), {"one.txt", "two.txt"});
-  ASSERT_TRUE(data);
-
-  SendDataToTarget("alpha.lnk", data.Get());
-  EXPECT_EQ(folder.TargetNames, std::vector<std::string>{sendTo / "alpha.lnk"});
-  const std::vector<RecordingDropTarget::Call> &calls = folder.Target->Calls;
-  ASSERT_EQ(calls.size(), 3u);
-  const char *methods[] = {"DragEnter", "DragOver", "Drop"};
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(calls[i].Method, methods[i]);
-    EXPECT_EQ(calls[i].KeyState, static_cast<DWORD>(MK_LBUTTON));
-    EXPECT_EQ(calls[i].Point.x, 0);
-    EXPECT_EQ(calls[i].Point.y, 0);
-  }
-  EXPECT_EQ(calls[0].Effect, static_cast<DWORD>(DROPEFFECT_COPY));
-  EXPECT_TRUE(calls[0].HadData && calls[2].HadData);
-  // The files by name: the folder part of the shell's own data object is Wine's business (it names the
-  // desktop there).
-  std::vector<std::string> dropped;
-  for (const std::string &path : folder.Target->DroppedPaths)
-    dropped.push_back(path.substr(path.rfind('\\') + 1));
-  EXPECT_EQ(dropped, (std::vector<std::string>{"one.txt", "two.txt"}));
-
-  // A file that leaves the folder stays an entry for the rest of the run; choosing it fails aloud.
-  ASSERT_TRUE(DeleteFileW(Utf8ToWide(sendTo / "Archive.txt").c_str()));
-  HMENU again = CreatePopupMenu();
-  AppendMenuW(again, MF_STRING | MF_GRAYED, 0, L"(empty)");
-  Serve(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(again), 0);
-  EXPECT_EQ(GetMenuItemCount(again), 4);
-  DestroyMenu(again);
-  EXPECT_THROW(SendDataToTarget("Archive.txt", data.Get()), EOleError);
-  EXPECT_EQ(calls.size(), 3u) << "the vanished entry's drop reached a target";
-}
-
 TEST_F(SendToMenu, TheHighlightedShellCommandsHelpTextReachesOnPopupHintEvenWhenOnlyTheWideOneIsAnswered) {
   menu->HelpTexts[25] = "Copie l'\xC3\xA9l\xC3\xA9ment";
   const auto select = [&](UINT id, UINT flags) {
@@ -282,51 +224,18 @@ TEST_F(SendToMenu, TheHighlightedShellCommandsHelpTextReachesOnPopupHintEvenWhen
   EXPECT_EQ(nullptr, SendToList()) << "entries were collected for a menu that has its own";
 }
 
-// Keys typed into the menu the program shows next, once it shows (the menu ends itself should it never).
-class MenuKeys {
-public:
-  explicit MenuKeys(std::vector<std::pair<UINT, WPARAM>> keys) : FKeys(std::move(keys)) {
-    Current = this;
-    FTimer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) { Current->Look(); });
-  }
-  ~MenuKeys() {
-    KillTimer(nullptr, FTimer);
-    Current = nullptr;
-  }
-  MenuKeys(const MenuKeys &) = delete;
-  MenuKeys &operator=(const MenuKeys &) = delete;
-
-private:
-  void Look() {
-    HWND shown = FindWindowExA(nullptr, nullptr, "#32768", nullptr);
-    if (!shown || !IsWindowVisible(shown)) {
-      if (++FWaits > 200)
-        EndMenu();
-      return;
-    }
-    KillTimer(nullptr, std::exchange(FTimer, 0));
-    for (const auto &[msg, key] : FKeys)
-      PostMessageW(shown, msg, key, 0);
-    // Whatever the keys left open must not wait for a person.
-    FTimer = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-  }
-
-  std::vector<std::pair<UINT, WPARAM>> FKeys;
-  UINT_PTR FTimer = 0;
-  int FWaits = 0;
-  static inline MenuKeys *Current = nullptr;
-};
-
-TEST_F(SendToMenu, TheListsMenuShowsTheEntriesAndOneTypedThereReceivesTheSelectedFiles) {
+TEST_F(SendToMenu, AnEntryTypedInTheListsMenuReceivesTheSelectedFilesInALeftButtonCopyDrop) {
   ShellListForm view;
   view.List->SetOptions(view.List->Options().Exclude(kdsloAutoFill).Exclude(kdsloDynamicRefresh));
+  view.List->SetMultiSelect(true);
   view.Form->Show();
   TKdIdListPtr list = ParsePath(items.Path());
   ComPtr<IShellFolder> real;
   ASSERT_HRESULT_SUCCEEDED(BindToShellFolder(list.get(), real));
   ComPtr<FakeMenuFolder> itemsFolder = FakeMenuFolder::Create(menu.Get(), real.Get());
   view.List->ShowFolder(itemsFolder.Get(), list.get());
-  view.List->Items()[view.RowOf("two")]->SetSelected(true);
+  for (const char *name : {"one", "two"})
+    view.List->Items()[view.RowOf(name)]->SetSelected(true);
   view.List->Items()[view.RowOf("two")]->SetFocused(true);
   menu->Commands = {{0, "open", "Open"}};
   menu->HelpTexts[0] = "Opens the item";
@@ -334,18 +243,40 @@ TEST_F(SendToMenu, TheListsMenuShowsTheEntriesAndOneTypedThereReceivesTheSelecte
   view.List->OnPopupHint = [&](TObject *, const std::string &hint) { hints.push_back(hint); };
 
   {
-    // Open, Send To, into it, then the first letter of one entry alone.
-    MenuKeys keys({{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RIGHT}, {WM_CHAR, L'm'}});
+    // Into Send To, then the first letter of one entry alone.
+    MenuChoice choice("Se&nd To");
+    choice.TypedAfter = L"m";
     PressKey(view.List, VK_APPS);
   }
   EXPECT_EQ(folder.TargetNames, std::vector<std::string>{sendTo / "Mail Recipient.MAPIMail"});
-  ASSERT_EQ(folder.Target->Calls.size(), 3u);
-  ASSERT_EQ(folder.Target->DroppedPaths.size(), 1u);
-  const std::string &dropped = folder.Target->DroppedPaths[0];
-  EXPECT_EQ(dropped.substr(dropped.rfind('\\') + 1), "two.txt");
+  const std::vector<RecordingDropTarget::Call> &calls = folder.Target->Calls;
+  ASSERT_EQ(calls.size(), 3u);
+  const char *methods[] = {"DragEnter", "DragOver", "Drop"};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(calls[i].Method, methods[i]);
+    EXPECT_EQ(calls[i].KeyState, static_cast<DWORD>(MK_LBUTTON));
+    EXPECT_TRUE(calls[i].Point.x == 0 && calls[i].Point.y == 0);
+  }
+  EXPECT_EQ(calls[0].Effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  // The files by name: the folder part of the shell's own data object is Wine's business (it names the
+  // desktop there).
+  std::vector<std::string> dropped;
+  for (const std::string &path : folder.Target->DroppedPaths)
+    dropped.push_back(path.substr(path.rfind('\\') + 1));
+  EXPECT_EQ(dropped, (std::vector<std::string>{"one.txt", "two.txt"}));
   EXPECT_NE(std::find(hints.begin(), hints.end(), "Opens the item"), hints.end());
   EXPECT_TRUE(menu->Invocations.empty()) << "a shell command ran";
   EXPECT_EQ(nullptr, view.List->ActiveContextMenu());
+
+  // A file that leaves the folder stays an entry for the rest of the run; choosing it fails aloud.
+  ASSERT_TRUE(DeleteFileW(Utf8ToWide(sendTo / "Archive.txt").c_str()));
+  HMENU again = CreatePopupMenu();
+  AppendMenuW(again, MF_STRING | MF_GRAYED, 0, L"(empty)");
+  Serve(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(again), 0);
+  EXPECT_EQ(GetMenuItemCount(again), 4);
+  DestroyMenu(again);
+  EXPECT_THROW(SendDataToTarget("Archive.txt", nullptr), EOleError);
+  EXPECT_EQ(calls.size(), 3u) << "the vanished entry's drop reached a target";
 }
 
 TEST_F(SendToMenu, TheTreesMenuSendsTheNodesFolder) {
@@ -368,7 +299,8 @@ TEST_F(SendToMenu, TheTreesMenuSendsTheNodesFolder) {
   menu->Commands = {{0, "open", "Open"}};
 
   {
-    MenuKeys keys({{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RIGHT}, {WM_CHAR, L'M'}});
+    MenuChoice choice("Se&nd To");
+    choice.TypedAfter = L"M";
     PressKey(tree, VK_APPS);
   }
   EXPECT_EQ(folder.TargetNames, std::vector<std::string>{sendTo / "Mail Recipient.MAPIMail"});

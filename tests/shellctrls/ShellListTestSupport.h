@@ -101,6 +101,9 @@ public:
   MenuChoice &operator=(const MenuChoice &) = delete;
 
   std::string Choice;
+  // Characters typed into the submenu of the chosen entry, which is then opened (with the right arrow key)
+  // rather than run.
+  std::wstring TypedAfter;
   // The entries of the menu as shown ("-" for a separator), once it was.
   std::vector<std::string> Shown;
 
@@ -140,7 +143,12 @@ private:
     }
     for (int i = 0; i < steps; ++i)
       PostMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(wnd, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(wnd, WM_KEYDOWN, TypedAfter.empty() ? VK_RETURN : VK_RIGHT, 0);
+    for (wchar_t c : TypedAfter)
+      PostMessageW(wnd, WM_CHAR, c, 0);
+    // Should what was typed leave a menu open, it must not wait for a person.
+    if (!TypedAfter.empty())
+      FTimer = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
   }
 
   UINT_PTR FTimer = 0;
