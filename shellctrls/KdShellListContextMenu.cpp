@@ -5,6 +5,7 @@
 #include "shellctrls/ContextMenuOperations.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/SendToMenu.h"
+#include "shellctrls/ShellDataObject.h"
 #include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
@@ -72,8 +73,9 @@ void TKdCustomShellList::ShellContextMenuMessage(TMessage &message) {
 }
 
 void TKdCustomShellList::SendSelectionTo(UINT entry) {
-  ComPtr<IDataObject> data;
-  OleCheck(GetSelectionUIObject(IID_IDataObject, data.PutVoid()));
+  // The list's own data object: the shell's, for a folder bound by the program, names the items' paths
+  // wrongly under Wine.
+  ComPtr<IDataObject> data = DataObjectInterface(new TDataObject_shlv(this));
   SendDataToEntry(entry, data.Get());
 }
 

@@ -9,6 +9,7 @@
 #include "shellctrls/KdCustomShellList.h"
 #include "shellctrls/KdDefaultKeys.h"
 #include "shellctrls/SendToMenu.h"
+#include "shellctrls/ShellDataObject.h"
 #include "shellctrls/ShellItemLookup.h"
 #include "shellctrls/ShellItemRename.h"
 #include "shellctrls/ShellScroll.h"
@@ -218,10 +219,7 @@ void TKdCustomShellTree::SendNodeTo(TTreeNode *node, UINT entry) {
   TKdShTreeData *data = ShellData(node);
   if (!data)
     return;
-  // The node's item as its parent folder hands it over; a root node below a base folder other than the
-  // desktop has a parent there too.
-  ComPtr<IDataObject> items;
-  OleCheck(GetItemUIObject(data->GetAbsIdList(), items));
+  ComPtr<IDataObject> items = DataObjectInterface(new TDataObject_shtv(this, node));
   SendDataToEntry(entry, items.Get());
 }
 
