@@ -214,8 +214,11 @@ void TKdCustomShellTree::StartWatching() {
   if (!FChangeThread)
     FChangeThread = std::make_unique<TChangeHandlerThread>(WindowHandle(), WM_KDCHANGENOTIFY);
   FChangeThread->RemoveAllWatches();
-  // A tree under a file-system folder shows nothing outside it: changes elsewhere need no refresh.
-  std::string base = FBaseFolder.GetPath();
+  // A tree under a file-system folder shows nothing outside it: changes elsewhere need no refresh. The
+  // desktop has a folder on disk as well, but a tree rooted there shows every drive.
+  LPCITEMIDLIST baseList = FBaseFolder.GetIdList();
+  const bool atDesktop = !baseList || baseList->mkid.cb == 0;
+  std::string base = atDesktop ? std::string() : FBaseFolder.GetPath();
   if (!base.empty()) {
     int slot = -1;
     FChangeThread->AddWatch(base, FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges,

@@ -66,16 +66,22 @@ void TApplication::Run() {
   if (FShowMainForm)
     GuardedCall([&] { FShowMainForm(); });
   MSG msg;
+  bool quitTaken = false;
   while (!FTerminated) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1)
       break;
     if (!got) {
       FTerminated = true;
+      quitTaken = true;
       break;
     }
     DispatchOne(msg);
   }
+  // A loop that saw Terminate's flag before its quit request leaves the request waiting; it would end the
+  // next message loop of this thread at once, and while it waits the thread gets no timers and no painting.
+  if (FTerminated && !quitTaken)
+    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 void TApplication::ProcessMessages() {

@@ -154,4 +154,22 @@ TEST_F(Commands, ParentFolderGoesUpOneLevelInTheActiveTab) {
   EXPECT_TRUE(Selects(dir.Path()));
 }
 
+TEST_F(Commands, WhatAnotherProgramMakesAppearsInTheTabsListAndTree) {
+  TempDir to;
+  Type(to.Path());
+  ASSERT_TRUE(Selects(to.Path()));
+  zortest::WriteFileText(to / "x.txt", "abc");
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveTab()->List->Items().Count() == 1; }, 8000));
+
+  tree()->Selected()->Expand(false);
+  zortest::MakeDir(to / "sub");
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        TTreeNode *node = tree()->Selected();
+        return node && node->Count() == 1 && node->Item(0)->Text() == "sub";
+      },
+      8000));
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveTab()->List->Items().Count() == 2; }, 8000));
+}
+
 } // namespace

@@ -313,6 +313,23 @@ TEST_F(KdShellTree, ChangesOnDiskAppearOnceAfterTheDebounce) {
   EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "c");
 }
 
+TEST(ShellTreeAtTheDesktop, AFolderMadeOnADriveAppearsUnderItsOpenedNode) {
+  TempDir temp;
+  TForm form(nullptr);
+  form.SetBounds(50, 50, 300, 400);
+  auto *tree = new TKdShellTree(&form);
+  tree->SetParent(&form);
+  tree->SetAlign(alClient);
+  form.Show();
+  ASSERT_TRUE(zortest::PumpUntil([&] { return tree->Items().Count() > 0; }, 5000));
+  tree->SetCurrentPath(temp.Path());
+  ASSERT_EQ(tree->GetSelectedPath(), temp.Path());
+  tree->Selected()->Expand(false);
+  zortest::MakeDir(temp / "made outside");
+  EXPECT_TRUE(
+      zortest::PumpUntil([&] { return Texts(tree->Selected()) == std::vector<std::string>{"made outside"}; }, 8000));
+}
+
 TEST_F(KdShellTree, DeviceArrivalRefreshesTheTree) {
   MakeTree();
   zortest::MakeDir(temp / "new");

@@ -82,7 +82,7 @@ TEST_F(Menus, FileExitClosesTheFormAndDisabledItemsDoNothing) {
   EXPECT_TRUE(zortest::PumpUntil([&] { return !IsWindowVisible(form->Handle()); }, 2000));
 }
 
-TEST_F(Menus, ClosingTheMainFormEndsTheApplicationsLoop) {
+TEST_F(Menus, ClosingTheMainFormEndsTheApplicationsLoopAndNoLaterOne) {
   TApplication *saved = Application;
   bool timedOut = false;
   {
@@ -109,6 +109,13 @@ TEST_F(Menus, ClosingTheMainFormEndsTheApplicationsLoop) {
     Application = saved;
   }
   EXPECT_FALSE(timedOut);
+
+  // The thread's message loops after it still get their timers.
+  static bool ticked;
+  ticked = false;
+  UINT_PTR tick = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { ticked = true; });
+  EXPECT_TRUE(zortest::PumpUntil([] { return ticked; }, 3000));
+  KillTimer(nullptr, tick);
 }
 
 TEST_F(Menus, AControlsPopupMenuShowsOnContextMenuAndRunsTheChosenItem) {
