@@ -249,7 +249,15 @@ TTreeNode *TTreeView::DropTarget() {
 void TTreeView::SetDropTarget(TTreeNode *node) {
   HWND wnd = Handle();
   TTreeNode *previous = DropTarget();
+  // Wine's control treats a new drop highlight like a new selection in a single-expand tree: it closes the
+  // selected node's folders and opens the highlighted one, so rows move under the pointer mid-drag.
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  const bool singleExpand = (style & TVS_SINGLEEXPAND) != 0;
+  if (singleExpand)
+    SetWindowLongPtrW(wnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(TVS_SINGLEEXPAND));
   SendMessageW(wnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node ? node->ItemId() : nullptr));
+  if (singleExpand)
+    SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | TVS_SINGLEEXPAND);
   // Wine's control takes "no drop target" for "no change" while no node is selected: clear the mark itself.
   if (!node && previous && previous->DropTarget())
     previous->SetState(TVIS_DROPHILITED, 0);

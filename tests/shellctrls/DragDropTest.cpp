@@ -182,6 +182,45 @@ TEST_F(DragDrop, RowsDraggedOntoATreeFolderOrTheListsOwnSpaceReachTheShellWithTh
   EXPECT_EQ(rig.Shell->Drops().size(), 3u) << "switched on again";
 }
 
+TEST_F(DragDrop, ASingleExpandTreeKeepsItsOpenFolderAndSelectionWhileRowsAreDraggedOverItsOtherFolders) {
+  zortest::WriteFileText(temp / "deep\\inner\\c.txt", "x");
+  MakeControls();
+  tree->SetAutoExpand(true);
+  tree->SetShowRoot(false);
+  tree->SetHideSelection(false);
+  tree->SetShellList(list);
+  TTreeNode *deep = Node("deep");
+  ASSERT_NE(deep, nullptr);
+  deep->Expand(false);
+  TTreeNode *inner = deep->GetFirstChild();
+  ASSERT_NE(inner, nullptr);
+  tree->SetSelected(inner);
+  ASSERT_TRUE(zortest::PumpUntil([&] { return list->Folder().GetPath() == temp / "deep\\inner"; }, 5000));
+  ASSERT_TRUE(deep->Expanded());
+  ASSERT_EQ(list->Items().Count(), 1);
+  list->SelectAll();
+
+  // The pointer crosses "src" on its way to "target", both below the open folder.
+  const POINT src = NodePoint(Node("src"));
+  const POINT target = NodePoint(Node("target"));
+  bool openOverSrc = false, openOverTarget = false;
+  TTreeNode *selectedOverTarget = nullptr;
+  rig.Script = {{RowPoint(0), 150, {}}, {src, 200, [&] { openOverSrc = deep->Expanded(); }}, {target, 300, [&] {
+                                                                                                openOverTarget =
+                                                                                                    deep->Expanded();
+                                                                                                selectedOverTarget =
+                                                                                                    tree->Selected();
+                                                                                              }}};
+  list->StartOleDrag(mbLeft);
+  EXPECT_TRUE(openOverSrc) << "the open folder closed when the drag came over another folder";
+  EXPECT_TRUE(openOverTarget);
+  EXPECT_EQ(selectedOverTarget, inner);
+  ASSERT_EQ(rig.DropFolders.size(), 1u);
+  EXPECT_EQ(rig.DropFolders.back(), temp / "target") << "the drop reaches the folder under the pointer";
+  EXPECT_EQ(tree->Selected(), inner);
+  EXPECT_EQ(list->Folder().GetPath(), temp / "deep\\inner");
+}
+
 TEST_F(DragDrop, RestingOnAClosedFolderOpensItAfterTheHoverTimeAndEscapeCancels) {
   MakeControls();
   TTreeNode *deep = Node("deep");
