@@ -138,13 +138,20 @@ TTreeNode *TTreeNodes::NodeOf(const TVITEMW &item) const {
 }
 
 void TTreeNodes::BeginUpdate() {
-  if (FUpdateCount++ == 0 && FOwner->HandleAllocated())
-    SendMessageW(FOwner->WindowHandle(), WM_SETREDRAW, FALSE, 0);
+  if (FUpdateCount++ == 0 && FOwner->HandleAllocated()) {
+    HWND wnd = FOwner->WindowHandle();
+    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    // Wine's control keeps only its own drawing back: every expansion still resizes and draws the window's
+    // scroll bars (tens of milliseconds each). The window's own redraw flag stops that too.
+    DefWindowProcW(wnd, WM_SETREDRAW, FALSE, 0);
+  }
 }
 
 void TTreeNodes::EndUpdate() {
   if (FUpdateCount == 0 || --FUpdateCount > 0 || !FOwner->HandleAllocated())
     return;
+  DefWindowProcW(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
+  // The control measures its rows and sets its scroll bars once, now.
   SendMessageW(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
   InvalidateRect(FOwner->WindowHandle(), nullptr, TRUE);
 }
