@@ -33,6 +33,28 @@ bool IsQuietEnumFailure(HRESULT hr) {
          hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_INVALID_DRIVE);
 }
 
+// The small icon of a plain folder on disk, or -1 for any other item. The shell reads a folder's own icon
+// from its desktop.ini only when the folder is marked read-only or system; every other folder on disk has
+// the one folder icon. Asking the shell for it costs milliseconds a node under Wine, more the deeper the
+// folder, and the nodes in view are asked for at every paint that first shows them.
+int PlainFolderIconIndex(IShellFolder *parent, LPCITEMIDLIST item) {
+  WIN32_FIND_DATAW found = {};
+  // Fails for what is not a file-system item of its own (drives, virtual folders, items inside archives).
+  if (!parent || FAILED(SHGetDataFromIDListW(parent, item, SHGDFIL_FINDDATA, &found, sizeof found)))
+    return -1;
+  constexpr DWORD Custom = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (found.dwFileAttributes & Custom))
+    return -1;
+  static const int folderIcon = [] {
+    SHFILEINFOW info = {};
+    if (!SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                        SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+      return -1;
+    return info.iIcon;
+  }();
+  return folderIcon;
+}
+
 } // namespace
 
 TKdCustomShellTree::TFillScope::~TFillScope() {
@@ -267,8 +289,12 @@ void TKdCustomShellTree::Delete(TTreeNode *node) {
 
 void TKdCustomShellTree::GetImageIndex(TTreeNode *node) {
   // 0 counts as not known yet: icons are looked up when a node is first drawn, not when it is added.
-  if (TKdShTreeData *data = ShellData(node); data && node->ImageIndex() == 0)
-    node->SetImageIndex(GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON));
+  if (TKdShTreeData *data = ShellData(node); data && node->ImageIndex() == 0) {
+    int index = data->ParentData() ? PlainFolderIconIndex(data->GetParentFolder(), data->RelIdList()) : -1;
+    if (index < 0)
+      index = GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON);
+    node->SetImageIndex(index);
+  }
   TKdCustomTreeView::GetImageIndex(node);
 }
 
