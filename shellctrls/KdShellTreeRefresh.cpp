@@ -75,10 +75,27 @@ void MatchBy(IShellFolder *folder, std::vector<TChildRec> &children, std::vector
   }
 }
 
-// Up to this many node changes are made with the control drawing as it goes; beyond, it stops drawing
-// until they are done. Drawing again costs the control a pass over every node, more than a few single
-// changes do.
+// Up to this many node changes are made with the control measuring as it goes; beyond, it stops until
+// they are done. Measuring again costs the control a pass over every node, more than a few single changes
+// do.
 constexpr size_t QuietChangeLimit = 16;
+
+// Keeps the window from drawing while it lasts, and has it all drawn once afterwards. Wine's control
+// redraws its scroll bars at every node added or removed (tens of milliseconds each); a window that does
+// not draw leaves the control's own measuring as it is.
+class TWindowDrawingHold {
+public:
+  explicit TWindowDrawingHold(HWND wnd) : FWnd(wnd) { DefWindowProcW(FWnd, WM_SETREDRAW, FALSE, 0); }
+  ~TWindowDrawingHold() {
+    DefWindowProcW(FWnd, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(FWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  }
+  TWindowDrawingHold(const TWindowDrawingHold &) = delete;
+  TWindowDrawingHold &operator=(const TWindowDrawingHold &) = delete;
+
+private:
+  HWND FWnd;
+};
 
 } // namespace
 
@@ -181,8 +198,11 @@ void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered
   if (plan.Changes == 0)
     return;
   std::optional<TTreeUpdateScope> update;
+  std::optional<TWindowDrawingHold> hold;
   if (plan.Changes > QuietChangeLimit)
     update.emplace(Items());
+  else
+    hold.emplace(WindowHandle());
   for (auto it = plan.Vanished.rbegin(); it != plan.Vanished.rend(); ++it) {
     TTreeNode *gone = *it;
     if (remembered && (remembered == gone || remembered->HasAsParent(gone)))
