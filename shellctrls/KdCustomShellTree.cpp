@@ -9,6 +9,7 @@
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdIdListArray.h"
 #include "shellns/ShellVersion.h"
+#include "shellns/WineHost.h"
 #include "toolkit/Application.h"
 #include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
@@ -290,7 +291,11 @@ void TKdCustomShellTree::Delete(TTreeNode *node) {
 void TKdCustomShellTree::GetImageIndex(TTreeNode *node) {
   // 0 counts as not known yet: icons are looked up when a node is first drawn, not when it is added.
   if (TKdShTreeData *data = ShellData(node); data && node->ImageIndex() == 0) {
-    int index = data->ParentData() ? PlainFolderIconIndex(data->GetParentFolder(), data->RelIdList()) : -1;
+    // Only where the lookup is slow (Wine): on Windows the shell is asked for every folder as ever, so an
+    // icon handler registered for folders still has its say.
+    int index = data->ParentData() && IsRunningUnderWine()
+                    ? PlainFolderIconIndex(data->GetParentFolder(), data->RelIdList())
+                    : -1;
     if (index < 0)
       index = GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON);
     node->SetImageIndex(index);
