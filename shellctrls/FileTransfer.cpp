@@ -4,69 +4,20 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <set>
-#include <type_traits>
 
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/IdList.h"
 #include "shellns/WineHost.h"
 #include "toolkit/Application.h"
 #include "toolkit/ComPtr.h"
+#include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
 
 constexpr DWORD kTransferEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE;
 constexpr UINT kCancelCommand = 0x100;
-
-struct MenuDeleter {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using TMenuPtr = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
-
-// A medium handed out by a data object, released with it.
-class TMedium {
-public:
-  TMedium() = default;
-  ~TMedium() {
-    if (FGot)
-      ReleaseStgMedium(&Medium);
-  }
-  TMedium(const TMedium &) = delete;
-  TMedium &operator=(const TMedium &) = delete;
-
-  // The format as an HGLOBAL block; false when data has none.
-  bool Get(IDataObject *data, UINT format) {
-    FORMATETC request = {static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    FGot = data && SUCCEEDED(data->GetData(&request, &Medium));
-    return FGot && Medium.tymed == TYMED_HGLOBAL && Medium.hGlobal;
-  }
-
-  STGMEDIUM Medium = {};
-
-private:
-  bool FGot = false;
-};
-
-// The bytes of a global block while it lives; Data() is null when the block cannot be locked.
-class TGlobalBytes {
-public:
-  explicit TGlobalBytes(HGLOBAL block) : FBlock(block), FData(block ? GlobalLock(block) : nullptr) {}
-  ~TGlobalBytes() {
-    if (FData)
-      GlobalUnlock(FBlock);
-  }
-  TGlobalBytes(const TGlobalBytes &) = delete;
-  TGlobalBytes &operator=(const TGlobalBytes &) = delete;
-
-  void *Data() const { return FData; }
-  size_t Size() const { return FData ? GlobalSize(FBlock) : 0; }
-
-private:
-  HGLOBAL FBlock;
-  void *FData;
-};
 
 UINT PreferredDropEffectFormat() {
   static const UINT format = RegisterClipboardFormatA("Preferred DropEffect");
@@ -198,18 +149,6 @@ HWND ClipboardWindow() {
   return window;
 }
 
-HGLOBAL CopyOfBlock(HGLOBAL block) {
-  TGlobalBytes source(block);
-  if (!source.Data())
-    return nullptr;
-  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, source.Size());
-  if (copy) {
-    TGlobalBytes target(copy);
-    std::memcpy(target.Data(), source.Data(), source.Size());
-  }
-  return copy;
-}
-
 // Hands block to the open clipboard, which owns it from then on.
 void PutOnClipboard(UINT format, HGLOBAL block) {
   if (block && !SetClipboardData(format, block))
@@ -313,17 +252,17 @@ DWORD ChooseFileDropEffect(const std::vector<std::wstring> &sources, const std::
 }
 
 DWORD AskDropEffect(HWND window, POINT at, DWORD suggested, DWORD allowed) {
-  TMenuPtr menu(CreatePopupMenu());
+  TMenuHandle menu(CreatePopupMenu());
   if (!menu)
     return DROPEFFECT_NONE;
-  AppendMenuW(menu.get(), MF_STRING | (allowed & DROPEFFECT_COPY ? 0 : MF_GRAYED), DROPEFFECT_COPY, L"&Copy Here");
-  AppendMenuW(menu.get(), MF_STRING | (allowed & DROPEFFECT_MOVE ? 0 : MF_GRAYED), DROPEFFECT_MOVE, L"&Move Here");
-  AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu.get(), MF_STRING, kCancelCommand, L"Cancel");
+  AppendMenuW(menu.Get(), MF_STRING | (allowed & DROPEFFECT_COPY ? 0 : MF_GRAYED), DROPEFFECT_COPY, L"&Copy Here");
+  AppendMenuW(menu.Get(), MF_STRING | (allowed & DROPEFFECT_MOVE ? 0 : MF_GRAYED), DROPEFFECT_MOVE, L"&Move Here");
+  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu.Get(), MF_STRING, kCancelCommand, L"Cancel");
   if (suggested == DROPEFFECT_COPY || suggested == DROPEFFECT_MOVE)
-    SetMenuDefaultItem(menu.get(), suggested, FALSE);
+    SetMenuDefaultItem(menu.Get(), suggested, FALSE);
   const UINT chosen = static_cast<UINT>(
-      TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, window, nullptr));
+      TrackPopupMenuEx(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, window, nullptr));
   return (chosen == DROPEFFECT_COPY || chosen == DROPEFFECT_MOVE) && (chosen & allowed) ? chosen : DROPEFFECT_NONE;
 }
 
@@ -467,9 +406,9 @@ void MarkClipboardFilesCut() {
     return;
   }
   EmptyClipboard();
-  PutOnClipboard(CF_HDROP, CopyOfBlock(files.Medium.hGlobal));
+  PutOnClipboard(CF_HDROP, DuplicateGlobalBlock(files.Medium.hGlobal));
   if (idList.Medium.tymed == TYMED_HGLOBAL && idList.Medium.hGlobal)
-    PutOnClipboard(CF_IDLIST, CopyOfBlock(idList.Medium.hGlobal));
+    PutOnClipboard(CF_IDLIST, DuplicateGlobalBlock(idList.Medium.hGlobal));
   PutOnClipboard(PreferredDropEffectFormat(), effect);
   CloseClipboard();
 }

@@ -74,20 +74,6 @@ namespace {
 
 constexpr DWORD AllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-// The medium of a GetData, released on every way out.
-class TMediumScope {
-public:
-  TMediumScope() = default;
-  ~TMediumScope() {
-    if (Taken)
-      ReleaseStgMedium(&Medium);
-  }
-  TMediumScope(const TMediumScope &) = delete;
-  TMediumScope &operator=(const TMediumScope &) = delete;
-  STGMEDIUM Medium = {};
-  bool Taken = false;
-};
-
 } // namespace
 
 DWORD GetSourceItemEffects(IDataObject *data) {
@@ -96,26 +82,21 @@ DWORD GetSourceItemEffects(IDataObject *data) {
   FORMATETC format = {static_cast<CLIPFORMAT>(CF_IDLIST), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   if (data->QueryGetData(&format) != S_OK)
     return AllEffects;
-  TMediumScope medium;
-  if (data->GetData(&format, &medium.Medium) != S_OK)
+  TMedium medium;
+  if (!medium.Get(data, CF_IDLIST))
     return AllEffects;
-  medium.Taken = true;
-  if (medium.Medium.tymed != TYMED_HGLOBAL || !medium.Medium.hGlobal)
-    return AllEffects;
-  const SIZE_T size = GlobalSize(medium.Medium.hGlobal);
-  const BYTE *block = static_cast<const BYTE *>(GlobalLock(medium.Medium.hGlobal));
-  if (!block)
+  TGlobalBytes block(medium.Medium.hGlobal);
+  if (!block.Data())
     return AllEffects;
   DWORD effects = AllEffects;
   TKdShellIdListArrayView view;
-  if (ParseShellIdListArray(block, size, view) && !view.Items.empty()) {
+  if (ParseShellIdListArray(block.Data(), block.Size(), view) && !view.Items.empty()) {
     ComPtr<IShellFolder> folder;
     SFGAOF attributes = AllEffects;
     if (BindToShellFolder(view.Parent, folder) == S_OK && folder &&
         SUCCEEDED(folder->GetAttributesOf(static_cast<UINT>(view.Items.size()), view.Items.data(), &attributes)))
       effects = AllEffects & attributes;
   }
-  GlobalUnlock(medium.Medium.hGlobal);
   return effects;
 }
 

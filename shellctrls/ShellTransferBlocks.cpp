@@ -14,22 +14,24 @@ const BYTE EmptyIdList[2] = {0, 0};
 // The room the classic layout keeps for one path (MAX_PATH bytes).
 constexpr size_t PathRoom = 260;
 
-// Locks a global block for the lifetime of the object.
-class TGlobalLock {
-public:
-  explicit TGlobalLock(HGLOBAL block) : FBlock(block), FData(static_cast<BYTE *>(GlobalLock(block))) {}
-  ~TGlobalLock() {
-    if (FData)
-      GlobalUnlock(FBlock);
+// A movable, zeroed block of size bytes filled by write; E_OUTOFMEMORY with a null block when it cannot be
+// made.
+template <class Write> HRESULT BuildBlock(size_t size, Write write, HGLOBAL &block) {
+  block = nullptr;
+  HGLOBAL memory = GlobalAlloc(GHND, size);
+  if (!memory)
+    return E_OUTOFMEMORY;
+  {
+    TGlobalBytes bytes(memory);
+    if (!bytes.Data()) {
+      GlobalFree(memory);
+      return E_OUTOFMEMORY;
+    }
+    write(bytes.Data());
   }
-  TGlobalLock(const TGlobalLock &) = delete;
-  TGlobalLock &operator=(const TGlobalLock &) = delete;
-  BYTE *Data() const { return FData; }
-
-private:
-  HGLOBAL FBlock;
-  BYTE *FData;
-};
+  block = memory;
+  return S_OK;
+}
 
 uint16_t ReadU16(const BYTE *at) {
   uint16_t value;
@@ -63,68 +65,50 @@ bool IdListFits(const BYTE *block, size_t size, size_t offset) {
 } // namespace
 
 HRESULT BuildShellIDListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST> &items, HGLOBAL &block) {
-  block = nullptr;
   if (!parent)
     parent = reinterpret_cast<LPCITEMIDLIST>(EmptyIdList);
   const size_t count = items.size();
   size_t size = IdListSize(parent) + 4 * count + 8;
   for (LPCITEMIDLIST item : items)
     size += IdListSize(item);
-  HGLOBAL memory = GlobalAlloc(GHND, size);
-  if (!memory)
-    return E_OUTOFMEMORY;
-  {
-    TGlobalLock lock(memory);
-    BYTE *data = lock.Data();
-    if (!data) {
-      GlobalFree(memory);
-      return E_OUTOFMEMORY;
-    }
-    WriteU32(data, static_cast<uint32_t>(count));
-    size_t offset = 8 + 4 * count;
-    auto place = [&](size_t index, LPCITEMIDLIST list) {
-      const UINT bytes = IdListSize(list);
-      std::memcpy(data + offset, list, bytes);
-      WriteU32(data + 4 + 4 * index, static_cast<uint32_t>(offset));
-      offset += bytes;
-    };
-    place(0, parent);
-    for (size_t i = 0; i < count; ++i)
-      place(i + 1, items[i]);
-  }
-  block = memory;
-  return S_OK;
+  return BuildBlock(
+      size,
+      [&](BYTE *data) {
+        WriteU32(data, static_cast<uint32_t>(count));
+        size_t offset = 8 + 4 * count;
+        auto place = [&](size_t index, LPCITEMIDLIST list) {
+          const UINT bytes = IdListSize(list);
+          std::memcpy(data + offset, list, bytes);
+          WriteU32(data + 4 + 4 * index, static_cast<uint32_t>(offset));
+          offset += bytes;
+        };
+        place(0, parent);
+        for (size_t i = 0; i < count; ++i)
+          place(i + 1, items[i]);
+      },
+      block);
 }
 
 HRESULT BuildHDrop(const std::vector<std::wstring> &paths, HGLOBAL &block) {
-  block = nullptr;
   constexpr size_t header = sizeof(DROPFILES);
   size_t needed = header + sizeof(wchar_t);
   for (const std::wstring &path : paths)
     needed += (path.size() + 1) * sizeof(wchar_t);
   const size_t size = std::max(PathRoom * paths.size() + header + 1, needed);
-  HGLOBAL memory = GlobalAlloc(GHND, size);
-  if (!memory)
-    return E_OUTOFMEMORY;
-  {
-    TGlobalLock lock(memory);
-    BYTE *data = lock.Data();
-    if (!data) {
-      GlobalFree(memory);
-      return E_OUTOFMEMORY;
-    }
-    auto *files = reinterpret_cast<DROPFILES *>(data);
-    files->pFiles = static_cast<DWORD>(header);
-    files->fWide = TRUE;
-    // The block is zeroed: each path's terminator and the final one are already there.
-    size_t offset = header;
-    for (const std::wstring &path : paths) {
-      std::memcpy(data + offset, path.c_str(), path.size() * sizeof(wchar_t));
-      offset += (path.size() + 1) * sizeof(wchar_t);
-    }
-  }
-  block = memory;
-  return S_OK;
+  return BuildBlock(
+      size,
+      [&](BYTE *data) {
+        auto *files = reinterpret_cast<DROPFILES *>(data);
+        files->pFiles = static_cast<DWORD>(header);
+        files->fWide = TRUE;
+        // The block is zeroed: each path's terminator and the final one are already there.
+        size_t offset = header;
+        for (const std::wstring &path : paths) {
+          std::memcpy(data + offset, path.c_str(), path.size() * sizeof(wchar_t));
+          offset += (path.size() + 1) * sizeof(wchar_t);
+        }
+      },
+      block);
 }
 
 HGLOBAL DuplicateGlobalBlock(HGLOBAL source) {
@@ -134,8 +118,8 @@ HGLOBAL DuplicateGlobalBlock(HGLOBAL source) {
     return nullptr;
   bool copied = false;
   {
-    TGlobalLock from(source);
-    TGlobalLock to(copy);
+    TGlobalBytes from(source);
+    TGlobalBytes to(copy);
     if (from.Data() && to.Data()) {
       std::memcpy(to.Data(), from.Data(), size);
       copied = true;

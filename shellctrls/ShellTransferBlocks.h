@@ -10,6 +10,50 @@
 #include <string>
 #include <vector>
 
+// The bytes of a global block while it lives; Data() is null (and Size() 0) when it cannot be locked.
+class TGlobalBytes {
+public:
+  explicit TGlobalBytes(HGLOBAL block)
+      : FBlock(block), FData(block ? static_cast<BYTE *>(GlobalLock(block)) : nullptr) {}
+  ~TGlobalBytes() {
+    if (FData)
+      GlobalUnlock(FBlock);
+  }
+  TGlobalBytes(const TGlobalBytes &) = delete;
+  TGlobalBytes &operator=(const TGlobalBytes &) = delete;
+
+  BYTE *Data() const { return FData; }
+  size_t Size() const { return FData ? GlobalSize(FBlock) : 0; }
+
+private:
+  HGLOBAL FBlock;
+  BYTE *FData;
+};
+
+// A medium handed out by a data object, released with it.
+class TMedium {
+public:
+  TMedium() = default;
+  ~TMedium() {
+    if (FGot)
+      ReleaseStgMedium(&Medium);
+  }
+  TMedium(const TMedium &) = delete;
+  TMedium &operator=(const TMedium &) = delete;
+
+  // The format as a global block; false when data has none.
+  bool Get(IDataObject *data, UINT format) {
+    FORMATETC request = {static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    FGot = data && SUCCEEDED(data->GetData(&request, &Medium));
+    return FGot && Medium.tymed == TYMED_HGLOBAL && Medium.hGlobal;
+  }
+
+  STGMEDIUM Medium = {};
+
+private:
+  bool FGot = false;
+};
+
 // A "Shell IDList Array" block in movable, zeroed global memory: cidl, the offsets, the parent (null stands
 // for the desktop, written as the empty list), then the items, without padding. E_OUTOFMEMORY with a null
 // block when it cannot be allocated.
