@@ -82,6 +82,13 @@ struct TMenuTraits {
   static void Close(HMENU handle) { DestroyMenu(handle); }
 };
 
+struct TGlobalMemoryTraits {
+  using THandle = HGLOBAL;
+  static HGLOBAL Empty() { return nullptr; }
+  static bool Valid(HGLOBAL handle) { return handle != nullptr; }
+  static void Close(HGLOBAL handle) { GlobalFree(handle); }
+};
+
 // Events, mutexes, threads, files: closed with CloseHandle.
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 // A FindFirstChangeNotification handle: closed with FindCloseChangeNotification.
@@ -94,6 +101,29 @@ template <class T> using TGdiObject = TUniqueHandle<TGdiObjectTraits<T>>;
 using TModuleHandle = TUniqueHandle<TModuleTraits>;
 // A menu made with CreateMenu or CreatePopupMenu (and its submenus): destroyed with DestroyMenu.
 using TMenuHandle = TUniqueHandle<TMenuTraits>;
+// A block from GlobalAlloc that nobody else owns yet: freed with GlobalFree unless released to a new owner
+// (the clipboard, a medium handed to another program).
+using TGlobalBlock = TUniqueHandle<TGlobalMemoryTraits>;
+
+// The bytes of a global block while the scope lasts (GlobalLock now, GlobalUnlock at the end); Data() is null
+// and Size() 0 when the block cannot be locked. The block stays its owner's.
+class TGlobalLock {
+public:
+  explicit TGlobalLock(HGLOBAL block) : FBlock(block), FData(block ? static_cast<BYTE *>(GlobalLock(block)) : nullptr) {}
+  ~TGlobalLock() {
+    if (FData)
+      GlobalUnlock(FBlock);
+  }
+  TGlobalLock(const TGlobalLock &) = delete;
+  TGlobalLock &operator=(const TGlobalLock &) = delete;
+
+  BYTE *Data() const { return FData; }
+  size_t Size() const { return FData ? GlobalSize(FBlock) : 0; }
+
+private:
+  HGLOBAL FBlock;
+  BYTE *FData;
+};
 
 // The painting of one WM_PAINT: BeginPaint now, EndPaint when the scope ends.
 class TPaintScope {
