@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "shellctrls/DetailTexts.h"
+#include "shellctrls/list/DetailTexts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Splitter.h"
 #include "toolkit/SysUtils.h"

@@ -1,7 +1,7 @@
 #include "shellctrls/ShellScroll.h"
 
-#include "shellctrls/KdCustomShellList.h"
-#include "shellctrls/KdCustomShellTree.h"
+#include "shellctrls/list/KdCustomShellList.h"
+#include "shellctrls/tree/KdCustomShellTree.h"
 #include "toolkit/Mouse.h"
 #include "toolkit/WinControl.h"
 

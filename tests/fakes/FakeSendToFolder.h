@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shellctrls/SendToMenu.h"
+#include "shellctrls/commands/SendToMenu.h"
 #include "toolkit/ComPtr.h"
 
 namespace zortest {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shellctrls/KdDefaultKeys.h"
+#include "shellctrls/commands/KdDefaultKeys.h"
 #include "shellctrls/KdResString.h"
 #include "shellctrls/UKdShConsts.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/TestSupport.h"
-#include "shellctrls/DetailTexts.h"
+#include "shellctrls/list/DetailTexts.h"
 #include "shellns/IdList.h"
 #include "toolkit/SysUtils.h"
 

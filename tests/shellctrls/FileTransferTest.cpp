@@ -12,8 +12,8 @@
 
 #include "common/GuardedBuffer.h"
 #include "common/TestSupport.h"
-#include "shellctrls/FileDropTarget.h"
-#include "shellctrls/FileTransfer.h"
+#include "shellctrls/dragdrop/FileDropTarget.h"
+#include "shellctrls/dragdrop/FileTransfer.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/WineHost.h"
 #include "toolkit/SysUtils.h"

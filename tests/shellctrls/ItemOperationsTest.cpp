@@ -8,7 +8,7 @@
 
 #include "common/TestSupport.h"
 #include "shellctrls/OwnerFormHandle.h"
-#include "shellctrls/ShellItemLookup.h"
+#include "shellctrls/commands/ShellItemLookup.h"
 #include "shellctrls/WindowUtils.h"
 #include "shellns/IdList.h"
 #include "toolkit/Application.h"

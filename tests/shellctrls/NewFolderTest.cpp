@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/TestSupport.h"
-#include "shellctrls/NewFolder.h"
+#include "shellctrls/commands/NewFolder.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
