@@ -130,7 +130,7 @@ double EnumerateFloor(const std::string &path, std::vector<LPITEMIDLIST> *keep) 
   std::vector<LPITEMIDLIST> &lists = keep ? *keep : own;
   const double start = Seconds();
   TKdIdListPtr list;
-  ParseDisplayNameToIdList(path, PidlOut(list));
+  ParseDisplayNameToIdList(path, list);
   ComPtr<IShellFolder> folder;
   BindToShellFolder(list.get(), folder);
   ComPtr<IEnumIDList> enumerator;
@@ -210,7 +210,7 @@ private:
 
 double PlatformView(const std::string &path, HWND owner) {
   TKdIdListPtr list;
-  ParseDisplayNameToIdList(path, PidlOut(list));
+  ParseDisplayNameToIdList(path, list);
   MinimalBrowser browser(owner);
   RECT rect;
   GetClientRect(owner, &rect);

@@ -59,7 +59,7 @@ void MakeSubfolders(const std::string &path, int count, const char *format = "\\
 
 TKdIdListPtr Parse(const std::string &path) {
   TKdIdListPtr list;
-  ParseDisplayNameToIdList(path, PidlOut(list));
+  ParseDisplayNameToIdList(path, list);
   return list;
 }
 

@@ -63,7 +63,7 @@ double Floor() {
   ComPtr<IShellFolder> desktop;
   SHGetDesktopFolder(desktop.Put());
   TKdIdListPtr drives;
-  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives));
+  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives);
   double best = 1e300;
   for (int run = 0; run < 5; ++run) {
     double start = NowMs();

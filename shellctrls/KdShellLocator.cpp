@@ -13,7 +13,7 @@ constexpr int CompareFailed = 0x7FFFFFFF;
 TKdIdListPtr CopyNonEmpty(LPCITEMIDLIST list) {
   if (!list || IdListSize(list) <= 2)
     return nullptr;
-  TKdIdListPtr copy(IdListCopy(list));
+  TKdIdListPtr copy = IdListCopy(list);
   if (!copy)
     OleCheck(E_OUTOFMEMORY);
   return copy;
@@ -36,7 +36,7 @@ bool IsWellFormedIdList(const uint8_t *data, size_t size) {
 
 } // namespace
 
-LPITEMIDLIST TKdShellLocator::GetIdList() {
+LPCITEMIDLIST TKdShellLocator::GetIdList() {
   if (FKind == kdlkIdList)
     return FIdList.get();
   if (FKind != kdlkSpecialFolder)
@@ -77,7 +77,7 @@ std::string TKdShellLocator::GetPath() { return IdListToPath(GetIdList()); }
 
 void TKdShellLocator::SetPath(const std::string &path) {
   TKdIdListPtr parsed;
-  HRESULT hr = ParseDisplayNameToIdList(path, PidlOut(parsed));
+  HRESULT hr = ParseDisplayNameToIdList(path, parsed);
   if (FAILED(hr))
     Clear();
   else

@@ -26,7 +26,7 @@ public:
 
   // The named folder's absolute list, owned by the locator and valid until it next changes; null means the
   // desktop. A special folder is looked up on the first call, and again on the next one if that failed.
-  LPITEMIDLIST GetIdList();
+  LPCITEMIDLIST GetIdList();
   // Names the folder by a copy of list (null or empty: the desktop); list may be the locator's own.
   void SetIdList(LPCITEMIDLIST list);
   void Clear() { SetIdList(nullptr); }

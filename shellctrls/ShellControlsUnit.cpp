@@ -5,10 +5,8 @@
 
 #include "shellctrls/UKdShellControls.h"
 
-unsigned int CF_IDLIST = 0;
-
 void InitializeShellControlsUnit() {
-  CF_IDLIST = RegisterClipboardFormatA(CFSTR_SHELLIDLIST);
+  RegisterClipboardFormats();
   OleInitialize(nullptr);
   ReadHoverSettings();
 }

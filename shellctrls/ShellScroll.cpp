@@ -1,7 +1,5 @@
 #include "shellctrls/ShellScroll.h"
 
-#include "shellctrls/list/KdCustomShellList.h"
-#include "shellctrls/tree/KdCustomShellTree.h"
 #include "toolkit/Mouse.h"
 #include "toolkit/WinControl.h"
 
@@ -41,9 +39,7 @@ TWinControl *ShellWheelTarget(TWinControl *self, POINT screen) {
     control = TWinControl::FindControl(wnd);
   if (!control || control == self)
     return nullptr;
-  if (dynamic_cast<TKdCustomShellTree *>(control) || dynamic_cast<TKdCustomShellList *>(control))
-    return control;
-  return nullptr;
+  return dynamic_cast<TKdWheelPeer *>(control) ? control : nullptr;
 }
 
 bool ShellWheelNotch(TWinControl *self, bool down, bool handled, TShiftState shift, POINT mousePos, int bar) {

@@ -7,6 +7,13 @@
 
 class TWinControl;
 
+// A shell control that takes the wheel notches turned over it while another one has the focus: the tree and the
+// list are.
+class TKdWheelPeer {
+public:
+  virtual ~TKdWheelPeer() = default;
+};
+
 // One step on the control's bar (SB_HORZ or SB_VERT) with a WM_HSCROLL / WM_VSCROLL code (SB_LINEDOWN...),
 // sent only when the bar has more range than its page; true when the position moved.
 bool ScrollOneLine(TWinControl *control, int bar, WORD code);

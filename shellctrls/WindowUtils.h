@@ -10,16 +10,3 @@ void SleepWithHourglass(DWORD milliseconds);
 
 // Sets (or clears) bits of a window's GWL_STYLE, writing it only when it changes; a null window is ignored.
 void SetWindowStyleBits(HWND wnd, DWORD bits, bool set);
-
-// The process's error mode for the lifetime of the object; SEM_FAILCRITICALERRORS keeps the system from
-// asking for a disk when an empty drive is read.
-class TErrorModeScope {
-public:
-  explicit TErrorModeScope(UINT mode) : FSaved(SetErrorMode(mode)) {}
-  ~TErrorModeScope() { SetErrorMode(FSaved); }
-  TErrorModeScope(const TErrorModeScope &) = delete;
-  TErrorModeScope &operator=(const TErrorModeScope &) = delete;
-
-private:
-  UINT FSaved;
-};

@@ -35,11 +35,7 @@ UINT BytesWithoutTerminator(LPCITEMIDLIST list) {
   return size >= 2 ? size - 2 : 0;
 }
 
-LPITEMIDLIST AllocIdList(IMalloc *allocator, UINT bytes) {
-  if (!allocator)
-    return static_cast<LPITEMIDLIST>(ShellMemAlloc(bytes));
-  return static_cast<LPITEMIDLIST>(allocator->Alloc(bytes));
-}
+TKdIdListPtr AllocIdList(UINT bytes) { return TKdIdListPtr(static_cast<LPITEMIDLIST>(ShellMemAlloc(bytes))); }
 
 const DWORD DisplayNameFlagTable[] = {SHGDN_NORMAL, SHGDN_INFOLDER, SHGDN_FORPARSING,
                                       SHGDN_INFOLDER | SHGDN_FOREDITING};
@@ -80,12 +76,12 @@ UINT IdListSize(LPCITEMIDLIST list) {
   return size + 2;
 }
 
-LPITEMIDLIST IdListCopy(IMalloc *allocator, LPCITEMIDLIST list) {
+TKdIdListPtr IdListCopy(LPCITEMIDLIST list) {
   UINT n = BytesWithoutTerminator(list);
-  LPITEMIDLIST result = AllocIdList(allocator, n + 2);
+  TKdIdListPtr result = AllocIdList(n + 2);
   if (!result)
     return nullptr;
-  auto *out = reinterpret_cast<BYTE *>(result);
+  auto *out = reinterpret_cast<BYTE *>(result.get());
   if (n)
     std::memcpy(out, list, n);
   out[n] = 0;
@@ -93,15 +89,13 @@ LPITEMIDLIST IdListCopy(IMalloc *allocator, LPCITEMIDLIST list) {
   return result;
 }
 
-LPITEMIDLIST IdListCopy(LPCITEMIDLIST list) { return IdListCopy(nullptr, list); }
-
-LPITEMIDLIST IdListConcat(IMalloc *allocator, LPCITEMIDLIST first, LPCITEMIDLIST second) {
+TKdIdListPtr IdListConcat(LPCITEMIDLIST first, LPCITEMIDLIST second) {
   UINT na = BytesWithoutTerminator(first);
   UINT nb = BytesWithoutTerminator(second);
-  LPITEMIDLIST result = AllocIdList(allocator, na + nb + 2);
+  TKdIdListPtr result = AllocIdList(na + nb + 2);
   if (!result)
     return nullptr;
-  auto *out = reinterpret_cast<BYTE *>(result);
+  auto *out = reinterpret_cast<BYTE *>(result.get());
   if (na)
     std::memcpy(out, first, na);
   if (nb)
@@ -181,8 +175,8 @@ std::wstring IdListToWidePath(LPCITEMIDLIST list) {
   const int count = items.Count();
   if (count == 0)
     return path;
-  TKdIdListPtr parent(IdListCopy(items.GetHead(1)));
-  TKdIdListPtr item(IdListCopy(items.GetItem(count - 1)));
+  TKdIdListPtr parent = IdListCopy(items.GetHead(1));
+  TKdIdListPtr item = IdListCopy(items.GetItem(count - 1));
   ComPtr<IShellFolder> folder;
   if (!parent || !item || FAILED(BindToShellFolder(parent.get(), folder)))
     return {};
@@ -199,14 +193,13 @@ std::string IdListToPath(LPCITEMIDLIST list) { return WideToUtf8(IdListToWidePat
 
 std::string SpecialFolderPath(HWND owner, int folder) {
   TKdIdListPtr list;
-  if (FAILED(GetSpecialFolderIdList(owner, folder, PidlOut(list))))
+  if (FAILED(GetSpecialFolderIdList(owner, folder, list)))
     return {};
   return IdListToPath(list.get());
 }
 
-HRESULT GetSpecialFolderIdList(HWND owner, int folder, LPITEMIDLIST &list) {
-  list = nullptr;
-  return SHGetSpecialFolderLocation(owner, folder & 0x7F, &list);
+HRESULT GetSpecialFolderIdList(HWND owner, int folder, TKdIdListPtr &list) {
+  return SHGetSpecialFolderLocation(owner, folder & 0x7F, PidlOut(list));
 }
 
 int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags) {
@@ -223,7 +216,7 @@ int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags) {
 int FindSpecialFolder(LPCITEMIDLIST list) {
   for (int folder = 0; folder <= 50; ++folder) {
     TKdIdListPtr special;
-    HRESULT hr = GetSpecialFolderIdList(nullptr, folder, PidlOut(special));
+    HRESULT hr = GetSpecialFolderIdList(nullptr, folder, special);
     if (SUCCEEDED(hr) && IdListCompare(list, special.get()) == 0)
       return folder;
   }
@@ -352,7 +345,7 @@ void RevalidateDriveList() {
   if (GRevalidationSuspended > 0)
     return;
   TKdIdListPtr drives;
-  OleCheck(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)));
+  OleCheck(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives));
   ComPtr<IShellFolder> folder;
   OleCheck(BindToShellFolder(drives.get(), folder));
   SFGAOF attributes = SFGAO_VALIDATE;

@@ -6,8 +6,8 @@
 // its byte counts: it must only be handed lists that came from the shell or from this program's own code,
 // never raw bytes from another process (dropped or pasted data must be checked before it gets here).
 //
-// Lists these functions return are allocated through the shell allocator and belong to the caller, who frees
-// them with ShellMemFree (or holds them in a TKdIdListPtr). Functions that take a list only read it.
+// A list these functions hand over travels as a TKdIdListPtr (allocated through the shell allocator); a raw
+// list they take is only read.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -42,9 +42,7 @@ public:
   TKdPidlOut(const TKdPidlOut &) = delete;
   TKdPidlOut &operator=(const TKdPidlOut &) = delete;
 
-  // For shell calls (LPITEMIDLIST *) and for this unit's functions (LPITEMIDLIST &).
   operator LPITEMIDLIST *() { return &FList; }
-  operator LPITEMIDLIST &() { return FList; }
 
 private:
   TKdIdListPtr &FOwner;
@@ -66,12 +64,10 @@ DWORD DisplayNameFlags(TKdDisplayNameKind kind);
 
 // Total bytes including the terminator; 0 for null.
 UINT IdListSize(LPCITEMIDLIST list);
-// A new copy from allocator (the shell allocator when null); a null list gives a new empty list. Null when
-// the allocation fails.
-LPITEMIDLIST IdListCopy(IMalloc *allocator, LPCITEMIDLIST list);
-LPITEMIDLIST IdListCopy(LPCITEMIDLIST list);
-// The items of first followed by those of second (either may be null).
-LPITEMIDLIST IdListConcat(IMalloc *allocator, LPCITEMIDLIST first, LPCITEMIDLIST second);
+// A new copy; a null list gives a new empty list. Null when the allocation fails.
+TKdIdListPtr IdListCopy(LPCITEMIDLIST list);
+// The items of first followed by those of second (either may be null); null when the allocation fails.
+TKdIdListPtr IdListConcat(LPCITEMIDLIST first, LPCITEMIDLIST second);
 // 0 when both absolute lists name the same item; otherwise non-zero (-1 when exactly one is null or empty,
 // 0x7FFFFFFF when the shell cannot compare them).
 int IdListCompare(LPCITEMIDLIST p, LPCITEMIDLIST q);
@@ -84,7 +80,7 @@ HRESULT BindToShellFolder(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder);
 // path ("/tmp") is parsed as the Windows path Wine maps it to. Fails with ERROR_FILENAME_EXCED_RANGE, without
 // asking the shell, for a name that is MAX_PATH characters or longer (once normalised), and with
 // ERROR_BAD_PATHNAME for a name that starts with "/" and has no Windows form.
-HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list);
+HRESULT ParseDisplayNameToIdList(const std::string &name, TKdIdListPtr &list);
 // File-system path of a list (null means the desktop), whole, or "" for a virtual item and for a path the
 // shell can only give cut short.
 std::string IdListToPath(LPCITEMIDLIST list);
@@ -92,7 +88,7 @@ std::wstring IdListToWidePath(LPCITEMIDLIST list);
 // Path of a special folder (CSIDL_ number), or "".
 std::string SpecialFolderPath(HWND owner, int folder);
 // SHGetSpecialFolderLocation with the low 7 bits of folder.
-HRESULT GetSpecialFolderIdList(HWND owner, int folder, LPITEMIDLIST &list);
+HRESULT GetSpecialFolderIdList(HWND owner, int folder, TKdIdListPtr &list);
 // System image list index of an absolute list (null means the desktop); extraFlags are SHGFI_ flags such as
 // SHGFI_SMALLICON | SHGFI_OPENICON. 0 on failure.
 int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags);
@@ -120,6 +116,15 @@ bool SystemImageListOverlaysFixed();
 void RevalidateDriveList();
 void SuspendDriveRevalidation();
 void ResumeDriveRevalidation();
+
+// Drive revalidation suspended for the lifetime of the object: one revalidation serves what runs meanwhile.
+class TKdDriveRevalidationPause {
+public:
+  TKdDriveRevalidationPause() { SuspendDriveRevalidation(); }
+  ~TKdDriveRevalidationPause() { ResumeDriveRevalidation(); }
+  TKdDriveRevalidationPause(const TKdDriveRevalidationPause &) = delete;
+  TKdDriveRevalidationPause &operator=(const TKdDriveRevalidationPause &) = delete;
+};
 
 // What ReadShellLink reads from a shortcut. The caller sets ResolveMode before the call.
 struct TKdShellLinkInfo {

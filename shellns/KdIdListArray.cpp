@@ -39,7 +39,7 @@ int TKdIdListArray::Count() const {
   return count;
 }
 
-LPITEMIDLIST TKdIdListArray::GetHead(int k) {
+LPCITEMIDLIST TKdIdListArray::GetHead(int k) {
   FLastResult.reset();
   if (!FSource)
     return nullptr;
@@ -56,7 +56,7 @@ LPITEMIDLIST TKdIdListArray::GetHead(int k) {
   return FLastResult.get();
 }
 
-LPITEMIDLIST TKdIdListArray::GetItem(int i) {
+LPCITEMIDLIST TKdIdListArray::GetItem(int i) {
   FLastResult.reset();
   if (!FSource || i < 0)
     return nullptr;

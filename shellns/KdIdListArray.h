@@ -19,13 +19,13 @@ public:
   int Count() const;
   // GetHead and GetItem lend a list the array owns: it stays valid until the next GetHead or GetItem call on
   // this array or the array's end, whichever comes first. Hand it to a call that only reads it, or take a
-  // copy (TKdIdListPtr(IdListCopy(...))) to keep it; never free it and never hold two of them at once.
+  // copy (IdListCopy) to keep it; never free it and never hold two of them at once.
 
   // The first Count() - k items (k = 1: the parent folder, k = Count(): the desktop); null when k > Count()
   // or the source is null.
-  LPITEMIDLIST GetHead(int k);
+  LPCITEMIDLIST GetHead(int k);
   // Item i alone; null when out of range. Index 0 of the empty list gives the empty list.
-  LPITEMIDLIST GetItem(int i);
+  LPCITEMIDLIST GetItem(int i);
 
 private:
   LPCITEMIDLIST FSource;

@@ -58,9 +58,9 @@ void TKdPidlList::SetCapacity(int value) {
     FItems.shrink_to_fit();
 }
 
-LPITEMIDLIST TKdPidlList::Pidls(int index) const {
+LPCITEMIDLIST TKdPidlList::Pidls(int index) const {
   CheckIndex(index, Count());
-  return FItems[static_cast<size_t>(index)].Pidl;
+  return FItems[static_cast<size_t>(index)].Pidl.get();
 }
 
 void *TKdPidlList::Objects(int index) const {
@@ -68,11 +68,11 @@ void *TKdPidlList::Objects(int index) const {
   return FItems[static_cast<size_t>(index)].Data;
 }
 
-int TKdPidlList::Add(LPITEMIDLIST p) { return AddObject(p, nullptr); }
+int TKdPidlList::Add(TKdIdListPtr p) { return AddObject(std::move(p), nullptr); }
 
-int TKdPidlList::AddObject(LPITEMIDLIST p, void *data) {
+int TKdPidlList::AddObject(TKdIdListPtr p, void *data) {
   int index = Count();
-  if (FSorted && Find(p, index)) {
+  if (FSorted && Find(p.get(), index)) {
     switch (Duplicates) {
     case TKdDuplicates::dupIgnore:
       return index;
@@ -82,20 +82,20 @@ int TKdPidlList::AddObject(LPITEMIDLIST p, void *data) {
       break;
     }
   }
-  InsertEntry(index, p, data);
+  InsertEntry(index, std::move(p), data);
   return index;
 }
 
-void TKdPidlList::InsertEntry(int index, LPITEMIDLIST p, void *data) {
+void TKdPidlList::InsertEntry(int index, TKdIdListPtr p, void *data) {
   if (index < 0 || index > Count())
     throw EListError(FormatStr("List index out of bounds (%d)", index));
-  FItems.insert(FItems.begin() + index, TKdPidlRec{p, data});
+  FItems.insert(FItems.begin() + index, TKdPidlRec{std::move(p), data});
 }
 
 bool TKdPidlList::Find(LPCITEMIDLIST p, int &index) const {
   CompareFolderScope scope(Folder);
   return ListBinaryFind(
-      Count(), [&](int i) { return Compare(FItems[static_cast<size_t>(i)].Pidl, p); },
+      Count(), [&](int i) { return Compare(FItems[static_cast<size_t>(i)].Pidl.get(), p); },
       Duplicates == TKdDuplicates::dupAccept, index);
 }
 
@@ -106,27 +106,21 @@ int TKdPidlList::IndexOf(LPCITEMIDLIST p) const {
     return Find(p, index) ? index : -1;
   }
   for (int i = 0; i < Count(); ++i)
-    if (Compare(FItems[static_cast<size_t>(i)].Pidl, p) == 0)
+    if (Compare(FItems[static_cast<size_t>(i)].Pidl.get(), p) == 0)
       return i;
   return -1;
 }
 
-void TKdPidlList::Delete(int index) {
+void TKdPidlList::Delete(int index) { Extract(index); }
+
+TKdIdListPtr TKdPidlList::Extract(int index) {
   CheckIndex(index, Count());
-  LPITEMIDLIST pidl = FItems[static_cast<size_t>(index)].Pidl;
+  TKdIdListPtr pidl = std::move(FItems[static_cast<size_t>(index)].Pidl);
   FItems.erase(FItems.begin() + index);
-  if (Allocator && pidl)
-    Allocator->Free(pidl);
+  return pidl;
 }
 
-void TKdPidlList::Clear() {
-  std::vector<TKdPidlRec> items;
-  items.swap(FItems);
-  if (Allocator)
-    for (const TKdPidlRec &rec : items)
-      if (rec.Pidl)
-        Allocator->Free(rec.Pidl);
-}
+void TKdPidlList::Clear() { FItems.clear(); }
 
 void TKdPidlList::SetSorted(bool value) {
   if (value == FSorted)
@@ -142,6 +136,8 @@ void TKdPidlList::Sort() {
   CompareFolderScope scope(Folder);
   ListQuickSort(
       0, Count() - 1,
-      [&](int i, int j) { return Compare(FItems[static_cast<size_t>(i)].Pidl, FItems[static_cast<size_t>(j)].Pidl); },
+      [&](int i, int j) {
+        return Compare(FItems[static_cast<size_t>(i)].Pidl.get(), FItems[static_cast<size_t>(j)].Pidl.get());
+      },
       [&](int i, int j) { std::swap(FItems[static_cast<size_t>(i)], FItems[static_cast<size_t>(j)]); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A list of (ID list, pointer) pairs, optionally kept in the order of a folder's CompareIDs or of raw bytes,
-// with the binary search and duplicates policy of the toolkit's sorted string list. The shell tree and list
-// diff a folder's old and new children with two of these.
+// with the binary search and duplicates policy of the toolkit's sorted string list. The list owns every ID
+// list it holds: they come in as TKdIdListPtr and go with their entry, or leave through Extract.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "shellns/IdList.h"
+
 // What adding an ID list equal to an existing one does to a sorted list.
 enum class TKdDuplicates : uint8_t { dupIgnore, dupAccept, dupError };
 
 struct TKdPidlRec {
-  LPITEMIDLIST Pidl;
+  TKdIdListPtr Pidl;
   void *Data;
 };
 
@@ -29,22 +31,25 @@ public:
   // Raises EListError below Count.
   void SetCapacity(int value);
 
-  LPITEMIDLIST Pidls(int index) const;
+  // Lent: valid while the entry is in the list.
+  LPCITEMIDLIST Pidls(int index) const;
   void *Objects(int index) const;
 
-  // Stores p (never a copy) and returns its index; on a sorted list an equal entry is handled by Duplicates
-  // (ignore: its index is returned and nothing is added; error: raises "TKdPidlList: Duplicate PIDL").
-  virtual int Add(LPITEMIDLIST p);
-  virtual int AddObject(LPITEMIDLIST p, void *data);
+  // Takes p and returns its index; on a sorted list an equal entry is handled by Duplicates (ignore: its
+  // index is returned and p is freed; error: raises "TKdPidlList: Duplicate PIDL", p freed too).
+  virtual int Add(TKdIdListPtr p);
+  virtual int AddObject(TKdIdListPtr p, void *data);
   // Inserts at index without any check.
-  void InsertEntry(int index, LPITEMIDLIST p, void *data);
+  void InsertEntry(int index, TKdIdListPtr p, void *data);
   // Binary search, meaningful only while Sorted: true when an equal entry exists; index is that entry's
   // (duplicates ignored or refused) or the insertion point (duplicates accepted, or not found).
   bool Find(LPCITEMIDLIST p, int &index) const;
   // Index of an equal entry (the first one on an unsorted list), or -1.
   int IndexOf(LPCITEMIDLIST p) const;
-  // Frees the entry's list with Allocator when one is set.
+  // Removes the entry and frees its list.
   void Delete(int index);
+  // Removes the entry and hands its list to the caller.
+  TKdIdListPtr Extract(int index);
   void Clear();
 
   bool Sorted() const { return FSorted; }
@@ -55,8 +60,6 @@ public:
 
   // Compare with this folder's CompareIDs (column 0) when set, by raw bytes otherwise. Not reference-counted.
   IShellFolder *Folder = nullptr;
-  // When set, the list owns its ID lists and frees them with it. Not reference-counted.
-  IMalloc *Allocator = nullptr;
   TKdDuplicates Duplicates = TKdDuplicates::dupError;
 
 private:

@@ -91,8 +91,8 @@ bool IsItemNamed(LPCITEMIDLIST list, const std::wstring &expected) {
 
 } // namespace
 
-HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
-  list = nullptr;
+HRESULT ParseDisplayNameToIdList(const std::string &name, TKdIdListPtr &list) {
+  list.reset();
   std::wstring wide = Utf8ToWide(name);
   if (wide.size() > LongestName)
     return NameTooLong;
@@ -142,6 +142,6 @@ HRESULT ParseDisplayNameToIdList(const std::string &name, LPITEMIDLIST &list) {
     return E_FAIL;
   if (fileSystemPath && !IsItemNamed(parsed.get(), expected))
     return HRESULT_FROM_WIN32(missing != ERROR_SUCCESS ? missing : ERROR_PATH_NOT_FOUND);
-  list = parsed.release();
+  list = std::move(parsed);
   return hr;
 }

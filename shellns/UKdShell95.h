@@ -3,6 +3,7 @@
 // and positional message formatting.
 #include "shellns/FormatStrPos.h"
 #include "shellns/IdList.h"
+#include "shellns/KdChildMatch.h"
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdIdListArray.h"
 #include "shellns/KdPidlList.h"

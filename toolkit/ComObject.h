@@ -8,6 +8,11 @@
 
 #include "toolkit/ComPtr.h"
 
+// The interface id of TInterface; specialised for an interface the platform's headers declare without one.
+template <class TInterface> struct TInterfaceId {
+  static const IID &Get() { return __uuidof(TInterface); }
+};
+
 template <class TFirst, class... TMore> class TComObject : public TFirst, public TMore... {
 public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override {
@@ -39,7 +44,7 @@ protected:
 
 private:
   template <class TInterface, class... TRest> void FindInterface(REFIID riid, void **object) {
-    if (riid == __uuidof(TInterface)) {
+    if (riid == TInterfaceId<TInterface>::Get()) {
       *object = static_cast<TInterface *>(this);
       return;
     }

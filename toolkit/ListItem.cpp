@@ -248,11 +248,12 @@ void TListItems::Renumber() const {
   FNumberedUpTo = FItems.size();
 }
 
-TListItem *TListItems::Add() {
+TListItem *TListItems::Add(std::unique_ptr<TObject> data) {
   // Room in steps of AllocBy, but never in steps so small that appending many rows copies the list often.
   if (FItems.size() == FItems.capacity() && FOwner->FAllocBy > 0)
     FItems.reserve(FItems.size() + std::max(static_cast<size_t>(FOwner->FAllocBy), FItems.size() / 2));
   TListItem *item = NewItem();
+  item->FData = std::move(data);
   item->FIndex = Count();
   FItems.push_back(item);
   if (FNumberedUpTo + 1 == FItems.size())

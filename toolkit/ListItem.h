@@ -54,9 +54,10 @@ public:
   void SetCaption(const std::string &value);
   TSubItems SubItems() { return TSubItems(this); }
 
-  // The application's object for the row; not owned.
-  TObject *Data() const { return FData; }
-  void SetData(TObject *value) { FData = value; }
+  // The application's object for the row, owned by the row: it goes with the row (after the list view's
+  // Delete hook has seen it) or when another takes its place.
+  TObject *Data() const { return FData.get(); }
+  void SetData(std::unique_ptr<TObject> value) { FData = std::move(value); }
 
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int value);
@@ -98,7 +99,7 @@ private:
   void SetFlag(uint8_t flag, bool value);
 
   TListItems *FOwner;
-  TObject *FData = nullptr;
+  std::unique_ptr<TObject> FData;
   std::unique_ptr<std::string> FCaption;
   std::unique_ptr<std::vector<std::string>> FSubTexts;
   // Position in the owner's list as last numbered; checked against the list before use.
@@ -124,8 +125,8 @@ public:
   TListItem *operator[](int index) const { return Item(index); }
   int IndexOf(const TListItem *item) const;
 
-  // Appends a row.
-  TListItem *Add();
+  // Appends a row that owns data; the list view's InsertItem hook sees the row with it.
+  TListItem *Add(std::unique_ptr<TObject> data = nullptr);
   void Delete(int index);
   // Deletes every row, the last first.
   void Clear();

@@ -12,8 +12,8 @@ constexpr UINT kStateFocused = 0x0001;
 
 } // namespace
 
-TTreeNode::TTreeNode(TTreeNodes *owner, TTreeNode *parent, std::string text, TObject *data)
-    : FOwner(owner), FParent(parent), FText(std::move(text)), FData(data) {}
+TTreeNode::TTreeNode(TTreeNodes *owner, TTreeNode *parent, std::string text, std::unique_ptr<TObject> data)
+    : FOwner(owner), FParent(parent), FText(std::move(text)), FData(std::move(data)) {}
 
 TTreeView *TTreeNode::TreeView() const { return FOwner->Owner(); }
 

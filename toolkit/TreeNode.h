@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "toolkit/Component.h"
@@ -35,9 +36,10 @@ public:
 
   const std::string &Text() const { return FText; }
   void SetText(const std::string &value);
-  // Free slot for the tree's user; the node never frees it.
-  TObject *Data() const { return FData; }
-  void SetData(TObject *value) { FData = value; }
+  // The tree user's object for the node, owned by the node: it goes with the node (after the tree's Delete
+  // hook has seen it) or when another takes its place.
+  TObject *Data() const { return FData.get(); }
+  void SetData(std::unique_ptr<TObject> value) { FData = std::move(value); }
   // Indexes into the tree's Images; OverlayIndex -1 is none, 0 the list's first overlay image.
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int value);
@@ -90,7 +92,7 @@ private:
   friend class TTreeNodes;
   friend class TTreeView;
 
-  TTreeNode(TTreeNodes *owner, TTreeNode *parent, std::string text, TObject *data);
+  TTreeNode(TTreeNodes *owner, TTreeNode *parent, std::string text, std::unique_ptr<TObject> data);
   ~TTreeNode() = default;
 
   // The tree's window, made again when it has gone (which gives this node its item back).
@@ -104,7 +106,7 @@ private:
   TTreeNode *FParent;
   HTREEITEM FItemId = nullptr;
   std::string FText;
-  TObject *FData;
+  std::unique_ptr<TObject> FData;
   int FImageIndex = 0;
   int FSelectedIndex = 0;
   int FOverlayIndex = -1;

@@ -56,10 +56,10 @@ bool TTreeNodes::SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &comp
   return sorted;
 }
 
-TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data,
-                                  bool hasChildren) {
+TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text,
+                                  std::unique_ptr<TObject> data, bool hasChildren) {
   HWND wnd = Handle();
-  auto *node = new TTreeNode(this, parent, text, data);
+  auto *node = new TTreeNode(this, parent, text, std::move(data));
   TVINSERTSTRUCTW insert = {};
   insert.hParent = parent ? parent->FItemId : TVI_ROOT;
   insert.hInsertAfter = after;
@@ -81,27 +81,28 @@ TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std:
   return node;
 }
 
-TTreeNode *TTreeNodes::Add(TTreeNode *sibling, const std::string &text, TObject *data) {
-  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_LAST, text, data);
+TTreeNode *TTreeNodes::Add(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data) {
+  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_LAST, text, std::move(data));
 }
 
-TTreeNode *TTreeNodes::AddFirst(TTreeNode *sibling, const std::string &text, TObject *data) {
-  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_FIRST, text, data);
+TTreeNode *TTreeNodes::AddFirst(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data) {
+  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_FIRST, text, std::move(data));
 }
 
-TTreeNode *TTreeNodes::AddChild(TTreeNode *parent, const std::string &text, TObject *data, bool hasChildren) {
-  return InsertNode(parent, TVI_LAST, text, data, hasChildren);
+TTreeNode *TTreeNodes::AddChild(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data,
+                                bool hasChildren) {
+  return InsertNode(parent, TVI_LAST, text, std::move(data), hasChildren);
 }
 
-TTreeNode *TTreeNodes::AddChildFirst(TTreeNode *parent, const std::string &text, TObject *data) {
-  return InsertNode(parent, TVI_FIRST, text, data);
+TTreeNode *TTreeNodes::AddChildFirst(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data) {
+  return InsertNode(parent, TVI_FIRST, text, std::move(data));
 }
 
-TTreeNode *TTreeNodes::Insert(TTreeNode *sibling, const std::string &text, TObject *data) {
+TTreeNode *TTreeNodes::Insert(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data) {
   if (!sibling)
-    return Add(nullptr, text, data);
+    return Add(nullptr, text, std::move(data));
   TTreeNode *previous = sibling->GetPrevSibling();
-  return InsertNode(sibling->Parent(), previous ? previous->FItemId : TVI_FIRST, text, data);
+  return InsertNode(sibling->Parent(), previous ? previous->FItemId : TVI_FIRST, text, std::move(data));
 }
 
 void TTreeNodes::Clear() {

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,16 +23,17 @@ public:
   TTreeView *Owner() const { return FOwner; }
 
   // A new last node among sibling's siblings (a top-level node when sibling is null).
-  TTreeNode *Add(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
+  TTreeNode *Add(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data = nullptr);
   // A new first node among sibling's siblings.
-  TTreeNode *AddFirst(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
+  TTreeNode *AddFirst(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data = nullptr);
   // A new last child of parent (a top-level node when parent is null).
   // With hasChildren the node shows its expand button from the start (as SetHasChildren(true) would, without
   // a second message per node: many nodes are added at once when a folder opens).
-  TTreeNode *AddChild(TTreeNode *parent, const std::string &text, TObject *data = nullptr, bool hasChildren = false);
-  TTreeNode *AddChildFirst(TTreeNode *parent, const std::string &text, TObject *data = nullptr);
+  TTreeNode *AddChild(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data = nullptr,
+                      bool hasChildren = false);
+  TTreeNode *AddChildFirst(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data = nullptr);
   // A new node just before sibling (the last top-level node when sibling is null).
-  TTreeNode *Insert(TTreeNode *sibling, const std::string &text, TObject *data = nullptr);
+  TTreeNode *Insert(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data = nullptr);
 
   // Deletes every node (OnDeletion for each) with one delete-item message for the root.
   void Clear();
@@ -62,7 +64,7 @@ private:
   HWND Handle() const;
   // Sorts the children of parent (TVI_ROOT: the top level) with compare.
   static bool SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &compare);
-  TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, TObject *data,
+  TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, std::unique_ptr<TObject> data,
                         bool hasChildren = false);
   // The control has deleted the node's item.
   void ItemDeleted(TTreeNode *node);

@@ -149,7 +149,7 @@ std::string TKdSendToFolder::Path() { return SpecialFolderPath(nullptr, CSIDL_SE
 HRESULT TKdSendToFolder::Bind(ComPtr<IShellFolder> &folder) {
   folder.Reset();
   TKdIdListPtr list;
-  HRESULT hr = GetSpecialFolderIdList(nullptr, CSIDL_SENDTO, PidlOut(list));
+  HRESULT hr = GetSpecialFolderIdList(nullptr, CSIDL_SENDTO, list);
   if (FAILED(hr))
     return hr;
   return BindToShellFolder(list.get(), folder);
@@ -182,7 +182,7 @@ void CollectFolderFiles(const std::string &folder, const std::vector<std::string
       if (list.Find(name, index))
         continue;
       TKdIdListPtr item;
-      HRESULT hr = ParseDisplayNameToIdList(folder + "\\" + name, PidlOut(item));
+      HRESULT hr = ParseDisplayNameToIdList(folder + "\\" + name, item);
       const int icon = SUCCEEDED(hr) ? GetIdListIconIndex(item.get(), SHGFI_SMALLICON) : -1;
       list.AddObject(name, reinterpret_cast<void *>(static_cast<intptr_t>(icon)));
     } while (FindNextFileW(search.Get(), &found));

@@ -1,12 +1,14 @@
 #include "shellctrls/commands/ShellItemLookup.h"
 
+#include <utility>
+
 #include "shellns/IdList.h"
 #include "shellns/KdIdListArray.h"
 
 namespace {
 
 HRESULT ParseDesktopDirectory(TKdIdListPtr &list) {
-  HRESULT hr = ParseDisplayNameToIdList(SpecialFolderPath(nullptr, CSIDL_DESKTOP), PidlOut(list));
+  HRESULT hr = ParseDisplayNameToIdList(SpecialFolderPath(nullptr, CSIDL_DESKTOP), list);
   if (SUCCEEDED(hr) && !list)
     hr = E_FAIL;
   return hr;
@@ -19,17 +21,17 @@ bool CopyParentAndLast(LPCITEMIDLIST list, TKdIdListPtr &parent, TKdIdListPtr &i
   const int count = array.Count();
   if (count < 1)
     return false;
-  parent.reset(IdListCopy(array.GetHead(1)));
-  item.reset(IdListCopy(array.GetItem(count - 1)));
+  parent = IdListCopy(array.GetHead(1));
+  item = IdListCopy(array.GetItem(count - 1));
   return parent && item;
 }
 
 } // namespace
 
-HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, LPITEMIDLIST &parent, LPITEMIDLIST &item) {
+HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, TKdIdListPtr &parent, TKdIdListPtr &item) {
   folder.Reset();
-  parent = nullptr;
-  item = nullptr;
+  parent.reset();
+  item.reset();
 
   TKdIdListPtr desktopDirectory;
   if (TKdIdListArray(list).Count() == 0) {
@@ -42,13 +44,13 @@ HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, LPI
   TKdIdListPtr parentCopy, itemCopy;
   const int count = TKdIdListArray(list).Count();
   if (count == 1) {
-    itemCopy.reset(IdListCopy(list));
+    itemCopy = IdListCopy(list);
     if (!itemCopy)
       return E_OUTOFMEMORY;
     HRESULT hr = SHGetDesktopFolder(folder.Put());
     if (FAILED(hr))
       return hr;
-    item = itemCopy.release();
+    item = std::move(itemCopy);
     return hr;
   }
   if (count == 0)
@@ -60,8 +62,8 @@ HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, LPI
     folder.Reset();
     return hr;
   }
-  parent = parentCopy.release();
-  item = itemCopy.release();
+  parent = std::move(parentCopy);
+  item = std::move(itemCopy);
   return hr;
 }
 
@@ -69,7 +71,7 @@ HRESULT GetItemUIObject(LPCITEMIDLIST list, REFIID riid, void **object) {
   *object = nullptr;
   ComPtr<IShellFolder> folder;
   TKdIdListPtr parent, item;
-  HRESULT hr = SplitParentAndItem(list, folder, PidlOut(parent), PidlOut(item));
+  HRESULT hr = SplitParentAndItem(list, folder, parent, item);
   if (FAILED(hr))
     return hr;
   LPCITEMIDLIST items[] = {item.get()};
@@ -85,17 +87,17 @@ HRESULT GetDesktopDirectoryDropTarget(ComPtr<IDropTarget> &target) {
   return GetItemUIObject(list.get(), target);
 }
 
-HRESULT GetDesktopDirectoryParts(LPITEMIDLIST &parent, LPITEMIDLIST &item) {
-  parent = nullptr;
-  item = nullptr;
+HRESULT GetDesktopDirectoryParts(TKdIdListPtr &parent, TKdIdListPtr &item) {
+  parent.reset();
+  item.reset();
   TKdIdListPtr list;
   HRESULT hr = ParseDesktopDirectory(list);
   if (FAILED(hr))
     return hr;
-  TKdIdListPtr parentCopy, itemCopy;
-  if (!CopyParentAndLast(list.get(), parentCopy, itemCopy))
+  if (!CopyParentAndLast(list.get(), parent, item)) {
+    parent.reset();
+    item.reset();
     return E_FAIL;
-  parent = parentCopy.release();
-  item = itemCopy.release();
+  }
   return S_OK;
 }

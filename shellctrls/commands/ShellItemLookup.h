@@ -5,13 +5,13 @@
 
 #include <shlobj.h>
 
+#include "shellns/IdList.h"
 #include "toolkit/ComPtr.h"
 
-// Splits an absolute list into the parent's folder, a new copy of the parent's absolute list (null for an
-// item directly on the desktop) and a new copy of the last item; the caller frees both copies with
-// ShellMemFree. The desktop itself (null or empty) stands for the file-system desktop directory, since the
-// namespace root has no parent. On failure every output is null.
-HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, LPITEMIDLIST &parent, LPITEMIDLIST &item);
+// Splits an absolute list into the parent's folder, a copy of the parent's absolute list (null for an item
+// directly on the desktop) and a copy of the last item. The desktop itself (null or empty) stands for the file-system
+// desktop directory, since the namespace root has no parent. On failure every output is null.
+HRESULT SplitParentAndItem(LPCITEMIDLIST list, ComPtr<IShellFolder> &folder, TKdIdListPtr &parent, TKdIdListPtr &item);
 
 // The parent folder's GetUIObjectOf for the item alone, with no owner window.
 HRESULT GetItemUIObject(LPCITEMIDLIST list, REFIID riid, void **object);
@@ -22,6 +22,6 @@ template <class T> HRESULT GetItemUIObject(LPCITEMIDLIST list, ComPtr<T> &object
 // The drop target of the file-system desktop directory.
 HRESULT GetDesktopDirectoryDropTarget(ComPtr<IDropTarget> &target);
 
-// New copies of the parent's absolute list and of the last item of the file-system desktop directory; both
-// null on failure.
-HRESULT GetDesktopDirectoryParts(LPITEMIDLIST &parent, LPITEMIDLIST &item);
+// Copies of the parent's absolute list and of the last item of the file-system desktop directory; both null on
+// failure.
+HRESULT GetDesktopDirectoryParts(TKdIdListPtr &parent, TKdIdListPtr &item);

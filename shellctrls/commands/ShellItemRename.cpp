@@ -1,5 +1,7 @@
 #include "shellctrls/commands/ShellItemRename.h"
 
+#include "shellctrls/KdRefreshGate.h"
+#include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
@@ -33,4 +35,23 @@ HRESULT SetItemName(HWND owner, IShellFolder *folder, LPCITEMIDLIST item, const 
       return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
   }
   return folder->SetNameOf(owner, item, wide.c_str(), RenameFlags, PidlOut(newItem));
+}
+
+void ShowNameForEditing(HWND edit, IShellFolder *folder, LPCITEMIDLIST item) {
+  if (edit)
+    SetWindowTextW(edit, Utf8ToWide(GetItemDisplayName(folder, item, dnForEditing)).c_str());
+}
+
+HRESULT RenameInPlace(TKdRefreshGate &gate, HWND owner, IShellFolder *folder, LPCITEMIDLIST item,
+                      const std::string &path, const std::string &name, TKdIdListPtr &renamed, std::string &caption) {
+  TCursorSaver hourglass(crHourGlass);
+  // The rename's own change needs no refresh; a refused rename causes no change, and the next one must not be
+  // taken for its.
+  TKdRefreshGate::TOwnChange own(gate);
+  const HRESULT hr = SetItemName(owner, folder, item, path, name, renamed);
+  if (FAILED(hr))
+    return hr;
+  own.Keep();
+  caption = GetItemDisplayName(folder, renamed ? renamed.get() : item, dnInFolder);
+  return hr;
 }

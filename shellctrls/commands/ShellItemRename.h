@@ -18,3 +18,16 @@ std::string TrimItemName(const std::string &typed);
 // MAX_PATH characters.
 HRESULT SetItemName(HWND owner, IShellFolder *folder, LPCITEMIDLIST item, const std::string &path,
                     const std::string &name, TKdIdListPtr &newItem);
+
+class TKdRefreshGate;
+
+// The name of item as the folder wants it typed (which may show an extension the caption hides), put into a
+// label's edit box.
+void ShowNameForEditing(HWND edit, IShellFolder *folder, LPCITEMIDLIST item);
+
+// Renames item of folder in place, as the tree and the list do once a label edit ends: the typed name trimmed
+// (nameTyped), the hourglass shown, the change the rename makes taken as the control's own (gate), a refused name
+// changing nothing. On success caption is what the item now shows and renamed its new relative list (null when
+// the folder handed none back: the old list still names it).
+HRESULT RenameInPlace(TKdRefreshGate &gate, HWND owner, IShellFolder *folder, LPCITEMIDLIST item,
+                      const std::string &path, const std::string &name, TKdIdListPtr &renamed, std::string &caption);

@@ -14,32 +14,11 @@ ComPtr<IDropTarget> FolderDropTarget(HWND window, LPCITEMIDLIST folder, ComPtr<I
 
 ComPtr<IDropTarget> TKdFileDropTarget::Create(HWND window, const std::wstring &folderPath,
                                               ComPtr<IDropTarget> shellTarget) {
-  return ComPtr<IDropTarget>(new TKdFileDropTarget(window, folderPath, std::move(shellTarget)));
+  return MakeComObject<IDropTarget, TKdFileDropTarget>(window, folderPath, std::move(shellTarget));
 }
 
 TKdFileDropTarget::TKdFileDropTarget(HWND window, const std::wstring &folderPath, ComPtr<IDropTarget> shellTarget)
     : FWindow(window), FFolder(folderPath), FShellTarget(std::move(shellTarget)) {}
-
-HRESULT STDMETHODCALLTYPE TKdFileDropTarget::QueryInterface(REFIID riid, void **object) {
-  if (!object)
-    return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
-    *object = static_cast<IDropTarget *>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE TKdFileDropTarget::AddRef() { return ++FRefCount; }
-
-ULONG STDMETHODCALLTYPE TKdFileDropTarget::Release() {
-  const ULONG count = --FRefCount;
-  if (count == 0)
-    delete this;
-  return count;
-}
 
 DWORD TKdFileDropTarget::PossibleEffects(const std::vector<std::wstring> &files, DWORD allowed) const {
   return ChooseFileDropEffect(files, FFolder, MK_CONTROL, allowed) |

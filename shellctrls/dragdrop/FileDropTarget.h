@@ -11,33 +11,25 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/ComPtr.h"
+#include "toolkit/ComObject.h"
 
 // The drop target to use for folder (absolute ID list) where the shell's target is shellTarget (may be
 // null): shellTarget itself on Windows and for folders outside the file system, otherwise a TKdFileDropTarget
 // around it. window owns the drop menu and the platform's confirmation and error boxes.
 ComPtr<IDropTarget> FolderDropTarget(HWND window, LPCITEMIDLIST folder, ComPtr<IDropTarget> shellTarget);
 
-class TKdFileDropTarget : public IDropTarget {
+class TKdFileDropTarget : public TComObject<IDropTarget> {
 public:
-  // A target for the file-system folder folderPath (one reference, for the caller).
+  // A target for the file-system folder folderPath.
   static ComPtr<IDropTarget> Create(HWND window, const std::wstring &folderPath, ComPtr<IDropTarget> shellTarget);
+  TKdFileDropTarget(HWND window, const std::wstring &folderPath, ComPtr<IDropTarget> shellTarget);
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
-  // IDropTarget
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject *data, DWORD keys, POINTL point, DWORD *effect) override;
   HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD *effect) override;
   HRESULT STDMETHODCALLTYPE DragLeave() override;
   HRESULT STDMETHODCALLTYPE Drop(IDataObject *data, DWORD keys, POINTL point, DWORD *effect) override;
 
 private:
-  TKdFileDropTarget(HWND window, const std::wstring &folderPath, ComPtr<IDropTarget> shellTarget);
-  virtual ~TKdFileDropTarget() = default;
-
   // Reads the files data carries; true when it carries a readable list, which is then ours to transfer.
   bool TakeFiles(IDataObject *data);
   // What a drop of files may do here at all (the effects of the right-button menu).
@@ -45,7 +37,6 @@ private:
   // The effect shown while files are dragged over the target with keys.
   DWORD EffectFor(const std::vector<std::wstring> &files, DWORD keys, DWORD allowed) const;
 
-  ULONG FRefCount = 1;
   HWND FWindow;
   std::wstring FFolder;
   ComPtr<IDropTarget> FShellTarget;

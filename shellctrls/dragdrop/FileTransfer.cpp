@@ -6,7 +6,8 @@
 #include <cstring>
 #include <set>
 
-#include "shellctrls/UKdShellControls.h"
+#include "shellctrls/dragdrop/ClipboardFormats.h"
+#include "shellctrls/dragdrop/ShellTransferBlocks.h"
 #include "shellns/IdList.h"
 #include "shellns/WineHost.h"
 #include "toolkit/Application.h"
@@ -149,10 +150,10 @@ HWND ClipboardWindow() {
   return window;
 }
 
-// Hands block to the open clipboard, which owns it from then on.
-void PutOnClipboard(UINT format, HGLOBAL block) {
-  if (block && !SetClipboardData(format, block))
-    GlobalFree(block);
+// Hands block to the open clipboard, which owns it from then on (when it takes it).
+void PutOnClipboard(UINT format, TGlobalBlock block) {
+  if (block && SetClipboardData(format, block.Get()))
+    block.Release();
 }
 
 } // namespace
@@ -193,7 +194,7 @@ std::vector<std::wstring> ReadHDropPaths(const void *block, size_t size) {
 }
 
 std::vector<std::wstring> ReadHDropPaths(HGLOBAL block) {
-  TGlobalBytes bytes(block);
+  TGlobalLock bytes(block);
   return ReadHDropPaths(bytes.Data(), bytes.Size());
 }
 
@@ -208,7 +209,7 @@ DWORD PreferredDropEffect(IDataObject *data) {
   TMedium medium;
   if (!medium.Get(data, PreferredDropEffectFormat()))
     return 0;
-  TGlobalBytes bytes(medium.Medium.hGlobal);
+  TGlobalLock bytes(medium.Medium.hGlobal);
   DWORD effect = 0;
   if (bytes.Size() >= sizeof effect)
     std::memcpy(&effect, bytes.Data(), sizeof effect);
@@ -394,21 +395,14 @@ void MarkClipboardFilesCut() {
       return;
     idList.Get(data.Get(), CF_IDLIST);
   }
-  HGLOBAL effect = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
-  if (effect) {
-    TGlobalBytes bytes(effect);
-    const DWORD move = DROPEFFECT_MOVE;
-    std::memcpy(bytes.Data(), &move, sizeof move);
-  }
-  if (!OpenClipboard(ClipboardWindow())) {
-    if (effect)
-      GlobalFree(effect);
+  const DWORD move = DROPEFFECT_MOVE;
+  TGlobalBlock effect = GlobalBlockOf(&move, sizeof move);
+  if (!OpenClipboard(ClipboardWindow()))
     return;
-  }
   EmptyClipboard();
   PutOnClipboard(CF_HDROP, DuplicateGlobalBlock(files.Medium.hGlobal));
   if (idList.Medium.tymed == TYMED_HGLOBAL && idList.Medium.hGlobal)
     PutOnClipboard(CF_IDLIST, DuplicateGlobalBlock(idList.Medium.hGlobal));
-  PutOnClipboard(PreferredDropEffectFormat(), effect);
+  PutOnClipboard(PreferredDropEffectFormat(), std::move(effect));
   CloseClipboard();
 }

@@ -37,42 +37,13 @@ HRESULT TKdFormatEtcList::QueryFormat(const FORMATETC &request) const {
   return formatFound ? DV_E_TYMED : DV_E_FORMATETC;
 }
 
-IEnumFORMATETC *TKdFormatEtcList::NewEnumerator(IUnknown *owner) const {
-  return new TKdFormatEtcList_IEnumFormatEtc(this, owner);
+ComPtr<IEnumFORMATETC> TKdFormatEtcList::NewEnumerator(IUnknown *owner) const {
+  return MakeComObject<IEnumFORMATETC, TKdFormatEtcList_IEnumFormatEtc>(this, owner);
 }
 
 TKdFormatEtcList_IEnumFormatEtc::TKdFormatEtcList_IEnumFormatEtc(const TKdFormatEtcList *list, IUnknown *owner,
                                                                  ULONG position)
-    : FList(list), FOwner(owner), FPosition(position) {
-  if (FOwner)
-    FOwner->AddRef();
-}
-
-TKdFormatEtcList_IEnumFormatEtc::~TKdFormatEtcList_IEnumFormatEtc() {
-  if (FOwner)
-    FOwner->Release();
-}
-
-HRESULT TKdFormatEtcList_IEnumFormatEtc::QueryInterface(REFIID riid, void **object) {
-  if (!object)
-    return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IEnumFORMATETC) {
-    *object = static_cast<IEnumFORMATETC *>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG TKdFormatEtcList_IEnumFormatEtc::AddRef() { return static_cast<ULONG>(++FRefCount); }
-
-ULONG TKdFormatEtcList_IEnumFormatEtc::Release() {
-  const LONG count = --FRefCount;
-  if (count == 0)
-    delete this;
-  return static_cast<ULONG>(count);
-}
+    : FList(list), FOwner(ComPtr<IUnknown>::AddRefed(owner)), FPosition(position) {}
 
 HRESULT TKdFormatEtcList_IEnumFormatEtc::Next(ULONG count, FORMATETC *array, ULONG *fetched) {
   ULONG copied = 0;
@@ -106,7 +77,6 @@ HRESULT TKdFormatEtcList_IEnumFormatEtc::Reset() {
 HRESULT TKdFormatEtcList_IEnumFormatEtc::Clone(IEnumFORMATETC **out) {
   if (!out)
     return E_POINTER;
-  *out = new TKdFormatEtcList_IEnumFormatEtc(FList, FOwner, FPosition);
-  (*out)->AddRef();
+  *out = MakeComObject<IEnumFORMATETC, TKdFormatEtcList_IEnumFormatEtc>(FList, FOwner.Get(), FPosition).Detach();
   return S_OK;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "toolkit/ComObject.h"
 #include "toolkit/Component.h"
 
 class TKdFormatEtcList : public TObject {
@@ -26,9 +27,9 @@ public:
   // S_OK when a descriptor has the format and shares a medium with the request; DV_E_TYMED when one has
   // only the format; DV_E_FORMATETC otherwise, and for any aspect but the content.
   HRESULT QueryFormat(const FORMATETC &request) const;
-  // A new enumerator at the first descriptor, holding no reference yet. It keeps owner (the data object
-  // this list belongs to) alive while it exists, so the list cannot go before it.
-  IEnumFORMATETC *NewEnumerator(IUnknown *owner) const;
+  // A new enumerator at the first descriptor. It keeps owner (the data object this list belongs to) alive while
+  // it exists, so the list cannot go before it.
+  ComPtr<IEnumFORMATETC> NewEnumerator(IUnknown *owner) const;
 
 private:
   struct TDescriptorDeleter {
@@ -37,23 +38,17 @@ private:
   std::vector<std::unique_ptr<FORMATETC, TDescriptorDeleter>> FItems;
 };
 
-class TKdFormatEtcList_IEnumFormatEtc : public IEnumFORMATETC {
+class TKdFormatEtcList_IEnumFormatEtc : public TComObject<IEnumFORMATETC> {
 public:
   TKdFormatEtcList_IEnumFormatEtc(const TKdFormatEtcList *list, IUnknown *owner, ULONG position = 0);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE Next(ULONG count, FORMATETC *array, ULONG *fetched) override;
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
   HRESULT STDMETHODCALLTYPE Reset() override;
   HRESULT STDMETHODCALLTYPE Clone(IEnumFORMATETC **out) override;
 
 private:
-  virtual ~TKdFormatEtcList_IEnumFormatEtc();
-
-  LONG FRefCount = 0;
   const TKdFormatEtcList *FList;
-  IUnknown *FOwner;
+  ComPtr<IUnknown> FOwner;
   ULONG FPosition;
 };

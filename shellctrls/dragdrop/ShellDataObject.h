@@ -7,18 +7,18 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <vector>
+
 #include "shellctrls/dragdrop/KdFormatEtcList.h"
-#include "toolkit/ComPtr.h"
+#include "toolkit/ComObject.h"
+#include "toolkit/Handles.h"
 
-class TKdCustomShellList;
-class TKdCustomShellTree;
-class TTreeNode;
+class IKdShellFolderContext;
 
-class TKdShellDataObject : public IDataObject {
+class TKdShellDataObject : public TComObject<IDataObject> {
 public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  // items: relative to folder, whose absolute list is parent (null: the desktop). No items: nothing offered.
+  TKdShellDataObject(LPCITEMIDLIST parent, IShellFolder *folder, const std::vector<LPCITEMIDLIST> &items);
 
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC *format, STGMEDIUM *medium) override;
   HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
@@ -32,34 +32,21 @@ public:
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA **) override { return OLE_E_ADVISENOTSUPPORTED; }
 
-protected:
-  TKdShellDataObject() = default;
-  virtual ~TKdShellDataObject();
-  TKdShellDataObject(const TKdShellDataObject &) = delete;
-  TKdShellDataObject &operator=(const TKdShellDataObject &) = delete;
-
-  // Builds both blocks and offers the formats of those that could be built.
-  void Fill(LPCITEMIDLIST parent, IShellFolder *folder, const std::vector<LPCITEMIDLIST> &items);
-
 private:
-  LONG FRefCount = 0;
-  HGLOBAL FHDropData = nullptr;
-  HGLOBAL FIdListData = nullptr;
+  TGlobalBlock FHDropData;
+  TGlobalBlock FIdListData;
   TKdFormatEtcList FFormatList;
 };
 
-// One node of the tree. A node without a parent node (a root) offers nothing: its parent folder is not
-// in the tree.
+// One node of the tree: item within its parent's folder. The root (no parent node) is never handed over.
 class TDataObject_shtv : public TKdShellDataObject {
 public:
-  TDataObject_shtv(TKdCustomShellTree *tree, TTreeNode *node);
+  TDataObject_shtv(LPCITEMIDLIST parent, IShellFolder *parentFolder, LPCITEMIDLIST item)
+      : TKdShellDataObject(parent, parentFolder, {item}) {}
 };
 
-// The selected shell rows of the list, in row order. No selected shell row: nothing offered.
+// Rows of the list (its selected shell rows, in row order) within the folder the list shows.
 class TDataObject_shlv : public TKdShellDataObject {
 public:
-  explicit TDataObject_shlv(TKdCustomShellList *list);
+  TDataObject_shlv(const IKdShellFolderContext &folder, const std::vector<LPCITEMIDLIST> &items);
 };
-
-// The object's IDataObject, holding the first reference.
-ComPtr<IDataObject> DataObjectInterface(TKdShellDataObject *object);

@@ -1,10 +1,11 @@
 #include "shellctrls/dragdrop/ShellDragDrop.h"
 
 #include "shellctrls/ShellScroll.h"
+#include "shellctrls/dragdrop/ClipboardFormats.h"
 #include "shellctrls/dragdrop/ShellTransferBlocks.h"
-#include "shellctrls/UKdShellControls.h"
 #include "shellns/IdList.h"
 #include "toolkit/Screen.h"
+#include "toolkit/WinControl.h"
 
 UINT HoverDelay = 400;
 UINT HoverWidth = 2;
@@ -41,27 +42,6 @@ DWORD ButtonMask(TMouseButton button) {
 
 TDropSource_shlvtv::TDropSource_shlvtv(TMouseButton button) : FDragButtonMask(ButtonMask(button)) {}
 
-HRESULT TDropSource_shlvtv::QueryInterface(REFIID riid, void **object) {
-  if (!object)
-    return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDropSource) {
-    *object = static_cast<IDropSource *>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG TDropSource_shlvtv::AddRef() { return static_cast<ULONG>(++FRefCount); }
-
-ULONG TDropSource_shlvtv::Release() {
-  const LONG count = --FRefCount;
-  if (count == 0)
-    delete this;
-  return static_cast<ULONG>(count);
-}
-
 HRESULT TDropSource_shlvtv::QueryContinueDrag(BOOL escapePressed, DWORD keyState) {
   if (escapePressed || (keyState & AllButtons & ~FDragButtonMask))
     return DRAGDROP_S_CANCEL;
@@ -70,34 +50,32 @@ HRESULT TDropSource_shlvtv::QueryContinueDrag(BOOL escapePressed, DWORD keyState
 
 // ---- Effects the dragged items allow ------------------------------------------------------------------------
 
-namespace {
-
-constexpr DWORD AllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-
-} // namespace
+DWORD ItemDragEffects(IShellFolder *folder, std::vector<LPCITEMIDLIST> items) {
+  if (items.empty())
+    return 0;
+  SFGAOF attributes = kdAllDropEffects;
+  if (!folder || FAILED(folder->GetAttributesOf(static_cast<UINT>(items.size()), items.data(), &attributes)))
+    return kdAllDropEffects;
+  return attributes & kdAllDropEffects;
+}
 
 DWORD GetSourceItemEffects(IDataObject *data) {
   if (!data)
-    return AllEffects;
+    return kdAllDropEffects;
   FORMATETC format = {static_cast<CLIPFORMAT>(CF_IDLIST), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   if (data->QueryGetData(&format) != S_OK)
-    return AllEffects;
+    return kdAllDropEffects;
   TMedium medium;
   if (!medium.Get(data, CF_IDLIST))
-    return AllEffects;
-  TGlobalBytes block(medium.Medium.hGlobal);
-  if (!block.Data())
-    return AllEffects;
-  DWORD effects = AllEffects;
+    return kdAllDropEffects;
+  TGlobalLock block(medium.Medium.hGlobal);
   TKdShellIdListArrayView view;
-  if (ParseShellIdListArray(block.Data(), block.Size(), view) && !view.Items.empty()) {
-    ComPtr<IShellFolder> folder;
-    SFGAOF attributes = AllEffects;
-    if (BindToShellFolder(view.Parent, folder) == S_OK && folder &&
-        SUCCEEDED(folder->GetAttributesOf(static_cast<UINT>(view.Items.size()), view.Items.data(), &attributes)))
-      effects = AllEffects & attributes;
-  }
-  return effects;
+  if (!ParseShellIdListArray(block.Data(), block.Size(), view) || view.Items.empty())
+    return kdAllDropEffects;
+  ComPtr<IShellFolder> folder;
+  if (BindToShellFolder(view.Parent, folder) != S_OK)
+    return kdAllDropEffects;
+  return ItemDragEffects(folder.Get(), view.Items);
 }
 
 // ---- The drop reaching the shell ----------------------------------------------------------------------------

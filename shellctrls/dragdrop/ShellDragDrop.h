@@ -1,14 +1,20 @@
 #pragma once
-// What the shell tree and list share for dragging and dropping: the drop source of their own drags, the
-// drop targets they register (which hand every event to their control), the effects dragged items allow,
-// the hover and scroll settings, and the one place where a drop reaches the shell.
+// What the shell tree and list share for dragging and dropping: the drop source of their own drags, the drop
+// target they register (which hands every event to its control), the effects dragged items allow, the hover and
+// scroll settings, and the one place where a drop reaches the shell.
 #include <windows.h>
 
 #include <ole2.h>
 #include <shlobj.h>
 
-#include "toolkit/ComPtr.h"
+#include <vector>
+
+#include "toolkit/ComObject.h"
 #include "toolkit/Control.h"
+
+// Every effect a drag of shell items may have: the shell's SFGAO_CANCOPY, _CANMOVE and _CANLINK bits are the
+// same numbers.
+constexpr DWORD kdAllDropEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
 // Bands at the client edges where a drag scrolls, and how often it may scroll.
 constexpr int ScrollMarginX = 26;
@@ -28,46 +34,23 @@ void ReadHoverSettings();
 
 // The drag source of both controls: the drag ends with a drop when its button is let go and is cancelled by
 // Escape or by pressing another mouse button.
-class TDropSource_shlvtv : public IDropSource {
+class TDropSource_shlvtv : public TComObject<IDropSource> {
 public:
   explicit TDropSource_shlvtv(TMouseButton button);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
-  virtual ~TDropSource_shlvtv() = default;
-  LONG FRefCount = 0;
   DWORD FDragButtonMask;
 };
 
 // The drop target a control registers: every call goes to the control's DoDragEnter, DoDragOver,
 // DoDragLeave and DoDrop.
-template <class TOwner> class TKdForwardingDropTarget : public IDropTarget {
+template <class TOwner> class TKdForwardingDropTarget : public TComObject<IDropTarget> {
 public:
   explicit TKdForwardingDropTarget(TOwner *owner) : FOwner(owner) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override {
-    if (!object)
-      return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-      *object = static_cast<IDropTarget *>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++FRefCount); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG count = --FRefCount;
-    if (count == 0)
-      delete this;
-    return static_cast<ULONG>(count);
-  }
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject *data, DWORD keys, POINTL point, DWORD *effect) override {
     return FOwner->DoDragEnter(data, keys, *effect, point);
   }
@@ -80,21 +63,16 @@ public:
   }
 
 private:
-  virtual ~TKdForwardingDropTarget() = default;
-  LONG FRefCount = 0;
   TOwner *FOwner;
 };
 
-// The object's interface, holding the first reference.
-template <class TInterface, class TObjectType> ComPtr<TInterface> FirstReference(TObjectType *object) {
-  ComPtr<TInterface> result;
-  object->QueryInterface(__uuidof(TInterface), result.PutVoid());
-  return result;
-}
+// The effects (DROPEFFECT_COPY, _MOVE, _LINK) items of folder allow for a drag of them: 0 for no items, every
+// effect when the folder cannot tell (the drop target then decides).
+DWORD ItemDragEffects(IShellFolder *folder, std::vector<LPCITEMIDLIST> items);
 
-// The effects (DROPEFFECT_COPY, _MOVE, _LINK) the dragged items allow, read from the data's "Shell IDList
-// Array". The block comes from any program: when it is missing, malformed or its items cannot be asked,
-// all three are allowed and the shell's target decides.
+// The effects the dragged items allow, read from the data's "Shell IDList Array". The block comes from any
+// program: when it is missing, malformed or its items cannot be asked, all three are allowed and the shell's
+// target decides.
 DWORD GetSourceItemEffects(IDataObject *data);
 
 // A drop as it is handed to the shell: the shell's drop target of the item under the pointer (a folder, or

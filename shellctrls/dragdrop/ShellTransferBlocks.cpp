@@ -14,23 +14,16 @@ const BYTE EmptyIdList[2] = {0, 0};
 // The room the classic layout keeps for one path (MAX_PATH bytes).
 constexpr size_t PathRoom = 260;
 
-// A movable, zeroed block of size bytes filled by write; E_OUTOFMEMORY with a null block when it cannot be
-// made.
-template <class Write> HRESULT BuildBlock(size_t size, Write write, HGLOBAL &block) {
-  block = nullptr;
-  HGLOBAL memory = GlobalAlloc(GHND, size);
-  if (!memory)
-    return E_OUTOFMEMORY;
-  {
-    TGlobalBytes bytes(memory);
-    if (!bytes.Data()) {
-      GlobalFree(memory);
-      return E_OUTOFMEMORY;
-    }
-    write(bytes.Data());
-  }
-  block = memory;
-  return S_OK;
+// A movable, zeroed block of size bytes filled by write; empty when it cannot be made.
+template <class Write> TGlobalBlock BuildBlock(size_t size, Write write) {
+  TGlobalBlock block(GlobalAlloc(GHND, size));
+  if (!block)
+    return block;
+  TGlobalLock bytes(block.Get());
+  if (!bytes.Data())
+    return TGlobalBlock();
+  write(bytes.Data());
+  return block;
 }
 
 uint16_t ReadU16(const BYTE *at) {
@@ -64,72 +57,59 @@ bool IdListFits(const BYTE *block, size_t size, size_t offset) {
 
 } // namespace
 
-HRESULT BuildShellIDListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST> &items, HGLOBAL &block) {
+TGlobalBlock BuildShellIDListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST> &items) {
   if (!parent)
     parent = reinterpret_cast<LPCITEMIDLIST>(EmptyIdList);
   const size_t count = items.size();
   size_t size = IdListSize(parent) + 4 * count + 8;
   for (LPCITEMIDLIST item : items)
     size += IdListSize(item);
-  return BuildBlock(
-      size,
-      [&](BYTE *data) {
-        WriteU32(data, static_cast<uint32_t>(count));
-        size_t offset = 8 + 4 * count;
-        auto place = [&](size_t index, LPCITEMIDLIST list) {
-          const UINT bytes = IdListSize(list);
-          std::memcpy(data + offset, list, bytes);
-          WriteU32(data + 4 + 4 * index, static_cast<uint32_t>(offset));
-          offset += bytes;
-        };
-        place(0, parent);
-        for (size_t i = 0; i < count; ++i)
-          place(i + 1, items[i]);
-      },
-      block);
+  return BuildBlock(size, [&](BYTE *data) {
+    WriteU32(data, static_cast<uint32_t>(count));
+    size_t offset = 8 + 4 * count;
+    auto place = [&](size_t index, LPCITEMIDLIST list) {
+      const UINT bytes = IdListSize(list);
+      std::memcpy(data + offset, list, bytes);
+      WriteU32(data + 4 + 4 * index, static_cast<uint32_t>(offset));
+      offset += bytes;
+    };
+    place(0, parent);
+    for (size_t i = 0; i < count; ++i)
+      place(i + 1, items[i]);
+  });
 }
 
-HRESULT BuildHDrop(const std::vector<std::wstring> &paths, HGLOBAL &block) {
+TGlobalBlock BuildHDrop(const std::vector<std::wstring> &paths) {
   constexpr size_t header = sizeof(DROPFILES);
   size_t needed = header + sizeof(wchar_t);
   for (const std::wstring &path : paths)
     needed += (path.size() + 1) * sizeof(wchar_t);
   const size_t size = std::max(PathRoom * paths.size() + header + 1, needed);
-  return BuildBlock(
-      size,
-      [&](BYTE *data) {
-        auto *files = reinterpret_cast<DROPFILES *>(data);
-        files->pFiles = static_cast<DWORD>(header);
-        files->fWide = TRUE;
-        // The block is zeroed: each path's terminator and the final one are already there.
-        size_t offset = header;
-        for (const std::wstring &path : paths) {
-          std::memcpy(data + offset, path.c_str(), path.size() * sizeof(wchar_t));
-          offset += (path.size() + 1) * sizeof(wchar_t);
-        }
-      },
-      block);
+  return BuildBlock(size, [&](BYTE *data) {
+    auto *files = reinterpret_cast<DROPFILES *>(data);
+    files->pFiles = static_cast<DWORD>(header);
+    files->fWide = TRUE;
+    // The block is zeroed: each path's terminator and the final one are already there.
+    size_t offset = header;
+    for (const std::wstring &path : paths) {
+      std::memcpy(data + offset, path.c_str(), path.size() * sizeof(wchar_t));
+      offset += (path.size() + 1) * sizeof(wchar_t);
+    }
+  });
 }
 
-HGLOBAL DuplicateGlobalBlock(HGLOBAL source) {
-  const SIZE_T size = GlobalSize(source);
-  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (!copy)
-    return nullptr;
-  bool copied = false;
-  {
-    TGlobalBytes from(source);
-    TGlobalBytes to(copy);
-    if (from.Data() && to.Data()) {
-      std::memcpy(to.Data(), from.Data(), size);
-      copied = true;
-    }
-  }
-  if (!copied) {
-    GlobalFree(copy);
-    return nullptr;
-  }
-  return copy;
+TGlobalBlock GlobalBlockOf(const void *bytes, size_t size) {
+  return BuildBlock(size, [&](BYTE *data) {
+    if (size)
+      std::memcpy(data, bytes, size);
+  });
+}
+
+TGlobalBlock DuplicateGlobalBlock(HGLOBAL source) {
+  TGlobalLock from(source);
+  if (!from.Data())
+    return TGlobalBlock();
+  return GlobalBlockOf(from.Data(), from.Size());
 }
 
 bool ParseShellIdListArray(const BYTE *block, size_t size, TKdShellIdListArrayView &view) {

@@ -10,25 +10,7 @@
 #include <string>
 #include <vector>
 
-// The bytes of a global block while it lives; Data() is null (and Size() 0) when it cannot be locked.
-class TGlobalBytes {
-public:
-  explicit TGlobalBytes(HGLOBAL block)
-      : FBlock(block), FData(block ? static_cast<BYTE *>(GlobalLock(block)) : nullptr) {}
-  ~TGlobalBytes() {
-    if (FData)
-      GlobalUnlock(FBlock);
-  }
-  TGlobalBytes(const TGlobalBytes &) = delete;
-  TGlobalBytes &operator=(const TGlobalBytes &) = delete;
-
-  BYTE *Data() const { return FData; }
-  size_t Size() const { return FData ? GlobalSize(FBlock) : 0; }
-
-private:
-  HGLOBAL FBlock;
-  BYTE *FData;
-};
+#include "toolkit/Handles.h"
 
 // A medium handed out by a data object, released with it.
 class TMedium {
@@ -55,17 +37,18 @@ private:
 };
 
 // A "Shell IDList Array" block in movable, zeroed global memory: cidl, the offsets, the parent (null stands
-// for the desktop, written as the empty list), then the items, without padding. E_OUTOFMEMORY with a null
-// block when it cannot be allocated.
-HRESULT BuildShellIDListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST> &items, HGLOBAL &block);
+// for the desktop, written as the empty list), then the items, without padding. Empty when it cannot be made.
+TGlobalBlock BuildShellIDListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST> &items);
 
 // A CF_HDROP block of wide paths: the 20-byte DROPFILES header, each path with its terminator, one more
 // terminator. The block is at least 260 bytes a path plus 21, and larger when the paths need more, so a long
-// path is never cut. E_OUTOFMEMORY with a null block when it cannot be allocated.
-HRESULT BuildHDrop(const std::vector<std::wstring> &paths, HGLOBAL &block);
+// path is never cut. Empty when it cannot be made.
+TGlobalBlock BuildHDrop(const std::vector<std::wstring> &paths);
 
-// A new movable copy of a whole global block; null when it cannot be made.
-HGLOBAL DuplicateGlobalBlock(HGLOBAL source);
+// A new movable block holding size bytes from bytes; empty when it cannot be made.
+TGlobalBlock GlobalBlockOf(const void *bytes, size_t size);
+// A new movable copy of a whole global block; empty when it cannot be made.
+TGlobalBlock DuplicateGlobalBlock(HGLOBAL source);
 
 // The ID lists inside a "Shell IDList Array" block, pointing into it.
 struct TKdShellIdListArrayView {

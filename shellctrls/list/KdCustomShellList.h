@@ -12,8 +12,8 @@
 //
 // It answers the user: opening rows (folders and shortcuts to folders in place, anything else by its
 // default command), Backspace and the default keys, renaming in place through the shell, the shell's
-// context menu of the selection, and the mouse wheel (which it hands to the shell control under the
-// pointer). Dragging and dropping build on this class.
+// context menu of the selection, dragging and dropping, and the mouse wheel (which it hands to the shell
+// control under the pointer).
 #include <windows.h>
 
 #include <ole2.h>
@@ -26,14 +26,16 @@
 #include <vector>
 
 #include "shellctrls/KdOptionSet.h"
+#include "shellctrls/KdRefreshGate.h"
 #include "shellctrls/KdShAddItemEvent.h"
-#include "shellctrls/list/KdShListData.h"
+#include "shellctrls/KdShellFolderContext.h"
 #include "shellctrls/KdShellLocator.h"
-#include "shellctrls/dragdrop/ShellDragDrop.h"
-#include "shellctrls/commands/ShellMenuMessages.h"
+#include "shellctrls/ShellScroll.h"
+#include "shellctrls/commands/KdShellContextMenu.h"
+#include "shellctrls/dragdrop/KdDragSession.h"
+#include "shellctrls/list/KdShListData.h"
 #include "toolkit/ComPtr.h"
 #include "toolkit/ImageList.h"
-#include "toolkit/Timer.h"
 #include "treelist/KdCustomListView.h"
 
 class IKdShellTreeLink;
@@ -70,7 +72,10 @@ using TKdShDblClickOpenEvent = std::function<void(TObject *aSender, bool &afHand
 using TKdShLvCustomDrawEvent =
     std::function<void(TObject *aSender, TKdCustomDraw *aCD, TListItem *aItem, TKdShListData *aData)>;
 
-class TKdCustomShellList : public TKdCustomListView {
+class TKdCustomShellList : public TKdCustomListView,
+                           public IKdShellFolderContext,
+                           public IKdDropHost<TListItem>,
+                           public TKdWheelPeer {
 public:
   // Posted by the change thread for every change in the watched folder (wParam: its slot).
   static constexpr UINT ChangeMessage = WM_USER + 101;
@@ -80,16 +85,14 @@ public:
   static constexpr UINT DeferredFillMessage = WM_USER + 103;
   // Sent by the shell to the window hosting a view: the hosting explorer's IShellBrowser, if any.
   static constexpr UINT ShellBrowserRequestMessage = WM_USER + 7;
-  // The delay of a refresh after the last change, with and without the input focus.
-  static constexpr UINT FocusedRefreshDelay = 400;
-  static constexpr UINT UnfocusedRefreshDelay = 2000;
 
   explicit TKdCustomShellList(TComponent *AOwner);
   ~TKdCustomShellList() override;
 
   // Deletes every row and fills the list from Folder, sorted. A folder that cannot be read (a drive without
   // a medium, a folder gone) leaves the list with what could be read, or empty, without a message; other
-  // failures raise once the rows are shown.
+  // failures raise once the rows are shown. While the list is busy (its menu, its drag, a label edit) the
+  // fill waits for the end.
   void FillList();
   // Adds the items that appeared in the folder since the last fill and deletes the rows of those that
   // vanished; every other row stays as it is, where it is. New rows come last.
@@ -114,10 +117,11 @@ public:
   void SetShellTree(IKdShellTreeLink *value);
 
   // The folder shown by the last fill, and its absolute list (null: the desktop).
-  IShellFolder *ShellFolder() const { return FShellFolder.Get(); }
-  LPCITEMIDLIST CurrentIdList() const { return FCurrentIdList.get(); }
+  IShellFolder *ShellFolder() const override { return FShellFolder.Get(); }
+  LPCITEMIDLIST CurrentIdList() const override { return FCurrentIdList.get(); }
   // The folder's column details, looked up once per fill; null when it has none.
-  IShellDetails *GetFolderDetails();
+  IShellDetails *GetFolderDetails() override;
+  bool FilesCanBeFolders() const override { return FOptions.Contains(kdsloFilesCanBeFolders); }
 
   // 0: the rows' default order; n > 0: ascending by column n (1-based); n < 0: descending by column -n.
   int SortNumber() const { return FSortNumber; }
@@ -154,10 +158,12 @@ public:
   virtual HRESULT GetRowUIObject(TListItem *item, REFIID riid, void **object);
   // The relative lists of the selected shell rows in row order, owned by the rows.
   std::vector<LPCITEMIDLIST> SelectedRelIdLists() const;
+  // The selected shell rows as the program hands them to others (a drag, Send To).
+  ComPtr<IDataObject> SelectionDataObject();
   // Selects every row, drawn once.
   void SelectAll() override;
   // The shell's context menu while it is shown, else null.
-  IContextMenu *ActiveContextMenu() const { return FActiveContextMenu.Get(); }
+  IContextMenu *ActiveContextMenu() const { return FContextMenu.Active(); }
   // The name of the folder NewFolder made last, whose row is to be renamed once the list shows it.
   const std::string &EditAfterRefreshName() const { return FEditAfterRefreshName; }
 
@@ -166,14 +172,12 @@ public:
   bool DoMouseWheelDown(TShiftState shift, POINT mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, POINT mousePos) override;
 
-  // The list's own drag is running (its changes are then left for later).
-  bool Dragging() const { return FDragging; }
-  // A fill or refresh was asked for while it could not run (a drag, a label edit).
-  bool RefreshPending() const { return FRefreshPending; }
-  // The next change notification is the list's own doing (a rename, a new folder): it starts no refresh.
-  void SetIgnoreNextChange(bool value) { FIgnoreNextChange = value; }
-  // The delayed refresh; running while a refresh is due.
-  TTimer &RefreshTimer() { return *FRefreshTimer; }
+  // When the list brings itself up to date: changes on disk, and fills and refreshes held while it is busy.
+  TKdRefreshGate &RefreshGate() { return FGate; }
+  // The list's own drag is running.
+  bool Dragging() const { return FDrag.Running(); }
+  // A fill or refresh was asked for while it could not run (a menu, a drag, a label edit).
+  bool RefreshPending() const { return FGate.Held() != TKdHeldWork::None; }
   // Runs a refresh that is due now; with flushTree, first lets the linked tree finish a selection it holds
   // back (before an item is opened, the list must show the folder the user sees selected).
   void FlushPending(bool flushTree);
@@ -181,7 +185,8 @@ public:
   // ---- Dragging and dropping ----
   // Drags the selected rows out of the list with the button (the notifications that start a drag call this).
   void StartOleDrag(TMouseButton button);
-  // The effects the folder allows for the selected shell rows; 0 when none is selected.
+  // The effects the folder allows for the selected shell rows: 0 when none is selected, all three when the
+  // folder cannot tell.
   DWORD GetDragEffects();
   // Set by the list's first drag and never cleared.
   bool OleDragStarted() const { return FOleDragStarted; }
@@ -210,9 +215,7 @@ protected:
   void WndProc(TMessage &message) override;
   void Notification(TComponent *component, bool inserted) override;
 
-  // Every row passes here: a row made for a shell item gets its data, overlay and ghosting.
-  void InsertItem(TListItem *item) override;
-  // A shell row raises OnDeleteItem and frees its data.
+  // A shell row raises OnDeleteItem before it goes with its data.
   void Delete(TListItem *item) override;
   // Names and column texts of shell rows, asked for when the control draws them.
   std::string GetDisplayText(TListItem *item, int column) override;
@@ -263,8 +266,8 @@ protected:
   virtual bool MatchesFilter(const std::string &name, SFGAOF attributes);
   // Whether an item of the shown folder gets a row; attributes receives what the folder said of it.
   bool ShouldAddItem(LPCITEMIDLIST parentIdList, LPCITEMIDLIST relIdList, SFGAOF &attributes);
-  // Adds a row for an item when it is admitted; takes ownership of relIdList either way.
-  void AddNewShellItem(LPCITEMIDLIST parentIdList, LPITEMIDLIST relIdList);
+  // Adds a row for an item of the shown folder when it is admitted.
+  void AddNewShellItem(LPCITEMIDLIST parentIdList, TKdIdListPtr relIdList);
   // Watches the shown folder (and no other) for changes.
   virtual void StartChangeWatch();
   // Shows another folder the user chose (opening a folder row, a shortcut to a folder).
@@ -278,7 +281,7 @@ protected:
   virtual ComPtr<IDropTarget> CreateListDropTarget();
   virtual ComPtr<IDropSource> CreateDropSource(TMouseButton button);
   // Where a drop on the list reaches the shell.
-  virtual HRESULT DropOnShellTarget(const TKdShellDrop &drop);
+  HRESULT DropOnShellTarget(const TKdShellDrop &drop) override;
 
   // Rebuilds the columns for a fill: the folder's details, or the list's own columns.
   void SetupColumns(IShellDetails *details);
@@ -287,37 +290,40 @@ protected:
   void LoadColumnWidths();
 
 private:
+  // The drop flow's view of the list.
+  TWinControl &DropControl() override { return *this; }
+  TKdDropPlace<TListItem> DropPlaceAt(POINT client, DWORD keys, TKdDragEvent event, DWORD &effect) override;
+  TListItem *DropHighlight() const override { return FDropRow; }
+  void SetDropHighlight(TListItem *row) override;
+  void DragAutoScroll(POINT client) override;
+  void DropDone() override { RefreshList(); }
+
+  // What the refresh gate lets through.
+  void RunWork(TKdHeldWork work);
+  // A label edit is on and its end is not being handled.
+  bool LabelEditInProgress() const { return IsEditing() && !FEndingLabelEdit; }
   void FolderChanged();
   void DeviceChange(TKdMessage &message);
-  void RefreshTimerTick();
-  void ChangeNotified();
   void ClearRows();
-  void RegisterDropTarget();
-  void RevokeDropTarget();
-  // The row's shell drop target; the folder's when the row has none, and row is then null.
-  ComPtr<IDropTarget> RowDropTarget(TListItem *&row);
-  // The target for a drag event over row (null: no shell row), or true when the event is answered without
-  // one (effect set).
-  bool DragTarget(TListItem *&row, DWORD keys, DWORD &effect, ComPtr<IDropTarget> &target);
+  // The row's shell drop target and its absolute list; the folder's when the row has none (row then null).
+  ComPtr<IDropTarget> RowDropTarget(TListItem *&row, LPCITEMIDLIST &idList);
   ComPtr<IDropTarget> FolderDropTarget();
-  void SetDropRow(TListItem *row);
   void ParseFilterPatterns();
   bool CollectFilterNames(const std::string &pattern);
   void BuildFixedColumns();
   void BuildDetailColumns(IShellDetails *details);
   void SharedWidthsChanged();
-  // A label edit is on and its end is not being handled.
-  bool LabelEditInProgress() const;
   // A network folder reports no changes: the list refreshes itself after running a command there.
   bool ShowsNetworkFolder();
-  void RunPendingRefresh();
   void ShowShellContextMenu(POINT pos);
   void EditNewFolderRow();
   LRESULT ShellBrowserRequest();
   bool WheelNotch(bool down, TShiftState shift, POINT mousePos);
-  // Reads the folder's items, handing each one's list (owned) to take. S_OK when the folder was read to its
-  // end; listed is false when it could not be listed at all.
+  // Reads the folder's items, handing each one's list to take. S_OK when the folder was read to its end;
+  // listed is false when it could not be listed at all.
   HRESULT ReadFolderItems(IShellFolder *folder, bool &listed, const std::function<void(TKdIdListPtr &&)> &take);
+  // A row for data, with what the folder said of its item.
+  void AddRow(std::unique_ptr<TKdShListData> data, SFGAOF attributes);
   int CompareRows(LPCITEMIDLIST a, LPCITEMIDLIST b) const;
 
   static constexpr int RowAllocationStep = 256;
@@ -332,40 +338,29 @@ private:
   // Upper-cased names that passed the filter, between PrepareFilter and ReleaseFilter.
   std::unique_ptr<TStringList> FFilterNames;
   std::unique_ptr<TStringList> FFilterPatterns;
-  TTimer *FRefreshTimer = nullptr;
   IKdShellTreeLink *FShellTree = nullptr;
   TComponent *FShellTreeComponent = nullptr;
   int FSortNumber = 1;
   bool FSortSetByColumnClick = false;
   int FFolderChangeDepth = 0;
-  bool FIgnoreNextChange = false;
   std::unique_ptr<TChangeHandlerThread> FChangeThread;
-  bool FDragging = false;
-  bool FRefreshPending = false;
   bool FInWindowCreation = false;
   bool FInWindowDestruction = false;
-  // Handed from the add step to InsertItem through the toolkit's row creation.
-  TKdShListData *FPendingData = nullptr;
-  SFGAOF FPendingAttributes = 0;
-  IShellDetails *FPendingDetails = nullptr;
   // How the last enumeration of a fill ended, for FillList to report once the rows are shown.
   HRESULT FEnumResult = S_OK;
   uint8_t FColumnSet = 0;
   bool FWidthsShared = false;
   TImageList *FSmallImages = nullptr;
   TImageList *FLargeImages = nullptr;
-  ComPtr<IDropTarget> FListDropTarget;
+  std::string FEditAfterRefreshName;
   // Set while the control reports the end of a label edit, when its edit box still exists.
   bool FEndingLabelEdit = false;
-  ComPtr<IContextMenu> FActiveContextMenu;
-  std::string FEditAfterRefreshName;
-  ComPtr<IDataObject> FOwnDataObject;
-  ComPtr<IDataObject> FDragData;
-  DWORD FDragKeyState = 0;
-  DWORD FDragEnterTime = 0;
   bool FOleDragStarted = false;
   // The drop-highlighted row (forgotten when it goes).
   TListItem *FDropRow = nullptr;
+  TKdRefreshGate FGate;
+  TKdDragSession<TListItem> FDrag;
+  TKdShellContextMenu FContextMenu;
 };
 
 // The shell list as the program places it.

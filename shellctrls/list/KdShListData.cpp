@@ -1,7 +1,9 @@
 #include "shellctrls/list/KdShListData.h"
 
+#include <utility>
+
+#include "shellctrls/KdShellFolderContext.h"
 #include "shellctrls/list/DetailTexts.h"
-#include "shellctrls/list/KdCustomShellList.h"
 #include "shellns/ErrorModeScope.h"
 #include "shellns/ShellVersion.h"
 #include "toolkit/SysUtils.h"
@@ -20,6 +22,9 @@ std::string ExtractFileExt(const std::string &path) {
 
 } // namespace
 
+TKdShListData::TKdShListData(IKdShellFolderContext *folder, TKdIdListPtr list)
+    : FFolder(folder), FRelIdList(std::move(list)) {}
+
 TKdShListData::~TKdShListData() = default;
 
 TKdShListData::TCache &TKdShListData::Cache() {
@@ -28,8 +33,8 @@ TKdShListData::TCache &TKdShListData::Cache() {
   return *FCache;
 }
 
-void TKdShListData::SetRelIdList(LPITEMIDLIST list) {
-  FRelIdList.reset(list);
+void TKdShListData::SetRelIdList(TKdIdListPtr list) {
+  FRelIdList = std::move(list);
   ResetCache();
 }
 
@@ -38,14 +43,14 @@ void TKdShListData::ResetCache() { FCache.reset(); }
 LPCITEMIDLIST TKdShListData::GetAbsIdList() {
   TCache &cache = Cache();
   if (!cache.AbsIdList)
-    cache.AbsIdList.reset(IdListConcat(nullptr, FOwner->CurrentIdList(), FRelIdList.get()));
+    cache.AbsIdList = IdListConcat(FFolder->CurrentIdList(), FRelIdList.get());
   return cache.AbsIdList.get();
 }
 
 const std::string &TKdShListData::GetName() {
   TCache &cache = Cache();
   if (!cache.NameLoaded) {
-    cache.Name = GetItemDisplayName(FOwner->ShellFolder(), FRelIdList.get(), dnNormal);
+    cache.Name = GetItemDisplayName(FFolder->ShellFolder(), FRelIdList.get(), dnNormal);
     cache.NameLoaded = true;
   }
   return cache.Name;
@@ -61,7 +66,7 @@ SFGAOF TKdShListData::GetAttributes() {
       GetDriveTypeA(path.substr(0, 3).c_str()) == DRIVE_REMOVABLE)
     attributes &= ~static_cast<SFGAOF>(SFGAO_READONLY);
   LPCITEMIDLIST item = FRelIdList.get();
-  if (IShellFolder *folder = FOwner->ShellFolder())
+  if (IShellFolder *folder = FFolder->ShellFolder())
     folder->GetAttributesOf(1, &item, &attributes);
   return attributes;
 }
@@ -72,7 +77,7 @@ bool TKdShListData::IsFolder() {
   const SFGAOF attributes = GetAttributes();
   if (!(attributes & SFGAO_FOLDER))
     return false;
-  if (FOwner->Options().Contains(kdsloFilesCanBeFolders))
+  if (FFolder->FilesCanBeFolders())
     return true;
   return !Shell32v6() || !(attributes & SFGAO_STREAM);
 }
@@ -90,7 +95,7 @@ int TKdShListData::GetIconIndex() {
     // way to the item again, for every row drawn. Small and large system lists share their indexes. A
     // shortcut shows its target's icon, which only the whole lookup gives (the folder's own answer is a
     // folder's icon under Wine).
-    IShellFolder *folder = FOwner->ShellFolder();
+    IShellFolder *folder = FFolder->ShellFolder();
     LPCITEMIDLIST item = FRelIdList.get();
     SFGAOF attributes = SFGAO_LINK;
     if (folder && SUCCEEDED(folder->GetAttributesOf(1, &item, &attributes)) && !(attributes & SFGAO_LINK))
@@ -113,7 +118,7 @@ void TKdShListData::LoadDetails() {
 std::string TKdShListData::GetColumnText(int column) {
   if (column == 0)
     return {};
-  if (IShellDetails *details = FOwner->GetFolderDetails()) {
+  if (IShellDetails *details = FFolder->GetFolderDetails()) {
     TKdErrorModeScope errorMode;
     SHELLDETAILS record = {};
     if (FAILED(details->GetDetailsOf(FRelIdList.get(), static_cast<UINT>(column), &record)))

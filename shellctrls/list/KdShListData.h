@@ -13,20 +13,20 @@
 #include "shellns/IdList.h"
 #include "toolkit/Component.h"
 
-class TKdCustomShellList;
+class IKdShellFolderContext;
 
 class TKdShListData : public TObject {
 public:
-  explicit TKdShListData(TKdCustomShellList *owner) : FOwner(owner) {}
+  // The item list within folder (the list's folder, which outlives its rows).
+  TKdShListData(IKdShellFolderContext *folder, TKdIdListPtr list);
   ~TKdShListData() override;
   TKdShListData(const TKdShListData &) = delete;
   TKdShListData &operator=(const TKdShListData &) = delete;
 
-  TKdCustomShellList *Owner() const { return FOwner; }
-  // The item within the list's folder.
+  // The item within the folder.
   LPCITEMIDLIST RelIdList() const { return FRelIdList.get(); }
-  // Takes ownership of list (after a rename: the new name) and forgets what was computed from the old one.
-  void SetRelIdList(LPITEMIDLIST list);
+  // The item under another list (after a rename: its new name); what was computed from the old one goes.
+  void SetRelIdList(TKdIdListPtr list);
   // Forgets the absolute list, name, icon and detail texts; they are computed again when next asked for.
   void ResetCache();
 
@@ -66,7 +66,7 @@ private:
   };
   TCache &Cache();
 
-  TKdCustomShellList *FOwner;
+  IKdShellFolderContext *FFolder;
   TKdIdListPtr FRelIdList;
   std::unique_ptr<TCache> FCache;
 };

@@ -2,65 +2,40 @@
 // window's hosting browser.
 #include "shellctrls/list/KdCustomShellList.h"
 
-#include "shellctrls/commands/ContextMenuOperations.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/commands/SendToMenu.h"
 #include "shellctrls/dragdrop/ShellDataObject.h"
-#include "toolkit/Handles.h"
-#include "toolkit/SysUtils.h"
 
 void TKdCustomShellList::DoItemContextMenu(TListItem *item, POINT &pos, TPopupMenu *&menu) {
   TKdCustomListView::DoItemContextMenu(item, pos, menu);
-  if (!FOptions.Contains(kdsloContextMenus) || FDragging)
+  if (!FOptions.Contains(kdsloContextMenus) || FDrag.Running())
     return;
   ShowShellContextMenu(pos);
   menu = nullptr;
 }
 
 void TKdCustomShellList::ShowShellContextMenu(POINT pos) {
-  std::vector<LPCITEMIDLIST> items = SelectedRelIdLists();
-  if (items.empty() || !FShellFolder)
-    return;
   // Rename is offered when the list can rename the focused row through the file system.
   UINT flags = CMF_EXPLORE;
   TKdShListData *focused = ShellData(ItemFocused());
   if (focused && !ReadOnly() && !focused->GetPath().empty())
     flags |= CMF_CANRENAME;
-  const HWND owner = GetOwnerFormHandle(this);
-  ComPtr<IContextMenu> contextMenu;
-  HMENU popup = nullptr;
-  if (FAILED(GetItemContextMenu(owner, FShellFolder.Get(), static_cast<UINT>(items.size()), items.data(), flags,
-                                kdFirstShellCommandId, contextMenu, popup)))
-    return;
-  TMenuHandle menu(popup);
-  if (!menu)
-    return;
-  UINT chosen = 0;
-  {
-    FActiveContextMenu = contextMenu;
-    TAtExit closed([this] { FActiveContextMenu.Reset(); });
-    chosen = TrackPopup(menu.Get(), ClientToScreen(pos), TPM_RETURNCMD | TPM_RIGHTBUTTON);
-  }
-  if (chosen == 0)
-    return;
-  // Identifiers below the shell's first are the list's own entries in the menu.
-  if (chosen < kdFirstShellCommandId) {
-    SendSelectionTo(chosen - 1);
-    return;
-  }
-  const UINT offset = chosen - kdFirstShellCommandId;
-  if (IsRenameCommand(contextMenu.Get(), offset)) {
+  TKdContextMenuChoices choices;
+  choices.SendTo = [this](UINT entry) { SendSelectionTo(entry); };
+  choices.Rename = [this] {
     if (TListItem *row = ItemFocused())
       row->EditCaption();
-    return;
-  }
-  InvokeContextCommand(owner, contextMenu.Get(), offset);
-  if (ShowsNetworkFolder())
-    RefreshList();
+  };
+  choices.CommandRan = [this] {
+    if (ShowsNetworkFolder())
+      RefreshList();
+  };
+  FContextMenu.Show(*this, FGate, GetOwnerFormHandle(this), FShellFolder.Get(), SelectedRelIdLists(), flags, pos,
+                    choices);
 }
 
 void TKdCustomShellList::MenuMessage(TMessage &message) {
-  if (FActiveContextMenu)
+  if (FContextMenu.Active())
     ShellContextMenuMessage(message);
   else
     TKdCustomListView::MenuMessage(message);
@@ -68,15 +43,17 @@ void TKdCustomShellList::MenuMessage(TMessage &message) {
 
 void TKdCustomShellList::ShellContextMenuMessage(TMessage &message) {
   TKdCustomListView::MenuMessage(message);
-  ServeShellMenuMessage(message, FActiveContextMenu.Get(), FSmallImages ? FSmallImages->Handle() : nullptr, this,
-                        OnPopupHint);
+  FContextMenu.Serve(message, FSmallImages ? FSmallImages->Handle() : nullptr, this, OnPopupHint);
+}
+
+ComPtr<IDataObject> TKdCustomShellList::SelectionDataObject() {
+  return MakeComObject<IDataObject, TDataObject_shlv>(*this, SelectedRelIdLists());
 }
 
 void TKdCustomShellList::SendSelectionTo(UINT entry) {
   // The list's own data object: the shell's, for a folder bound by the program, names the items' paths
   // wrongly under Wine.
-  ComPtr<IDataObject> data = DataObjectInterface(new TDataObject_shlv(this));
-  SendDataToEntry(entry, data.Get());
+  SendDataToEntry(entry, SelectionDataObject().Get());
 }
 
 LRESULT TKdCustomShellList::ShellBrowserRequest() {

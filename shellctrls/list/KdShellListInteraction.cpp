@@ -4,15 +4,15 @@
 
 #include <utility>
 
-#include "shellctrls/commands/ContextMenuOperations.h"
-#include "shellctrls/dragdrop/FileTransfer.h"
-#include "shellctrls/commands/KdDefaultKeys.h"
-#include "shellctrls/commands/NewFolder.h"
 #include "shellctrls/OwnerFormHandle.h"
-#include "shellctrls/commands/ShellItemLookup.h"
-#include "shellctrls/commands/ShellItemRename.h"
 #include "shellctrls/ShellScroll.h"
 #include "shellctrls/WindowUtils.h"
+#include "shellctrls/commands/ContextMenuOperations.h"
+#include "shellctrls/commands/KdDefaultKeys.h"
+#include "shellctrls/commands/NewFolder.h"
+#include "shellctrls/commands/ShellItemLookup.h"
+#include "shellctrls/commands/ShellItemRename.h"
+#include "shellctrls/dragdrop/FileTransfer.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
@@ -90,12 +90,12 @@ void TKdCustomShellList::OpenItem(TListItem *item) {
     return;
   }
   TCursorSaver hourglass(crHourGlass);
-  TKdIdListPtr absolute(IdListConcat(nullptr, FCurrentIdList.get(), data->RelIdList()));
+  TKdIdListPtr absolute = IdListConcat(FCurrentIdList.get(), data->RelIdList());
   if (data->IsFolder()) {
     BrowseTo(absolute.get());
     return;
   }
-  TKdIdListPtr relative(IdListCopy(data->RelIdList()));
+  TKdIdListPtr relative = IdListCopy(data->RelIdList());
   if (data->IsLink()) {
     TKdShellLinkInfo link;
     TKdIdListPtr target;
@@ -103,7 +103,7 @@ void TKdCustomShellList::OpenItem(TListItem *item) {
     // is found by its path.
     if (SUCCEEDED(ReadShellLink(data->GetPath(), link, false)) &&
         (link.FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        SUCCEEDED(ParseDisplayNameToIdList(link.Path, PidlOut(target)))) {
+        SUCCEEDED(ParseDisplayNameToIdList(link.Path, target))) {
       BrowseTo(target.get());
       return;
     }
@@ -168,11 +168,12 @@ bool TKdCustomShellList::NewFolder(bool startEditing) {
     return false;
   // The list fills itself again at once: the change the new folder causes needs no refresh. A folder that
   // could not be made causes none, and the next change must not be taken for its.
-  const bool ignoring = std::exchange(FIgnoreNextChange, true);
   std::string name;
-  if (!CreateNewFolder(path, name)) {
-    FIgnoreNextChange = ignoring;
-    return false;
+  {
+    TKdRefreshGate::TOwnChange own(FGate);
+    if (!CreateNewFolder(path, name))
+      return false;
+    own.Keep();
   }
   LPCITEMIDLIST folder = FFolder.GetIdList();
   // The shell's desktop folder shows a new item only after a while.
@@ -214,16 +215,13 @@ void TKdCustomShellList::EditNewFolderRow() {
 
 // --- renaming ---
 
-bool TKdCustomShellList::LabelEditInProgress() const { return !FEndingLabelEdit && IsEditing(); }
-
 bool TKdCustomShellList::CanEdit(TListItem *item) {
   TKdShListData *data = ShellData(item);
   if (!data)
     return TKdCustomListView::CanEdit(item);
   if (!data->CanRename() || !TKdCustomListView::CanEdit(item))
     return false;
-  if (HWND edit = EditHandle())
-    SetWindowTextW(edit, Utf8ToWide(GetItemDisplayName(FShellFolder.Get(), data->RelIdList(), dnForEditing)).c_str());
+  ShowNameForEditing(EditHandle(), FShellFolder.Get(), data->RelIdList());
   return true;
 }
 
@@ -236,27 +234,14 @@ void TKdCustomShellList::Edit(TListItem *item, const std::string &text) {
   }
   if (OnEdited)
     OnEdited(this, item, name);
-  TCursorSaver hourglass(crHourGlass);
-  // The rename's own change needs no refresh; a refused rename causes no change, and the next one must
-  // not be taken for its.
-  const bool ignoring = std::exchange(FIgnoreNextChange, true);
   TKdIdListPtr renamed;
-  if (FAILED(SetItemName(GetOwnerFormHandle(this), FShellFolder.Get(), data->RelIdList(), data->GetPath(), name,
-                         renamed))) {
-    FIgnoreNextChange = ignoring;
+  std::string caption;
+  if (FAILED(RenameInPlace(FGate, GetOwnerFormHandle(this), FShellFolder.Get(), data->RelIdList(), data->GetPath(),
+                           name, renamed, caption)))
     return;
-  }
-  if (renamed) {
-    item->SetCaption(GetItemDisplayName(FShellFolder.Get(), renamed.get(), dnInFolder));
-    data->SetRelIdList(renamed.release());
-  } else {
-    item->SetCaption(GetItemDisplayName(FShellFolder.Get(), data->RelIdList(), dnInFolder));
-  }
-}
-
-void TKdCustomShellList::RunPendingRefresh() {
-  if (std::exchange(FRefreshPending, false))
-    RefreshList();
+  item->SetCaption(caption);
+  if (renamed)
+    data->SetRelIdList(std::move(renamed));
 }
 
 void TKdCustomShellList::CNNotify(TMessage &message) {
@@ -264,12 +249,12 @@ void TKdCustomShellList::CNNotify(TMessage &message) {
     TKdCustomListView::CNNotify(message);
     return;
   }
-  // The control still has its edit box while it reports the end of the edit, and still holds the row: a
-  // refresh held back by the edit runs once the row is done with, also after a cancelled edit.
+  // The control still has its edit box while it reports the end of the edit; the rows it holds are only
+  // numbers. What the edit held back runs once the end is handled, also after a cancelled edit.
   FEndingLabelEdit = true;
   TAtExit ending([this] { FEndingLabelEdit = false; });
   TKdCustomListView::CNNotify(message);
-  RunPendingRefresh();
+  FGate.RunHeld();
 }
 
 // --- keys and mouse ---

@@ -3,32 +3,11 @@
 #include "shellns/IdList.h"
 
 ComPtr<IShellDetails> TShellFolder2ToShellDetailsAdapter::Create(IShellFolder2 *folder) {
-  return ComPtr<IShellDetails>(static_cast<IShellDetails *>(new TShellFolder2ToShellDetailsAdapter(folder)));
+  return MakeComObject<IShellDetails, TShellFolder2ToShellDetailsAdapter>(folder);
 }
 
 TShellFolder2ToShellDetailsAdapter::TShellFolder2ToShellDetailsAdapter(IShellFolder2 *folder)
     : FFolder(ComPtr<IShellFolder2>::AddRefed(folder)) {}
-
-HRESULT TShellFolder2ToShellDetailsAdapter::QueryInterface(REFIID riid, void **object) {
-  if (!object)
-    return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IShellDetails) {
-    *object = static_cast<IShellDetails *>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG TShellFolder2ToShellDetailsAdapter::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&FRefCount)); }
-
-ULONG TShellFolder2ToShellDetailsAdapter::Release() {
-  LONG count = InterlockedDecrement(&FRefCount);
-  if (count == 0)
-    delete this;
-  return static_cast<ULONG>(count);
-}
 
 HRESULT TShellFolder2ToShellDetailsAdapter::GetDetailsOf(PCUITEMID_CHILD item, UINT column, SHELLDETAILS *details) {
   SHCOLSTATEF state = 0;

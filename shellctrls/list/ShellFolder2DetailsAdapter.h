@@ -4,27 +4,23 @@
 
 #include <shlobj.h>
 
-#include "toolkit/ComPtr.h"
-#include "toolkit/Component.h"
+#include "toolkit/ComObject.h"
+
+template <> struct TInterfaceId<IShellDetails> {
+  static const IID &Get() { return IID_IShellDetails; }
+};
 
 // IShellDetails over a folder's IShellFolder2. A column that is not shown by default fails like a column
 // past the end, so a caller that walks the columns until the first failure stops before it.
-class TShellFolder2ToShellDetailsAdapter : public TObject, public IShellDetails {
+class TShellFolder2ToShellDetailsAdapter : public TComObject<IShellDetails> {
 public:
-  // A new adapter held by the returned reference alone.
+  explicit TShellFolder2ToShellDetailsAdapter(IShellFolder2 *folder);
   static ComPtr<IShellDetails> Create(IShellFolder2 *folder);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE GetDetailsOf(PCUITEMID_CHILD item, UINT column, SHELLDETAILS *details) override;
   HRESULT STDMETHODCALLTYPE ColumnClick(UINT column) override;
 
 private:
-  explicit TShellFolder2ToShellDetailsAdapter(IShellFolder2 *folder);
-  ~TShellFolder2ToShellDetailsAdapter() override = default;
-
-  LONG FRefCount = 1;
   ComPtr<IShellFolder2> FFolder;
 };
 

@@ -1,71 +1,66 @@
+// The shell tree's life: its window and options, the selection and the linked list that follows it, and the
+// walk to a folder named from outside.
 #include "shellctrls/tree/KdCustomShellTree.h"
 
 #include <utility>
 
 #include "shellctrls/ChangeHandlerThread.h"
-#include "shellctrls/list/KdCustomShellList.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/WindowUtils.h"
+#include "shellctrls/list/KdCustomShellList.h"
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdIdListArray.h"
-#include "shellns/ShellVersion.h"
-#include "shellns/WineHost.h"
-#include "toolkit/Application.h"
-#include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
 
-// Attributes a child is asked for when it is added.
-constexpr SFGAOF ChildAttributes = SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_FILESYSANCESTOR |
-                                   SFGAO_REMOVABLE | SFGAO_GHOSTED | SFGAO_SHARE | SFGAO_LINK;
-
-// Overlay images of the system image list.
-constexpr int SharedOverlay = 0;
-constexpr int LinkOverlay = 1;
-
 // How long a keyboard move waits for the next one before the linked list follows.
 constexpr UINT KeyboardFollowDelayMs = 500;
 
-// An enumeration that ends like this shows what it got and raises nothing: the folder cannot be read
-// (a drive without a medium) or went away while it was read.
-bool IsQuietEnumFailure(HRESULT hr) {
-  return hr == E_FAIL || hr == HRESULT_FROM_WIN32(ERROR_NOT_READY) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) ||
-         hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_INVALID_DRIVE);
+// A list may outlive its item: one the walk would add must still be there (a file-system item is looked
+// for on disk, since the shell answers from the list's own bytes).
+bool ItemStillExists(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST item) {
+  SFGAOF attributes = SFGAO_VALIDATE | SFGAO_FILESYSTEM;
+  LPCITEMIDLIST items[] = {item};
+  if (FAILED(folder->GetAttributesOf(1, items, &attributes)))
+    return false;
+  if (!(attributes & SFGAO_FILESYSTEM))
+    return true;
+  TKdIdListPtr full = IdListConcat(parentAbsIdList, item);
+  std::wstring path = Utf8ToWide(IdListToPath(full.get()));
+  // A path too long for the plain call is taken on the shell's word.
+  return path.empty() || path.size() >= MAX_PATH || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The small icon of a plain folder on disk, or -1 for any other item. The shell reads a folder's own icon
-// from its desktop.ini only when the folder is marked read-only or system; every other folder on disk has
-// the one folder icon. Asking the shell for it costs milliseconds a node under Wine, more the deeper the
-// folder, and the nodes in view are asked for at every paint that first shows them.
-int PlainFolderIconIndex(IShellFolder *parent, LPCITEMIDLIST item) {
-  WIN32_FIND_DATAW found = {};
-  // Fails for what is not a file-system item of its own (drives, virtual folders, items inside archives).
-  if (!parent || FAILED(SHGetDataFromIDListW(parent, item, SHGDFIL_FINDDATA, &found, sizeof found)))
-    return -1;
-  constexpr DWORD Custom = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
-  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (found.dwFileAttributes & Custom))
-    return -1;
-  static const int folderIcon = [] {
-    SHFILEINFOW info = {};
-    if (!SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                        SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-      return -1;
-    return info.iIcon;
-  }();
-  return folderIcon;
-}
+// The background colour of one of the tree's image lists for the lifetime of the object: icons drawn onto a
+// solid background of the tree's colour.
+class TImageListBackground {
+public:
+  TImageListBackground(HWND tree, WPARAM kind, COLORREF colour)
+      : FImages(reinterpret_cast<HIMAGELIST>(SendMessageW(tree, TVM_GETIMAGELIST, kind, 0))),
+        FOld(FImages ? ImageList_SetBkColor(FImages, colour) : CLR_NONE) {}
+  ~TImageListBackground() {
+    if (FImages)
+      ImageList_SetBkColor(FImages, FOld);
+  }
+  TImageListBackground(const TImageListBackground &) = delete;
+  TImageListBackground &operator=(const TImageListBackground &) = delete;
+
+private:
+  HIMAGELIST FImages;
+  COLORREF FOld;
+};
 
 } // namespace
 
-TKdCustomShellTree::TFillScope::~TFillScope() {
-  GuardedCall([this] { FTree.DoFillComplete(); });
-}
-
-TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner) : TKdCustomTreeView(AOwner) {
-  FChangeTimer = new TTimer(this);
-  FChangeTimer->SetEnabled(false);
-  FChangeTimer->OnTimer = [this](TObject *) { ChangeTimerTick(); };
+TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner)
+    : TKdCustomTreeView(AOwner), FGate(this, [this](TKdHeldWork work) { RunWork(work); }), FDrag(*this, FGate) {
+  FFollowTimer = new TTimer(this);
+  FFollowTimer->SetEnabled(false);
+  FFollowTimer->SetInterval(KeyboardFollowDelayMs);
+  FFollowTimer->OnTimer = [this](TObject *) { FollowNow(); };
+  // A label edit holds fills and refreshes until its edit box is gone.
+  FGate.SetEditing([this] { return IsEditing(); });
   FBaseFolder.OnChange = [this](TObject *) { BaseFolderChanged(); };
   FCurrentFolder.OnChange = [this](TObject *) { CurrentFolderChanged(); };
   SetShowRoot(false);
@@ -79,8 +74,8 @@ TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner) : TKdCustomTreeView(A
 
 TKdCustomShellTree::~TKdCustomShellTree() {
   DeviceChangeHandler()->UnregisterHandler(this);
-  // The nodes' data must go while this class's deletion hook can still run: through the window's
-  // destruction, or directly for nodes kept while no window exists.
+  // The nodes must go while this class's deletion hook can still run: through the window's destruction, or
+  // directly for nodes kept while no window exists.
   DestroyHandle();
   Items().Clear();
   FChangeThread.reset();
@@ -90,268 +85,12 @@ TKdShTreeData *TKdCustomShellTree::ShellData(TTreeNode *node) {
   return node ? dynamic_cast<TKdShTreeData *>(node->Data()) : nullptr;
 }
 
-SHCONTF TKdCustomShellTree::EnumFlags() const {
-  SHCONTF flags = SHCONTF_FOLDERS;
-  if (FOptions.Contains(kdstoShowHidden))
-    flags |= SHCONTF_INCLUDEHIDDEN;
-  if (FOptions.Contains(kdstoIncludeNonFolders))
-    flags |= SHCONTF_NONFOLDERS;
-  return flags;
+void TKdCustomShellTree::RunWork(TKdHeldWork work) {
+  if (work == TKdHeldWork::Fill)
+    FillTree();
+  else
+    RefreshNodes();
 }
-
-// ---- Filling ---------------------------------------------------------------------------------------------
-
-void TKdCustomShellTree::FillTree() {
-  if (FBusy || IsEditing()) {
-    FRefreshPending = true;
-    return;
-  }
-  TCursorSaver hourglass;
-  {
-    TChangeLockScope lock(*this);
-    SetSelected(nullptr);
-    Items().Clear();
-  }
-  ComPtr<IShellFolder> root;
-  HRESULT hr = BindToShellFolder(FBaseFolder.GetIdList(), root);
-  if (hr != S_OK || !root)
-    RaiseSystemError(static_cast<DWORD>(hr != S_OK ? hr : E_FAIL));
-  FillNode(root.Get(), nullptr);
-  if (FCurrentFolder.GetIdList())
-    SelectIdList(FCurrentFolder.GetIdList());
-  else if (TTreeNode *first = Items().GetFirstNode())
-    SetSelected(first);
-  // A keyboard move still waiting is overtaken by the fill: the list follows now. A refresh still waiting
-  // has nothing left to do after a fill.
-  if (FChangeTimer->Enabled()) {
-    FChangeTimer->Tag &= ~ChangeTimerRefresh;
-    ChangeTimerTick();
-  }
-  if (FOptions.Contains(kdstoDynamicRefresh))
-    StartWatching();
-}
-
-void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
-  TFillScope fill(*this);
-  TErrorModeScope errorMode(SEM_FAILCRITICALERRORS);
-
-  TKdIdListPtr rootList;
-  LPCITEMIDLIST parentList = nullptr;
-  const bool makeRoot = !node;
-  if (node) {
-    TKdShTreeData *data = ShellData(node);
-    if (!data)
-      return;
-    parentList = data->GetAbsIdList();
-  } else {
-    LPITEMIDLIST base = FBaseFolder.GetIdList();
-    if (base && base->mkid.cb) {
-      rootList.reset(IdListCopy(base));
-      if (!rootList)
-        OleCheck(E_OUTOFMEMORY);
-    }
-    auto data = std::make_unique<TKdShTreeData>(this);
-    data->InitIdLists(nullptr, rootList.get());
-    data->SetFolder(folder);
-    node = Items().AddChild(nullptr, GetIdListDisplayName(rootList.get()), data.get());
-    data.release();
-    node->SetImageIndex(GetIdListIconIndex(rootList.get(), SHGFI_SMALLICON));
-    node->SetSelectedIndex(GetIdListIconIndex(rootList.get(), SHGFI_SMALLICON | SHGFI_OPENICON));
-    DoInsertItem(node);
-    parentList = rootList.get();
-  }
-
-  ComPtr<IEnumIDList> enumerator;
-  HRESULT hr = folder->EnumObjects(ParentWindowHandle(), EnumFlags(), enumerator.Put());
-  if (FAILED(hr)) {
-    // Unreadable for now (a drive without a medium): the node keeps its button for a later try.
-    node->SetHasChildren(true);
-    return;
-  }
-  if (enumerator) {
-    TKdIdListPtr item;
-    while ((hr = enumerator->Next(1, PidlOut(item), nullptr)) == S_OK)
-      OleCheck(AddChildItem(folder, parentList, item.get(), node));
-  } else {
-    hr = S_FALSE;
-  }
-  if (!node->GetFirstChild())
-    node->SetHasChildren(false);
-  if (hr != S_FALSE) {
-    if (IsQuietEnumFailure(hr)) {
-      node->SetHasChildren(true);
-      return;
-    }
-    RaiseSystemError(static_cast<DWORD>(hr));
-  }
-  SortChildren(node);
-  if (makeRoot)
-    node->Expand(false);
-}
-
-HRESULT TKdCustomShellTree::AddChildItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
-                                         TTreeNode *parent) {
-  if (!child)
-    return S_OK;
-  SFGAOF attributes = ChildAttributes;
-  if (VersionHigh(Shell32Version) >= kdVersion600)
-    attributes |= SFGAO_STREAM;
-  LPCITEMIDLIST items[] = {child};
-  HRESULT hr = folder->GetAttributesOf(1, items, &attributes);
-  if (FAILED(hr))
-    return hr;
-  if (!FOptions.Contains(kdstoVirtualFolders) && !(attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)))
-    return S_OK;
-  if (!DoAddItem(folder, parentAbsIdList, child, attributes))
-    return S_OK;
-
-  auto data = std::make_unique<TKdShTreeData>(this);
-  data->InitIdLists(ShellData(parent), child);
-  const bool hasChildren = FOptions.Contains(kdstoIncludeNonFolders)
-                               ? (attributes & (SFGAO_HASSUBFOLDER | SFGAO_FOLDER)) != 0
-                               : (attributes & SFGAO_HASSUBFOLDER) && (attributes & SFGAO_FOLDER);
-  TTreeNode *node = Items().AddChild(parent, GetItemDisplayName(folder, child, dnInFolder), data.get(), hasChildren);
-  data.release();
-  if (attributes & SFGAO_SHARE)
-    node->SetOverlayIndex(SharedOverlay);
-  else if (attributes & SFGAO_LINK)
-    node->SetOverlayIndex(LinkOverlay);
-  if (attributes & SFGAO_GHOSTED)
-    node->SetCut(true);
-  DoInsertItem(node);
-  return S_OK;
-}
-
-bool TKdCustomShellTree::DoAddItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
-                                   ULONG attributes) {
-  bool allow = true;
-  if (OnAddItem)
-    OnAddItem(this, folder, parentAbsIdList, child, attributes, allow);
-  return allow;
-}
-
-void TKdCustomShellTree::DoInsertItem(TTreeNode *node) {
-  FLastInsertedNode = node;
-  if (OnInsertItem)
-    OnInsertItem(this, node);
-}
-
-void TKdCustomShellTree::DoFillStart() {
-  if (OnFillStart)
-    OnFillStart(this);
-}
-
-void TKdCustomShellTree::DoFillComplete() {
-  if (OnFillComplete)
-    OnFillComplete(this);
-}
-
-void TKdCustomShellTree::SortChildren(TTreeNode *node) {
-  auto compare = [](TTreeNode *node1, TTreeNode *node2) {
-    TKdShTreeData *data1 = ShellData(node1);
-    TKdShTreeData *data2 = ShellData(node2);
-    if (!data1 || !data2)
-      return 0;
-    IShellFolder *folder = data1->GetParentFolder();
-    if (!folder)
-      return 0;
-    HRESULT hr = folder->CompareIDs(0, data1->RelIdList(), data2->RelIdList());
-    return FAILED(hr) ? 0 : static_cast<int>(static_cast<short>(HRESULT_CODE(hr)));
-  };
-  if (node)
-    node->CustomSort(compare, false);
-  else if (Items().GetFirstNode())
-    CustomSort(compare, true);
-}
-
-bool TKdCustomShellTree::CanExpand(TTreeNode *node) {
-  if (!TKdCustomTreeView::CanExpand(node))
-    return false;
-  TKdShTreeData *data = ShellData(node);
-  if (data && !node->GetFirstChild() && node->HasChildren()) {
-    TCursorSaver hourglass;
-    if (IShellFolder *folder = data->GetFolder())
-      FillNode(folder, node);
-  }
-  return true;
-}
-
-void TKdCustomShellTree::Delete(TTreeNode *node) {
-  if (node == FLastInsertedNode)
-    FLastInsertedNode = nullptr;
-  if (TKdShTreeData *data = ShellData(node)) {
-    std::unique_ptr<TKdShTreeData> owned(data);
-    if (OnDeleteItem)
-      OnDeleteItem(this, node, data);
-    node->SetData(nullptr);
-  }
-  TKdCustomTreeView::Delete(node);
-}
-
-void TKdCustomShellTree::GetImageIndex(TTreeNode *node) {
-  // 0 counts as not known yet: icons are looked up when a node is first drawn, not when it is added.
-  if (TKdShTreeData *data = ShellData(node); data && node->ImageIndex() == 0) {
-    // Only where the lookup is slow (Wine): on Windows the shell is asked for every folder as ever, so an
-    // icon handler registered for folders still has its say.
-    int index = data->ParentData() && IsRunningUnderWine()
-                    ? PlainFolderIconIndex(data->GetParentFolder(), data->RelIdList())
-                    : -1;
-    if (index < 0)
-      index = GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON);
-    node->SetImageIndex(index);
-  }
-  TKdCustomTreeView::GetImageIndex(node);
-}
-
-void TKdCustomShellTree::GetSelectedIndex(TTreeNode *node) {
-  // The control asks for every node it draws but shows it only for the selected one; a lookup can cost
-  // milliseconds (Wine's grows with the folder's size), so the others wait until they are selected.
-  if (TKdShTreeData *data = ShellData(node); data && node->SelectedIndex() == 0 && node->Selected())
-    node->SetSelectedIndex(GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON | SHGFI_OPENICON));
-  TKdCustomTreeView::GetSelectedIndex(node);
-}
-
-std::unique_ptr<TKdTvCustomDraw> TKdCustomShellTree::DoCustomDraw(NMTVCUSTOMDRAW *record, LRESULT &result) {
-  std::unique_ptr<TKdTvCustomDraw> draw = TKdCustomTreeView::DoCustomDraw(record, result);
-  if (!OnCustomDrawSh && !OnCustomDrawShEx)
-    return draw;
-  if (!draw)
-    draw = CreateCustomDraw(record, result);
-  const DWORD stage = record->nmcd.dwDrawStage;
-  TTreeNode *node = nullptr;
-  TKdShTreeData *data = nullptr;
-  if (stage & CDDS_ITEM) {
-    node = Items().GetNode(reinterpret_cast<HTREEITEM>(record->nmcd.dwItemSpec));
-    data = ShellData(node);
-  }
-  if (OnCustomDrawShEx)
-    OnCustomDrawShEx(this, draw.get(), node, data);
-  if (OnCustomDrawSh && draw->Stage() == kdcdsItemPrePaint)
-    OnCustomDrawSh(this, draw.get(), node, data);
-  draw->Apply();
-  if (stage & CDDS_PREPAINT)
-    result |= CDRF_NOTIFYITEMDRAW;
-  return draw;
-}
-
-namespace {
-
-// A list may outlive its item: one the walk would add must still be there (a file-system item is looked
-// for on disk, since the shell answers from the list's own bytes).
-bool ItemStillExists(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST item) {
-  SFGAOF attributes = SFGAO_VALIDATE | SFGAO_FILESYSTEM;
-  LPCITEMIDLIST items[] = {item};
-  if (FAILED(folder->GetAttributesOf(1, items, &attributes)))
-    return false;
-  if (!(attributes & SFGAO_FILESYSTEM))
-    return true;
-  TKdIdListPtr full(IdListConcat(nullptr, parentAbsIdList, item));
-  std::wstring path = Utf8ToWide(IdListToPath(full.get()));
-  // A path too long for the plain call is taken on the shell's word.
-  return path.empty() || path.size() >= MAX_PATH || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-} // namespace
 
 // ---- Selection and navigation ----------------------------------------------------------------------------
 
@@ -366,11 +105,13 @@ void TKdCustomShellTree::Change(TTreeNode *node) {
   if (!data)
     return;
   if (FImmediateChange || !FShellList) {
+    FFollowTimer->SetEnabled(false);
     FollowNode(node);
     FImmediateChange = false;
   } else {
     // Every further move restarts the wait.
-    RestartChangeTimer(ChangeTimerFollowUp, KeyboardFollowDelayMs);
+    FFollowTimer->SetEnabled(false);
+    FFollowTimer->SetEnabled(true);
   }
 }
 
@@ -386,36 +127,15 @@ void TKdCustomShellTree::FollowNode(TTreeNode *node) {
     FShellList->FollowTreeNode(node);
 }
 
-void TKdCustomShellTree::RestartChangeTimer(intptr_t job, UINT interval) {
-  // The timer serves a held-back follow-up and a refresh alike; a job still waiting is kept, not replaced,
-  // and waits with the new one.
-  const intptr_t waiting = FChangeTimer->Enabled() ? FChangeTimer->Tag : 0;
-  FChangeTimer->SetEnabled(false);
-  FChangeTimer->Tag = waiting | job;
-  FChangeTimer->SetInterval(interval);
-  FChangeTimer->SetEnabled(true);
-}
-
-void TKdCustomShellTree::ChangeTimerTick() {
-  FChangeTimer->SetEnabled(false);
-  const intptr_t jobs = std::exchange(FChangeTimer->Tag, 0);
-  if (jobs & ChangeTimerFollowUp) {
-    if (TTreeNode *node = Selected(); ShellData(node))
-      FollowNode(node);
-  }
-  if (jobs & ChangeTimerRefresh)
-    RefreshNodes();
+void TKdCustomShellTree::FollowNow() {
+  FFollowTimer->SetEnabled(false);
+  if (TTreeNode *node = Selected(); ShellData(node))
+    FollowNode(node);
 }
 
 void TKdCustomShellTree::FlushChange() {
-  if (!FChangeTimer->Enabled() || !(FChangeTimer->Tag & ChangeTimerFollowUp))
-    return;
-  // A refresh waiting with it keeps its time.
-  FChangeTimer->Tag &= ~ChangeTimerFollowUp;
-  if (FChangeTimer->Tag == 0)
-    FChangeTimer->SetEnabled(false);
-  if (TTreeNode *node = Selected(); ShellData(node))
-    FollowNode(node);
+  if (FFollowTimer->Enabled())
+    FollowNow();
 }
 
 bool TKdCustomShellTree::AbsIdListOf(TTreeNode *node, LPCITEMIDLIST &absIdList) {
@@ -538,8 +258,13 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
 // ---- Folder setting --------------------------------------------------------------------------------------
 
 void TKdCustomShellTree::SetCurrentFolder(TKdShellLocator *value) {
-  if (FChangeLock > 0)
+  // While the tree is setting its own folder, the linked list is only pointed at it again: the tree's walk
+  // must not start over from inside itself.
+  if (FChangeLock > 0) {
+    if (FShellList)
+      FShellList->SetFolder(&FCurrentFolder);
     return;
+  }
   FCurrentFolder.Assign(value);
 }
 
@@ -578,9 +303,9 @@ void TKdCustomShellTree::SetOptions(TKdShellTreeOptions value) {
   UpdateDragStyle();
   if (old.Contains(kdstoOleDrop) != value.Contains(kdstoOleDrop)) {
     if (value.Contains(kdstoOleDrop))
-      RegisterDropTarget();
+      FDrag.Register(MakeComObject<IDropTarget, TKdForwardingDropTarget<TKdCustomShellTree>>(this));
     else
-      RevokeDropTarget();
+      FDrag.Revoke();
   }
   if (old.Contains(kdstoDynamicRefresh) != value.Contains(kdstoDynamicRefresh)) {
     if (value.Contains(kdstoDynamicRefresh))
@@ -601,7 +326,7 @@ void TKdCustomShellTree::CreateParams(TCreateParams &params) {
 void TKdCustomShellTree::CreateWnd() {
   TKdCustomTreeView::CreateWnd();
   if (FOptions.Contains(kdstoOleDrop))
-    RegisterDropTarget();
+    FDrag.Register(MakeComObject<IDropTarget, TKdForwardingDropTarget<TKdCustomShellTree>>(this));
   if (FOptions.Contains(kdstoAutoFill) && Items().Count() == 0)
     PostMessageW(WindowHandle(), WM_KDDEFERREDFILL, 0, 0);
   else if (Items().Count() > 0 && FOptions.Contains(kdstoDynamicRefresh))
@@ -620,12 +345,6 @@ void TKdCustomShellTree::DestroyWnd() {
   Items().Clear();
   TKdCustomTreeView::DestroyWnd();
   FDestroyingWindow = false;
-}
-
-void TKdCustomShellTree::RunPendingRefresh() {
-  if (!std::exchange(FRefreshPending, false))
-    return;
-  RefreshNodes();
 }
 
 void TKdCustomShellTree::WndProc(TMessage &message) {
@@ -659,22 +378,8 @@ void TKdCustomShellTree::WndProc(TMessage &message) {
     break;
   case WM_PAINT:
     if (!FDestroyingWindow) {
-      // Icons drawn onto a solid background of the tree's colour.
-      HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(WindowHandle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
-      HIMAGELIST states = reinterpret_cast<HIMAGELIST>(SendMessageW(WindowHandle(), TVM_GETIMAGELIST, TVSIL_STATE, 0));
-      const COLORREF colour = ColorToRGB(Color());
-      COLORREF oldImages = images ? ImageList_SetBkColor(images, colour) : CLR_NONE;
-      COLORREF oldStates = states ? ImageList_SetBkColor(states, colour) : CLR_NONE;
-      struct TRestore {
-        HIMAGELIST Images, States;
-        COLORREF OldImages, OldStates;
-        ~TRestore() {
-          if (Images)
-            ImageList_SetBkColor(Images, OldImages);
-          if (States)
-            ImageList_SetBkColor(States, OldStates);
-        }
-      } restore{images, states, oldImages, oldStates};
+      TImageListBackground images(WindowHandle(), TVSIL_NORMAL, ColorToRGB(Color()));
+      TImageListBackground states(WindowHandle(), TVSIL_STATE, ColorToRGB(Color()));
       TKdCustomTreeView::WndProc(message);
       return;
     }
@@ -687,22 +392,18 @@ void TKdCustomShellTree::WndProc(TMessage &message) {
       return;
     break;
   case WM_NCDESTROY: {
-    RevokeDropTarget();
+    FDrag.Revoke();
     TChangeLockScope lock(*this);
     // The watches post to this window: a window made again gets a thread of its own.
     FChangeThread.reset();
     break;
   }
   case WM_KDCHANGENOTIFY:
-    ChangeNotify();
+    FGate.ChangeNotified();
     return;
   case WM_KDDEFERREDFILL:
     if (Items().Count() == 0)
       FillTree();
-    return;
-  case WM_KDEDITENDED:
-    if (!IsEditing())
-      RunPendingRefresh();
     return;
   default:
     break;

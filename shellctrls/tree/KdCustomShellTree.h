@@ -18,12 +18,14 @@
 #include <string>
 
 #include "shellctrls/KdOptionSet.h"
+#include "shellctrls/KdRefreshGate.h"
 #include "shellctrls/KdShAddItemEvent.h"
-#include "shellctrls/tree/KdShTreeData.h"
 #include "shellctrls/KdShellLocator.h"
 #include "shellctrls/KdShellTreeLink.h"
-#include "shellctrls/dragdrop/ShellDragDrop.h"
-#include "shellctrls/commands/ShellMenuMessages.h"
+#include "shellctrls/ShellScroll.h"
+#include "shellctrls/commands/KdShellContextMenu.h"
+#include "shellctrls/dragdrop/KdDragSession.h"
+#include "shellctrls/tree/KdShTreeData.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Timer.h"
 #include "treelist/KdCustomTreeView.h"
@@ -52,7 +54,6 @@ constexpr TKdShellTreeOptions kdDefaultShellTreeOptions = TKdShellTreeOptions::F
 // Private messages of the tree's window.
 constexpr UINT WM_KDCHANGENOTIFY = WM_USER + 101; // the change thread saw a change (wParam: its slot)
 constexpr UINT WM_KDDEFERREDFILL = WM_USER + 103; // fill once the window exists, from the message loop
-constexpr UINT WM_KDEDITENDED = WM_USER + 104;    // a label edit is over: run the refresh it held back
 
 using TKdShTreeDeleteItemEvent = std::function<void(TObject *aSender, TTreeNode *aNode, TKdShTreeData *aShTreeData)>;
 using TKdShTreeInsertItemEvent = std::function<void(TObject *aSender, TTreeNode *aNode)>;
@@ -60,7 +61,10 @@ using TKdShTreeInsertItemEvent = std::function<void(TObject *aSender, TTreeNode 
 using TKdShTvCustomDrawEvent =
     std::function<void(TObject *aSender, TKdCustomDraw *aCD, TTreeNode *aNode, TKdShTreeData *aData)>;
 
-class TKdCustomShellTree : public TKdCustomTreeView, public IKdShellTreeLink {
+class TKdCustomShellTree : public TKdCustomTreeView,
+                           public IKdShellTreeLink,
+                           public IKdDropHost<TTreeNode>,
+                           public TKdWheelPeer {
 public:
   explicit TKdCustomShellTree(TComponent *AOwner);
   ~TKdCustomShellTree() override;
@@ -69,6 +73,7 @@ public:
   static TKdShTreeData *ShellData(TTreeNode *node);
 
   // Discards every node and builds the tree again: the root, its children, and the way to CurrentFolder.
+  // While the tree is busy (its menu, its drag, a label edit) the fill waits for the end.
   void FillTree();
   // Enumerates folder into node; with a null node, the root is made first.
   virtual void FillNode(IShellFolder *folder, TTreeNode *node);
@@ -82,7 +87,7 @@ public:
   // are added on the way. Beeps when the way cannot go on.
   void SelectIdList(LPCITEMIDLIST list) override;
   // Brings every loaded folder up to date: vanished nodes go (the selection moves up out of them), new
-  // items come in sorted, every other node stays as it was.
+  // items come in sorted, every other node stays as it was. Waits while the tree is busy.
   void RefreshNodes();
   // Watches what the tree shows for changes: the base folder's subtree when it is in the file system,
   // otherwise every fixed, RAM and connected network drive.
@@ -126,11 +131,13 @@ public:
   // for the desktop root or a node that is no shell node.
   virtual void ShowShellContextMenu(TTreeNode *node, POINT pos);
   // The shell's menu object while its context menu is shown, else null.
-  IContextMenu *ActiveContextMenu() const { return FActiveContextMenu.Get(); }
-  // A context menu (or a drag begun here) is running: fills and refreshes wait for its end.
-  bool Busy() const { return FBusy; }
-  // A fill or refresh was asked for while the tree was busy or a label was being edited.
-  bool RefreshPending() const { return FRefreshPending; }
+  IContextMenu *ActiveContextMenu() const { return FContextMenu.Active(); }
+  // When the tree brings itself up to date: changes on disk, and fills and refreshes held while it is busy.
+  TKdRefreshGate &RefreshGate() { return FGate; }
+  // A context menu, a drag begun here or a label edit is running: fills and refreshes wait for its end.
+  bool Busy() const { return FGate.Busy(); }
+  // A fill or refresh was asked for while the tree was busy.
+  bool RefreshPending() const { return FGate.Held() != TKdHeldWork::None; }
 
   // A notch goes to the shell tree or list under the pointer, even one without the focus.
   bool DoMouseWheelDown(TShiftState shift, POINT mousePos) override;
@@ -140,16 +147,16 @@ public:
   TTreeNode *LastInsertedNode() const { return FLastInsertedNode; }
 
   TKdShAddItemEvent OnAddItem;
-  // Raised before a node's data is freed.
+  // Raised before a node goes with its data.
   TKdShTreeDeleteItemEvent OnDeleteItem;
   // Raised once a node has its data.
   TKdShTreeInsertItemEvent OnInsertItem;
   // OnCustomDrawSh at the item pre-paint stage, OnCustomDrawShEx at every stage.
   TKdShTvCustomDrawEvent OnCustomDrawSh;
   TKdShTvCustomDrawEvent OnCustomDrawShEx;
-  // Around every fill and refresh.
   // The help text of the shell command highlighted in the control's context menu ("" for anything else).
   TKdShPopupHintEvent OnPopupHint;
+  // Around every fill and refresh.
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
 
@@ -168,7 +175,7 @@ public:
   virtual HRESULT DoDrop(IDataObject *data, DWORD keys, DWORD &effect, POINTL point);
   // Scrolls when the pointer rests near an edge (a step per axis at most every DragScrollInterval) and
   // opens the node the pointer has rested on for the hover time.
-  virtual void DragAutoScroll(POINT clientPoint);
+  void DragAutoScroll(POINT clientPoint) override;
 
   TComponent *LinkComponent() override { return this; }
   bool AbsIdListOf(TTreeNode *node, LPCITEMIDLIST &absIdList) override;
@@ -217,14 +224,9 @@ protected:
 
   virtual ComPtr<IDropSource> CreateDropSource(TMouseButton button);
   // Where a drop on the tree reaches the shell.
-  virtual HRESULT DropOnShellTarget(const TKdShellDrop &drop);
+  HRESULT DropOnShellTarget(const TKdShellDrop &drop) override;
 
 private:
-  // Jobs the change timer's Tag holds: the list following the selection after arrow-key moves, and a
-  // refresh after changes on disk.
-  static constexpr intptr_t ChangeTimerFollowUp = 1;
-  static constexpr intptr_t ChangeTimerRefresh = 2;
-
   // ChangeLock raised for the lifetime of the object.
   class TChangeLockScope {
   public:
@@ -250,13 +252,20 @@ private:
     TKdCustomShellTree &FTree;
   };
 
+  // The drop flow's view of the tree.
+  TWinControl &DropControl() override { return *this; }
+  TKdDropPlace<TTreeNode> DropPlaceAt(POINT client, DWORD keys, TKdDragEvent event, DWORD &effect) override;
+  TTreeNode *DropHighlight() const override;
+  void SetDropHighlight(TTreeNode *node) override { SetDropTarget(node); }
+  void DropDone() override { RefreshNodes(); }
+
+  // What the refresh gate lets through.
+  void RunWork(TKdHeldWork work);
   SHCONTF EnumFlags() const;
-  void ChangeTimerTick();
-  void ChangeNotify();
   // Takes the node as CurrentFolder (without walking the tree to it) and lets the linked list follow.
   void FollowNode(TTreeNode *node);
-  // Adds a job to the change timer and starts its wait again.
-  void RestartChangeTimer(intptr_t job, UINT interval);
+  // The list follows the selected node now when it still waits after arrow-key moves.
+  void FollowNow();
   // A refresh first finds what changed in every loaded folder, then changes the nodes.
   struct TRefreshPlan;
   void PlanRefresh(TTreeNode *node, TRefreshPlan &plan);
@@ -264,43 +273,37 @@ private:
   TTreeNode *FindChild(TTreeNode *node, IShellFolder *folder, LPCITEMIDLIST item);
   void CurrentFolderChanged();
   void BaseFolderChanged();
-  void RunPendingRefresh();
   void RenameNode(TTreeNode *node, const std::string &typed);
   bool WheelNotch(bool down, TShiftState shift, POINT mousePos);
   void UpdateDragStyle();
   bool OleDragStyle() const;
-  void RegisterDropTarget();
-  void RevokeDropTarget();
   void BeginNodeDrag(TTreeNode *node, TMouseButton button);
-  // The node's shell drop target (null when it has none) and the node highlighted for it.
+  // The node's item as the program hands it to others (a drag, Send To); nothing for a root.
+  ComPtr<IDataObject> NodeDataObject(TTreeNode *node);
+  // The node's shell drop target (null when it has none).
   ComPtr<IDropTarget> NodeDropTarget(TTreeNode *node);
   void HoverExpand();
 
   TKdShellLocator FCurrentFolder;
   TKdShellLocator FBaseFolder;
-  TTimer *FChangeTimer = nullptr;
+  // The list's follow-up after arrow-key moves.
+  TTimer *FFollowTimer = nullptr;
   std::unique_ptr<TChangeHandlerThread> FChangeThread;
   int FChangeLock = 0;
   bool FImmediateChange = false;
   int FNoOwnerWindowCount = 0;
-  bool FSkipNextNotification = false;
-  bool FBusy = false;
-  bool FRefreshPending = false;
   TTreeNode *FLastInsertedNode = nullptr;
   bool FDestroyingWindow = false;
   TImageList *FImages = nullptr;
   TKdCustomShellList *FShellList = nullptr;
-  ComPtr<IContextMenu> FActiveContextMenu;
   TKdShellTreeOptions FOptions = kdDefaultShellTreeOptions;
 
   TTreeNode *FDragNode = nullptr;
-  ComPtr<IDataObject> FOwnDataObject;
-  ComPtr<IDataObject> FDragData;
-  DWORD FDragKeyState = 0;
-  DWORD FDragEnterTime = 0;
   POINT FHoverPoint = {};
   DWORD FHoverTime = 0;
-  ComPtr<IDropTarget> FTreeDropTarget;
+  TKdRefreshGate FGate;
+  TKdDragSession<TTreeNode> FDrag;
+  TKdShellContextMenu FContextMenu;
 };
 
 // The shell tree as the program places it.

@@ -1,15 +1,17 @@
 #include "shellctrls/tree/KdShTreeData.h"
 
+#include <utility>
+
 #include "shellctrls/commands/ShellItemLookup.h"
 #include "shellns/KdIdListArray.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
 
-TKdIdListPtr CheckedCopy(LPITEMIDLIST list) {
+TKdIdListPtr Checked(TKdIdListPtr list) {
   if (!list)
     OleCheck(E_OUTOFMEMORY);
-  return TKdIdListPtr(list);
+  return list;
 }
 
 // What CanRename asks of the parent: everything the item's context menu would, of which only the rename
@@ -23,22 +25,22 @@ void TKdShTreeData::InitIdLists(TKdShTreeData *parentData, LPCITEMIDLIST list) {
   FParentData = parentData;
   FAbsIdList.reset();
   if (parentData) {
-    FRelIdList = CheckedCopy(IdListCopy(list));
+    FRelIdList = Checked(IdListCopy(list));
     return;
   }
   TKdIdListArray items(list);
   const int count = items.Count();
-  FRelIdList = CheckedCopy(IdListCopy(count > 0 ? items.GetItem(count - 1) : list));
+  FRelIdList = Checked(IdListCopy(count > 0 ? items.GetItem(count - 1) : list));
   if (list)
-    FAbsIdList = CheckedCopy(IdListCopy(list));
+    FAbsIdList = Checked(IdListCopy(list));
 }
 
-LPITEMIDLIST TKdShTreeData::GetAbsIdList() {
+LPCITEMIDLIST TKdShTreeData::GetAbsIdList() {
   if (!FAbsIdList) {
     if (FParentData)
-      FAbsIdList = CheckedCopy(IdListConcat(nullptr, FParentData->GetAbsIdList(), FRelIdList.get()));
+      FAbsIdList = Checked(IdListConcat(FParentData->GetAbsIdList(), FRelIdList.get()));
     else
-      FAbsIdList = CheckedCopy(IdListCopy(FRelIdList.get()));
+      FAbsIdList = Checked(IdListCopy(FRelIdList.get()));
   }
   return FAbsIdList.get();
 }
@@ -46,7 +48,7 @@ LPITEMIDLIST TKdShTreeData::GetAbsIdList() {
 IShellFolder *TKdShTreeData::GetFolder() {
   if (FFolder)
     return FFolder.Get();
-  LPITEMIDLIST abs = GetAbsIdList();
+  LPCITEMIDLIST abs = GetAbsIdList();
   if (abs && abs->mkid.cb) {
     if (IShellFolder *parent = GetParentFolder())
       if (FAILED(parent->BindToObject(FRelIdList.get(), nullptr, IID_IShellFolder, FFolder.PutVoid())))
@@ -63,14 +65,14 @@ IShellFolder *TKdShTreeData::GetParentFolder() {
     return FParentData->GetFolder();
   FParentFolder.Reset();
   TKdIdListPtr parent, item;
-  HRESULT hr = SplitParentAndItem(GetAbsIdList(), FParentFolder, PidlOut(parent), PidlOut(item));
+  HRESULT hr = SplitParentAndItem(GetAbsIdList(), FParentFolder, parent, item);
   if (FAILED(hr))
     FParentFolder.Reset();
   return FParentFolder.Get();
 }
 
 bool TKdShTreeData::CanRename() {
-  LPITEMIDLIST abs = GetAbsIdList();
+  LPCITEMIDLIST abs = GetAbsIdList();
   if (!abs || abs->mkid.cb == 0 || !FParentData)
     return false;
   IShellFolder *parent = GetParentFolder();
@@ -83,13 +85,11 @@ bool TKdShTreeData::CanRename() {
 
 std::string TKdShTreeData::GetPath() { return IdListToPath(GetAbsIdList()); }
 
-void TKdShTreeData::SetRelIdList(LPCITEMIDLIST list) {
-  TKdIdListPtr copy = CheckedCopy(IdListCopy(list));
+void TKdShTreeData::SetRelIdList(TKdIdListPtr list) {
   FAbsIdList.reset();
   FFolder.Reset();
-  FRelIdList = std::move(copy);
-  FAbsIdList =
-      CheckedCopy(IdListConcat(nullptr, FParentData ? FParentData->GetAbsIdList() : nullptr, FRelIdList.get()));
+  FRelIdList = Checked(std::move(list));
+  FAbsIdList = Checked(IdListConcat(FParentData ? FParentData->GetAbsIdList() : nullptr, FRelIdList.get()));
 }
 
 void TKdShTreeData::ResetCache() {
@@ -106,7 +106,7 @@ HRESULT TKdShTreeData::GetDropTarget(HWND owner, ComPtr<IDropTarget> &target) {
     LPCITEMIDLIST items[] = {FRelIdList.get()};
     return parent->GetUIObjectOf(owner, 1, items, IID_IDropTarget, nullptr, target.PutVoid());
   }
-  if (LPITEMIDLIST abs = GetAbsIdList())
+  if (LPCITEMIDLIST abs = GetAbsIdList())
     return GetItemUIObject(abs, target);
   return GetDesktopDirectoryDropTarget(target);
 }

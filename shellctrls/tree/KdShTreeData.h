@@ -12,11 +12,9 @@
 #include "toolkit/ComPtr.h"
 #include "toolkit/Component.h"
 
-class TKdCustomShellTree;
-
 class TKdShTreeData : public TObject {
 public:
-  explicit TKdShTreeData(TKdCustomShellTree *owner) : FOwner(owner) {}
+  TKdShTreeData() = default;
   ~TKdShTreeData() override = default;
   TKdShTreeData(const TKdShTreeData &) = delete;
   TKdShTreeData &operator=(const TKdShTreeData &) = delete;
@@ -25,13 +23,12 @@ public:
   // (null or empty: the desktop); the root keeps the whole list, since nothing above it knows the rest.
   void InitIdLists(TKdShTreeData *parentData, LPCITEMIDLIST list);
 
-  TKdCustomShellTree *Owner() const { return FOwner; }
   TKdShTreeData *ParentData() const { return FParentData; }
   // The item relative to its parent's folder (a root: its last item, or the empty list for the desktop).
   LPCITEMIDLIST RelIdList() const { return FRelIdList.get(); }
 
-  // The absolute list, built from the parent's on first use; owned by this object.
-  LPITEMIDLIST GetAbsIdList();
+  // The absolute list, built from the parent's on first use.
+  LPCITEMIDLIST GetAbsIdList();
   // The item as a folder, bound on first use; null when it cannot be bound.
   IShellFolder *GetFolder();
   // The folder RelIdList is relative to; null when it cannot be bound. A root binds it anew on every call.
@@ -40,8 +37,9 @@ public:
   bool CanRename();
   // File-system path, "" for virtual items.
   std::string GetPath();
-  // After a rename: the new relative list; the absolute list is rebuilt from the parent's.
-  void SetRelIdList(LPCITEMIDLIST list);
+  // The item under another relative list (after a rename: its new name); the absolute list is rebuilt from the
+  // parent's.
+  void SetRelIdList(TKdIdListPtr list);
   // Forgets the absolute list and the folder, which a rename above this node has made stale.
   void ResetCache();
   HRESULT GetDropTarget(HWND owner, ComPtr<IDropTarget> &target);
@@ -50,7 +48,6 @@ public:
   void SetFolder(IShellFolder *folder) { FFolder = ComPtr<IShellFolder>::AddRefed(folder); }
 
 private:
-  TKdCustomShellTree *FOwner;
   TKdShTreeData *FParentData = nullptr;
   TKdIdListPtr FRelIdList;
   TKdIdListPtr FAbsIdList;

@@ -1,38 +1,22 @@
-// The shell tree as a drag source and a drop target.
+// The shell tree as a drag source and a drop target: what the shared drag flow asks of it.
 #include "shellctrls/tree/KdCustomShellTree.h"
 
 #include <utility>
 
 #include "shellctrls/dragdrop/FileDropTarget.h"
 #include "shellctrls/dragdrop/ShellDataObject.h"
-#include "toolkit/Application.h"
-
-namespace {
-
-constexpr DWORD AllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-
-} // namespace
-
-// ---- Registration --------------------------------------------------------------------------------------------
-
-void TKdCustomShellTree::RegisterDropTarget() {
-  HWND wnd = WindowHandle();
-  if (!wnd || FTreeDropTarget)
-    return;
-  FTreeDropTarget = FirstReference<IDropTarget>(new TKdForwardingDropTarget<TKdCustomShellTree>(this));
-  if (FAILED(RegisterDragDrop(wnd, FTreeDropTarget.Get())))
-    FTreeDropTarget.Reset();
-}
-
-void TKdCustomShellTree::RevokeDropTarget() {
-  if (!FTreeDropTarget)
-    return;
-  if (HWND wnd = WindowHandle())
-    RevokeDragDrop(wnd);
-  FTreeDropTarget.Reset();
-}
+#include "toolkit/SysUtils.h"
 
 // ---- The tree's own drag -------------------------------------------------------------------------------------
+
+ComPtr<IDataObject> TKdCustomShellTree::NodeDataObject(TTreeNode *node) {
+  TKdShTreeData *data = ShellData(node);
+  // A root offers nothing: its parent folder is not in the tree.
+  if (!data || !data->ParentData())
+    return MakeComObject<IDataObject, TKdShellDataObject>(nullptr, nullptr, std::vector<LPCITEMIDLIST>());
+  return MakeComObject<IDataObject, TDataObject_shtv>(data->ParentData()->GetAbsIdList(), data->GetParentFolder(),
+                                                      data->RelIdList());
+}
 
 void TKdCustomShellTree::BeginNodeDrag(TTreeNode *node, TMouseButton button) {
   FDragNode = node;
@@ -48,43 +32,41 @@ void TKdCustomShellTree::BeginNodeDrag(TTreeNode *node, TMouseButton button) {
 
 DWORD TKdCustomShellTree::GetDragEffects(TTreeNode *node) {
   TKdShTreeData *data = ShellData(node);
-  IShellFolder *parent = data ? data->GetParentFolder() : nullptr;
-  if (!parent)
-    return AllEffects;
-  SFGAOF attributes = AllEffects;
-  LPCITEMIDLIST items[] = {data->RelIdList()};
-  if (FAILED(parent->GetAttributesOf(1, items, &attributes)))
-    return AllEffects;
-  return attributes & AllEffects;
+  if (!data)
+    return kdAllDropEffects;
+  return ItemDragEffects(data->GetParentFolder(), {data->RelIdList()});
 }
 
 ComPtr<IDropSource> TKdCustomShellTree::CreateDropSource(TMouseButton button) {
-  return FirstReference<IDropSource>(new TDropSource_shlvtv(button));
+  return MakeComObject<IDropSource, TDropSource_shlvtv>(button);
 }
 
 void TKdCustomShellTree::StartOleDrag(TMouseButton button) {
-  FBusy = true;
-  bool refreshDue = false;
-  {
-    ComPtr<IDropSource> source;
-    TAtExit end([&] {
-      refreshDue = refreshDue || FRefreshPending;
-      FBusy = false;
-      FRefreshPending = false;
-      source.Reset();
-      FOwnDataObject.Reset();
-    });
-    FOwnDataObject = DataObjectInterface(new TDataObject_shtv(this, FDragNode));
-    const DWORD allowed = GetDragEffects(FDragNode);
-    source = CreateDropSource(button);
-    DWORD effect = DROPEFFECT_NONE;
-    refreshDue = DoDragDrop(FOwnDataObject.Get(), source.Get(), allowed, &effect) == DRAGDROP_S_DROP;
-  }
-  if (refreshDue)
-    RefreshNodes();
+  FDrag.Run(NodeDataObject(FDragNode), GetDragEffects(FDragNode), CreateDropSource(button));
 }
 
 // ---- Drops on the tree ---------------------------------------------------------------------------------------
+
+HRESULT TKdCustomShellTree::DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point) {
+  // Compared with client points later: the first DoDragOver finds the pointer outside the resting area and
+  // starts measuring the hover there.
+  FHoverPoint = {point.x, point.y};
+  return FDrag.Enter(data, keys, effect, point);
+}
+
+HRESULT TKdCustomShellTree::DoDragOver(DWORD keys, POINTL point, DWORD &effect) {
+  return FDrag.Over(keys, point, effect);
+}
+
+HRESULT TKdCustomShellTree::DoDragLeave() { return FDrag.Leave(); }
+
+HRESULT TKdCustomShellTree::DoDrop(IDataObject *data, DWORD keys, DWORD &effect, POINTL point) {
+  return FDrag.Drop(data, keys, effect, point);
+}
+
+HRESULT TKdCustomShellTree::DropOnShellTarget(const TKdShellDrop &drop) { return HandDropToShell(drop); }
+
+TTreeNode *TKdCustomShellTree::DropHighlight() const { return const_cast<TKdCustomShellTree *>(this)->DropTarget(); }
 
 ComPtr<IDropTarget> TKdCustomShellTree::NodeDropTarget(TTreeNode *node) {
   ComPtr<IDropTarget> target;
@@ -97,89 +79,26 @@ ComPtr<IDropTarget> TKdCustomShellTree::NodeDropTarget(TTreeNode *node) {
   return FolderDropTarget(Handle(), data->GetAbsIdList(), std::move(target));
 }
 
-HRESULT TKdCustomShellTree::DoDragEnter(IDataObject *data, DWORD keys, DWORD &effect, POINTL point) {
-  FDragEnterTime = GetTickCount();
-  FDragData = ComPtr<IDataObject>::AddRefed(data);
-  FDragKeyState = keys;
-  // Compared with client points later: the first DoDragOver finds the pointer outside the resting area
-  // and starts measuring the hover there.
-  FHoverPoint = {point.x, point.y};
-  const POINT client = ScreenToClient({point.x, point.y});
+TKdDropPlace<TTreeNode> TKdCustomShellTree::DropPlaceAt(POINT client, DWORD, TKdDragEvent event, DWORD &) {
+  TKdDropPlace<TTreeNode> place;
   TTreeNode *node = GetNodeAt(client.x, client.y);
-  if (!ShellData(node) || !node->Parent()) {
-    SetDropTarget(FDragNode);
-    effect = DROPEFFECT_NONE;
-    return S_OK;
+  TKdShTreeData *data = ShellData(node);
+  // No node to drop on: the node being dragged out stays marked. The root refuses a drag as it enters, and
+  // takes it from the next move on.
+  if (!data || (event == TKdDragEvent::Enter && !node->Parent())) {
+    place.HighlightRefused = FDragNode;
+    return place;
   }
-  ComPtr<IDropTarget> target = NodeDropTarget(node);
-  SetDropTarget(node);
-  if (!target) {
-    effect = DROPEFFECT_NONE;
-    return S_OK;
-  }
-  HRESULT hr = target->DragEnter(data, keys, point, &effect);
-  target->DragLeave();
-  return hr;
+  place.Target = NodeDropTarget(node);
+  place.IdList = data->GetAbsIdList();
+  place.Highlight = place.HighlightRefused = node;
+  return place;
 }
-
-HRESULT TKdCustomShellTree::DoDragOver(DWORD keys, POINTL point, DWORD &effect) {
-  TTreeNode *highlighted = DropTarget();
-  const POINT client = ScreenToClient({point.x, point.y});
-  TTreeNode *node = GetNodeAt(client.x, client.y);
-  HRESULT hr = S_OK;
-  if (ShellData(node)) {
-    ComPtr<IDropTarget> target = NodeDropTarget(node);
-    SetDropTarget(node);
-    if (target) {
-      // Each event sees a whole enter-over-leave of its own, so no shell target is kept between events.
-      const DWORD allowed = effect;
-      target->DragEnter(FDragData.Get(), keys, point, &effect);
-      effect = allowed;
-      hr = target->DragOver(keys, point, &effect);
-      target->DragLeave();
-    } else {
-      effect = DROPEFFECT_NONE;
-    }
-  } else {
-    effect = DROPEFFECT_NONE;
-    SetDropTarget(FDragNode);
-  }
-  DragAutoScroll(client);
-  effect |= DROPEFFECT_SCROLL;
-  if (DropTarget() != highlighted)
-    Update();
-  return hr;
-}
-
-HRESULT TKdCustomShellTree::DoDragLeave() {
-  FDragData.Reset();
-  SetDropTarget(nullptr);
-  return S_OK;
-}
-
-HRESULT TKdCustomShellTree::DoDrop(IDataObject *data, DWORD keys, DWORD &effect, POINTL point) {
-  TAtExit end([this] {
-    SetDropTarget(nullptr);
-    FDragData.Reset();
-  });
-  const POINT client = ScreenToClient({point.x, point.y});
-  TTreeNode *node = GetNodeAt(client.x, client.y);
-  TKdShTreeData *nodeData = ShellData(node);
-  ComPtr<IDropTarget> target = NodeDropTarget(node);
-  if (!target)
-    return S_OK;
-  const HRESULT hr = DropOnShellTarget(PrepareShellDrop(target.Get(), nodeData->GetAbsIdList(), data,
-                                                        keys | (FDragKeyState & DragButtons), point, effect));
-  RefreshNodes();
-  return hr;
-}
-
-HRESULT TKdCustomShellTree::DropOnShellTarget(const TKdShellDrop &drop) { return HandDropToShell(drop); }
 
 // ---- Scrolling and hovering during a drag --------------------------------------------------------------------
 
 void TKdCustomShellTree::DragAutoScroll(POINT p) {
-  if (DragScrollAtEdges(this, p, FDragEnterTime))
+  if (DragScrollAtEdges(this, p, FDrag.LastScrollCheck()))
     FHoverTime = GetTickCount();
   const DWORD now = GetTickCount();
   const int halfWidth = static_cast<int>(HoverWidth / 2);

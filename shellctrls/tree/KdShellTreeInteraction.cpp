@@ -4,15 +4,15 @@
 
 #include <utility>
 
+#include "shellctrls/ShellScroll.h"
 #include "shellctrls/commands/ContextMenuOperations.h"
-#include "shellctrls/dragdrop/FileTransfer.h"
-#include "shellctrls/list/KdCustomShellList.h"
 #include "shellctrls/commands/KdDefaultKeys.h"
 #include "shellctrls/commands/SendToMenu.h"
-#include "shellctrls/dragdrop/ShellDataObject.h"
 #include "shellctrls/commands/ShellItemLookup.h"
 #include "shellctrls/commands/ShellItemRename.h"
-#include "shellctrls/ShellScroll.h"
+#include "shellctrls/dragdrop/FileTransfer.h"
+#include "shellctrls/dragdrop/ShellDataObject.h"
+#include "shellctrls/list/KdCustomShellList.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
@@ -45,9 +45,8 @@ bool TKdCustomShellTree::CanEdit(TTreeNode *node) {
     return TKdCustomTreeView::CanEdit(node);
   if (!data->CanRename() || !TKdCustomTreeView::CanEdit(node))
     return false;
-  if (HWND edit = reinterpret_cast<HWND>(SendMessageW(WindowHandle(), TVM_GETEDITCONTROL, 0, 0)))
-    SetWindowTextW(edit,
-                   Utf8ToWide(GetItemDisplayName(data->GetParentFolder(), data->RelIdList(), dnForEditing)).c_str());
+  ShowNameForEditing(reinterpret_cast<HWND>(SendMessageW(WindowHandle(), TVM_GETEDITCONTROL, 0, 0)),
+                     data->GetParentFolder(), data->RelIdList());
   return true;
 }
 
@@ -58,10 +57,9 @@ void TKdCustomShellTree::Edit(TTreeNode *node, const std::optional<std::string> 
     else
       TKdCustomTreeView::Edit(node, TrimItemName(*text));
   }
-  // A refresh held back by the edit runs once the control is done with the edit and its node, also after a
+  // What the edit held back runs once the control is done with the edit and its node, also after a
   // cancelled one.
-  if (FRefreshPending && HandleAllocated())
-    PostMessageW(WindowHandle(), WM_KDEDITENDED, 0, 0);
+  FGate.EditEnded();
 }
 
 void TKdCustomShellTree::RenameNode(TTreeNode *node, const std::string &typed) {
@@ -72,20 +70,16 @@ void TKdCustomShellTree::RenameNode(TTreeNode *node, const std::string &typed) {
   IShellFolder *parent = data->GetParentFolder();
   if (!parent)
     return;
-  TCursorSaver hourglass(crHourGlass);
-  // The rename's own change needs no refresh; a refused rename causes no change, and the next one must not
-  // be taken for its.
-  const bool skipping = std::exchange(FSkipNextNotification, true);
   TChangeLockScope lock(*this);
   TKdIdListPtr renamed;
-  if (FAILED(SetItemName(ParentWindowHandle(), parent, data->RelIdList(), data->GetPath(), name, renamed))) {
-    FSkipNextNotification = skipping;
+  std::string caption;
+  if (FAILED(RenameInPlace(FGate, ParentWindowHandle(), parent, data->RelIdList(), data->GetPath(), name, renamed,
+                           caption)))
     return;
-  }
+  node->SetText(caption);
   if (renamed) {
     ResetDescendantCaches(node);
-    node->SetText(GetItemDisplayName(parent, renamed.get(), dnInFolder));
-    data->SetRelIdList(renamed.get());
+    data->SetRelIdList(std::move(renamed));
     // The folder shown changed its name when it is this node or lies below it; a node renamed from its
     // context menu need not be the selected one, and the tree goes on showing the folder it showed.
     TTreeNode *selected = Selected();
@@ -95,8 +89,6 @@ void TKdCustomShellTree::RenameNode(TTreeNode *node, const std::string &typed) {
       if (FShellList)
         FShellList->Folder().SetIdList(shown->GetAbsIdList());
     }
-  } else {
-    node->SetText(GetItemDisplayName(parent, data->RelIdList(), dnInFolder));
   }
   if (node->Parent())
     SortChildren(node->Parent());
@@ -159,80 +151,6 @@ HRESULT TKdCustomShellTree::InvokeVerb(TTreeNode *node, const std::string &verb)
   const HRESULT hr = InvokeContextCommand(owner, contextMenu.Get(), verb);
   RefreshNodes();
   return hr;
-}
-
-void TKdCustomShellTree::DoNodeContextMenu(TTreeNode *node, POINT &pos, TPopupMenu *&menu) {
-  TKdCustomTreeView::DoNodeContextMenu(node, pos, menu);
-  if (!FOptions.Contains(kdstoContextMenus) || !node)
-    return;
-  ShowShellContextMenu(node, pos);
-  menu = nullptr;
-}
-
-void TKdCustomShellTree::ShowShellContextMenu(TTreeNode *node, POINT pos) {
-  TKdShTreeData *data = ShellData(node);
-  if (!data)
-    return;
-  LPCITEMIDLIST absolute = data->GetAbsIdList();
-  IShellFolder *parent = data->GetParentFolder();
-  // The desktop has no menu of its own.
-  if (!parent || !absolute || absolute->mkid.cb == 0)
-    return;
-  const HWND owner = ParentWindowHandle();
-  LPCITEMIDLIST item = data->RelIdList();
-  UINT chosen = 0;
-  ComPtr<IContextMenu> contextMenu;
-  {
-    // Refreshes asked for while the menu is up (by the disk, by the command run) wait for its end: the
-    // node the menu belongs to must stay.
-    FBusy = true;
-    TAtExit done([this] {
-      FBusy = false;
-      FActiveContextMenu.Reset();
-    });
-    HMENU popup = nullptr;
-    if (FAILED(GetItemContextMenu(owner, parent, 1, &item, ReadOnly() ? CMF_EXPLORE : CMF_EXPLORE | CMF_CANRENAME,
-                                  kdFirstShellCommandId, contextMenu, popup)))
-      return;
-    TMenuHandle menu(popup);
-    if (!menu)
-      return;
-    FActiveContextMenu = contextMenu;
-    chosen = TrackPopup(menu.Get(), ClientToScreen(pos), TPM_RETURNCMD | TPM_RIGHTBUTTON);
-    FActiveContextMenu.Reset();
-    if (chosen >= kdFirstShellCommandId) {
-      const UINT offset = chosen - kdFirstShellCommandId;
-      if (IsRenameCommand(contextMenu.Get(), offset)) {
-        node->EditText();
-      } else {
-        InvokeContextCommand(owner, contextMenu.Get(), offset);
-        RefreshNodes();
-      }
-    } else if (chosen > 0) {
-      SendNodeTo(node, chosen - 1);
-    }
-  }
-  RunPendingRefresh();
-}
-
-void TKdCustomShellTree::SendNodeTo(TTreeNode *node, UINT entry) {
-  TKdShTreeData *data = ShellData(node);
-  if (!data)
-    return;
-  ComPtr<IDataObject> items = DataObjectInterface(new TDataObject_shtv(this, node));
-  SendDataToEntry(entry, items.Get());
-}
-
-void TKdCustomShellTree::MenuMessage(TMessage &message) {
-  if (FActiveContextMenu)
-    ShellContextMenuMessage(message);
-  else
-    TKdCustomTreeView::MenuMessage(message);
-}
-
-void TKdCustomShellTree::ShellContextMenuMessage(TMessage &message) {
-  TKdCustomTreeView::MenuMessage(message);
-  ServeShellMenuMessage(message, FActiveContextMenu.Get(), FImages ? FImages->Handle() : nullptr, this, OnPopupHint);
 }
 
 // ---- Wheel -----------------------------------------------------------------------------------------------

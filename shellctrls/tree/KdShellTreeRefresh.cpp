@@ -5,75 +5,16 @@
 
 #include "shellctrls/ChangeHandlerThread.h"
 #include "shellctrls/tree/KdCustomShellTree.h"
-#include "shellctrls/WindowUtils.h"
-#include "shellns/KdDeviceChangeHandler.h"
-#include "shellns/KdPidlList.h"
+#include "shellns/ErrorModeScope.h"
+#include "shellns/KdChildMatch.h"
 #include "shellns/NetworkDrive.h"
 #include "toolkit/Screen.h"
-
-#include <dbt.h>
 
 namespace {
 
 // Changes that can add or remove a node.
 constexpr DWORD FolderChanges = FILE_NOTIFY_CHANGE_DIR_NAME;
 constexpr DWORD FolderAndFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
-
-// How long the tree waits after the last change before it refreshes.
-constexpr UINT RefreshDelayFocusedMs = 400;
-constexpr UINT RefreshDelayMs = 2000;
-
-// Suspends drive-list revalidation for the lifetime of the object (one revalidation serves the refresh).
-class TDriveRevalidationScope {
-public:
-  TDriveRevalidationScope() { SuspendDriveRevalidation(); }
-  ~TDriveRevalidationScope() { ResumeDriveRevalidation(); }
-  TDriveRevalidationScope(const TDriveRevalidationScope &) = delete;
-  TDriveRevalidationScope &operator=(const TDriveRevalidationScope &) = delete;
-};
-
-} // namespace
-
-// ---- Refreshing ------------------------------------------------------------------------------------------
-
-namespace {
-
-// One child node of a folder being brought up to date, and whether an enumerated item still names it.
-struct TChildRec {
-  TTreeNode *Node;
-  bool Matched;
-};
-
-// The enumerated items of a folder being brought up to date.
-struct TItemRec {
-  TKdIdListPtr List;
-  bool Matched;
-};
-
-// Pairs items with the children they name, compared by folder (raw bytes when null); pairs found before
-// are skipped.
-void MatchBy(IShellFolder *folder, std::vector<TChildRec> &children, std::vector<TItemRec> &items) {
-  TKdPidlList sorted;
-  sorted.Folder = folder;
-  sorted.Duplicates = TKdDuplicates::dupIgnore;
-  sorted.SetCapacity(static_cast<int>(children.size()));
-  for (TChildRec &child : children)
-    if (!child.Matched)
-      sorted.AddObject(const_cast<LPITEMIDLIST>(TKdCustomShellTree::ShellData(child.Node)->RelIdList()), &child);
-  if (sorted.Count() == 0)
-    return;
-  sorted.SetSorted(true);
-  for (TItemRec &item : items) {
-    int index = -1;
-    if (item.Matched || !sorted.Find(item.List.get(), index))
-      continue;
-    auto *child = static_cast<TChildRec *>(sorted.Objects(index));
-    if (child->Matched)
-      continue;
-    child->Matched = true;
-    item.Matched = true;
-  }
-}
 
 // Up to this many node changes are made with the control measuring as it goes; beyond, it stops until
 // they are done. Measuring again costs the control a pass over every node, more than a few single changes
@@ -114,10 +55,8 @@ struct TKdCustomShellTree::TRefreshPlan {
 };
 
 void TKdCustomShellTree::RefreshNodes() {
-  if (FBusy || IsEditing()) {
-    FRefreshPending = true;
+  if (!FGate.Admit(TKdHeldWork::Refresh))
     return;
-  }
   if (Items().Count() == 0) {
     FillTree();
     return;
@@ -151,47 +90,46 @@ void TKdCustomShellTree::PlanRefresh(TTreeNode *node, TRefreshPlan &plan) {
   if (!folder)
     return;
 
-  std::vector<TChildRec> children;
+  std::vector<TTreeNode *> children;
+  std::vector<LPCITEMIDLIST> shown;
   for (TTreeNode *child = first; child; child = child->GetNextSibling())
-    if (ShellData(child))
-      children.push_back({child, false});
-  std::vector<TItemRec> items;
+    if (TKdShTreeData *data = ShellData(child)) {
+      children.push_back(child);
+      shown.push_back(data->RelIdList());
+    }
+  std::vector<TKdIdListPtr> items;
   {
-    TErrorModeScope errorMode(SEM_FAILCRITICALERRORS);
+    TKdErrorModeScope errorMode;
     ComPtr<IEnumIDList> enumerator;
     if (SUCCEEDED(folder->EnumObjects(nullptr, EnumFlags(), enumerator.Put())) && enumerator) {
       TKdIdListPtr item;
       while (enumerator->Next(1, PidlOut(item), nullptr) == S_OK)
-        items.push_back({std::move(item), false});
+        items.push_back(std::move(item));
     }
   }
-  // An unchanged item nearly always comes back with the very bytes it had, which a byte comparison finds
-  // far more cheaply than the folder's; the folder's comparison pairs what is left (an item whose bytes
-  // carry a new date, for one).
-  MatchBy(nullptr, children, items);
-  MatchBy(folder, children, items);
+  const TKdChildMatch match = MatchChildren(folder, shown, items);
 
   size_t kept = 0;
-  for (const TChildRec &child : children) {
-    if (child.Matched) {
+  for (size_t i = 0; i < children.size(); ++i) {
+    if (match.FreshOf[i] >= 0) {
       ++kept;
     } else {
-      plan.Vanished.push_back(child.Node);
+      plan.Vanished.push_back(children[i]);
       ++plan.Changes;
     }
   }
   TRefreshPlan::TAdditions additions{node, folder, {}};
-  for (TItemRec &item : items)
-    if (!item.Matched)
-      additions.Items.push_back(std::move(item.List));
+  for (size_t j = 0; j < items.size(); ++j)
+    if (!match.Shown[j])
+      additions.Items.push_back(std::move(items[j]));
   plan.Changes += additions.Items.size();
   if (first && kept == 0 && additions.Items.empty())
     plan.Emptied.push_back(node);
   if (!additions.Items.empty())
     plan.Added.push_back(std::move(additions));
-  for (const TChildRec &child : children)
-    if (child.Matched)
-      PlanRefresh(child.Node, plan);
+  for (size_t i = 0; i < children.size(); ++i)
+    if (match.FreshOf[i] >= 0)
+      PlanRefresh(children[i], plan);
 }
 
 void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered) {
@@ -283,23 +221,6 @@ void TKdCustomShellTree::WatchDrive(const char *path) {
                           FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges, slot, true);
 }
 
-void TKdCustomShellTree::ChangeNotify() {
-  if (FSkipNextNotification) {
-    FSkipNextNotification = false;
-    return;
-  }
-  // A change seen while a menu or drag of the tree's runs is not lost: the tree refreshes when it ends.
-  if (FBusy) {
-    FRefreshPending = true;
-    return;
-  }
-  RestartChangeTimer(ChangeTimerRefresh, Focused() ? RefreshDelayFocusedMs : RefreshDelayMs);
-}
-
 void TKdCustomShellTree::DeviceChange(TKdMessage &message) {
-  if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
-    return;
-  RevalidateDriveList();
-  TDriveRevalidationScope suspended;
-  RefreshNodes();
+  RefreshAfterDeviceChange(message, [this] { RefreshNodes(); });
 }

@@ -192,7 +192,7 @@ UserLocaleOverride::~UserLocaleOverride() {
 
 TKdIdListPtr ParsePath(const std::string &name) {
   TKdIdListPtr list;
-  HRESULT hr = ParseDisplayNameToIdList(name, PidlOut(list));
+  HRESULT hr = ParseDisplayNameToIdList(name, list);
   EXPECT_EQ(hr, S_OK) << name;
   return list;
 }

@@ -78,7 +78,7 @@ FakeSendToFolder::~FakeSendToFolder() { SetSendToFolder(FPrevious); }
 HRESULT FakeSendToFolder::Bind(ComPtr<IShellFolder> &folder) {
   folder.Reset();
   TKdIdListPtr list;
-  HRESULT hr = ParseDisplayNameToIdList(FPath, PidlOut(list));
+  HRESULT hr = ParseDisplayNameToIdList(FPath, list);
   if (FAILED(hr))
     return hr;
   return BindToShellFolder(list.get(), folder);

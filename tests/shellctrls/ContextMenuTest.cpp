@@ -11,9 +11,9 @@
 #include "common/ResourceCounters.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeContextMenu.h"
+#include "shellctrls/UKdShellControls.h"
 #include "shellctrls/commands/ContextMenuOperations.h"
 #include "shellctrls/commands/ShellItemLookup.h"
-#include "shellctrls/UKdShellControls.h"
 #include "shellns/IdList.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
@@ -24,12 +24,11 @@ namespace {
 struct ShellMenu {
   explicit ShellMenu(LPCITEMIDLIST list, UINT flags = CMF_EXPLORE) {
     ComPtr<IShellFolder> folder;
-    LPITEMIDLIST parent = nullptr, item = nullptr;
+    TKdIdListPtr parent, item;
     Result = SplitParentAndItem(list, folder, parent, item);
-    TKdIdListPtr parentOwner(parent), itemOwner(item);
     if (FAILED(Result))
       return;
-    LPCITEMIDLIST items[] = {item};
+    LPCITEMIDLIST items[] = {item.get()};
     Result = GetItemContextMenu(nullptr, folder.Get(), 1, items, flags, kdFirstShellCommandId, Menu, Popup);
   }
   ~ShellMenu() {

@@ -61,7 +61,7 @@ protected:
       form.List->Items().Item(row)->SetSelected(true);
     }
   }
-  ComPtr<IDataObject> Make() { return DataObjectInterface(new TDataObject_shlv(form.List)); }
+  ComPtr<IDataObject> Make() { return form.List->SelectionDataObject(); }
 
   TempDir temp;
   ShellListForm form;
@@ -199,17 +199,16 @@ TEST(DroppedFiles, APathLongerThanTheClassicRoomArrivesWhole) {
   const std::wstring longPath = L"C:\\" + std::wstring(396, L'd') + L".txt";
   ASSERT_EQ(longPath.size(), 403u);
   const std::wstring shortPath = L"C:\\a.txt";
-  HGLOBAL block = nullptr;
-  ASSERT_EQ(BuildHDrop({shortPath, longPath, shortPath}, block), S_OK);
+  TGlobalBlock block = BuildHDrop({shortPath, longPath, shortPath});
+  ASSERT_TRUE(block);
   std::vector<std::wstring> read;
-  auto drop = static_cast<HDROP>(block);
+  auto drop = static_cast<HDROP>(block.Get());
   for (UINT i = 0; i < DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); ++i) {
     std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
     DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
     read.push_back(path);
   }
-  EXPECT_GE(GlobalSize(block), 20u + 2u * (2u * 9u + 404u + 1u));
-  GlobalFree(block);
+  EXPECT_GE(GlobalSize(block.Get()), 20u + 2u * (2u * 9u + 404u + 1u));
   EXPECT_EQ(read, (std::vector<std::wstring>{shortPath, longPath, shortPath}));
 }
 
@@ -222,13 +221,9 @@ std::vector<BYTE> ValidBlock(int items) {
     owned.emplace_back(IdListCopy(zortest::ParsePath("C:\\windows").get()));
     lists.push_back(owned.back().get());
   }
-  HGLOBAL block = nullptr;
-  BuildShellIDListArray(zortest::ParsePath("C:\\").get(), lists, block);
-  std::vector<BYTE> bytes(GlobalSize(block));
-  std::memcpy(bytes.data(), GlobalLock(block), bytes.size());
-  GlobalUnlock(block);
-  GlobalFree(block);
-  return bytes;
+  TGlobalBlock block = BuildShellIDListArray(zortest::ParsePath("C:\\").get(), lists);
+  TGlobalLock locked(block.Get());
+  return std::vector<BYTE>(locked.Data(), locked.Data() + locked.Size());
 }
 
 bool ParseGuarded(const std::vector<BYTE> &bytes, size_t size) {

@@ -110,9 +110,9 @@ TEST(DetailTexts, FoldersHaveNoSizeAndDrivesAndVirtualItemsNeither) {
   EXPECT_EQ("", size);
   EXPECT_EQ("", modified);
 
-  LPITEMIDLIST drives = nullptr;
-  ASSERT_HRESULT_SUCCEEDED(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives));
-  TKdIdListPtr owner(drives);
+  TKdIdListPtr owner;
+  ASSERT_HRESULT_SUCCEEDED(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, owner));
+  LPCITEMIDLIST drives = owner.get();
   size = modified = "stale";
   GetFileSizeAndModified(drives, size, modified);
   EXPECT_EQ("", size);

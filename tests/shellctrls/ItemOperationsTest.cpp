@@ -8,8 +8,8 @@
 
 #include "common/TestSupport.h"
 #include "shellctrls/OwnerFormHandle.h"
-#include "shellctrls/commands/ShellItemLookup.h"
 #include "shellctrls/WindowUtils.h"
+#include "shellctrls/commands/ShellItemLookup.h"
 #include "shellns/IdList.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
@@ -33,10 +33,9 @@ struct Split {
 
 Split SplitOf(LPCITEMIDLIST list) {
   Split split;
-  LPITEMIDLIST parent = reinterpret_cast<LPITEMIDLIST>(1), item = reinterpret_cast<LPITEMIDLIST>(1);
-  split.Result = SplitParentAndItem(list, split.Folder, parent, item);
-  split.Parent.reset(parent);
-  split.Item.reset(item);
+  split.Parent = IdListCopy(nullptr);
+  split.Item = IdListCopy(nullptr);
+  split.Result = SplitParentAndItem(list, split.Folder, split.Parent, split.Item);
   return split;
 }
 
@@ -52,22 +51,21 @@ TEST(ItemLookup, SplitGivesTheParentFolderAndTheLastItem) {
   ASSERT_TRUE(split.Folder);
   EXPECT_EQ(ToLower(dir.Path()), ToLower(IdListToPath(split.Parent.get())));
   EXPECT_EQ("a.txt", GetItemDisplayName(split.Folder.Get(), split.Item.get(), dnInFolder));
-  TKdIdListPtr joined(IdListConcat(nullptr, split.Parent.get(), split.Item.get()));
+  TKdIdListPtr joined(IdListConcat(split.Parent.get(), split.Item.get()));
   EXPECT_EQ(0, IdListCompare(joined.get(), file.get()));
 }
 
 TEST(ItemLookup, SplitOfADesktopChildHasNoParentList) {
-  LPITEMIDLIST drives = nullptr;
+  TKdIdListPtr drives;
   ASSERT_HRESULT_SUCCEEDED(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives));
-  TKdIdListPtr owner(drives);
 
-  Split split = SplitOf(drives);
+  Split split = SplitOf(drives.get());
   ASSERT_HRESULT_SUCCEEDED(split.Result);
   EXPECT_EQ(nullptr, split.Parent.get());
   ASSERT_TRUE(split.Folder);
-  EXPECT_EQ(0, IdListCompare(split.Item.get(), drives));
+  EXPECT_EQ(0, IdListCompare(split.Item.get(), drives.get()));
   // The folder is the desktop: it names the item as the desktop does.
-  EXPECT_EQ(GetItemDisplayName(nullptr, drives, dnNormal),
+  EXPECT_EQ(GetItemDisplayName(nullptr, drives.get(), dnNormal),
             GetItemDisplayName(split.Folder.Get(), split.Item.get(), dnNormal));
 }
 
@@ -77,14 +75,13 @@ TEST(ItemLookup, TheDesktopStandsForTheDesktopDirectory) {
   for (LPCITEMIDLIST desktop : {static_cast<LPCITEMIDLIST>(nullptr), static_cast<LPCITEMIDLIST>(empty.get())}) {
     Split split = SplitOf(desktop);
     ASSERT_HRESULT_SUCCEEDED(split.Result);
-    TKdIdListPtr joined(IdListConcat(nullptr, split.Parent.get(), split.Item.get()));
+    TKdIdListPtr joined(IdListConcat(split.Parent.get(), split.Item.get()));
     EXPECT_EQ(DesktopDirectory(), ToLower(IdListToPath(joined.get())));
   }
 
-  LPITEMIDLIST parent = nullptr, item = nullptr;
+  TKdIdListPtr parent, item;
   ASSERT_HRESULT_SUCCEEDED(GetDesktopDirectoryParts(parent, item));
-  TKdIdListPtr parentOwner(parent), itemOwner(item);
-  TKdIdListPtr joined(IdListConcat(nullptr, parent, item));
+  TKdIdListPtr joined(IdListConcat(parent.get(), item.get()));
   EXPECT_EQ(DesktopDirectory(), ToLower(IdListToPath(joined.get())));
 
   ComPtr<IDropTarget> target;
@@ -112,7 +109,7 @@ TEST(ItemLookup, UIObjectsOfRealItemsAndFailureLeavesNothingBehind) {
     Split fileSplit = SplitOf(folder.get());
     last.reset(fileSplit.Item.release());
   }
-  TKdIdListPtr bogus(IdListConcat(nullptr, file.get(), last.get()));
+  TKdIdListPtr bogus(IdListConcat(file.get(), last.get()));
   Split split = SplitOf(bogus.get());
   EXPECT_HRESULT_FAILED(split.Result);
   EXPECT_FALSE(split.Folder);

@@ -63,9 +63,9 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 
 TKdIdListPtr Special(int csidl) {
-  LPITEMIDLIST list = nullptr;
+  TKdIdListPtr list;
   EXPECT_EQ(GetSpecialFolderIdList(nullptr, csidl, list), S_OK) << csidl;
-  return TKdIdListPtr(list);
+  return list;
 }
 
 // A locator that counts its change events.
@@ -122,7 +122,7 @@ TEST_F(ShellLocator, ASpecialFolderIsResolvedOnFirstUse) {
   EXPECT_EQ(c.Changes, 0);
   EXPECT_EQ(c.Locator.Kind(), kdlkSpecialFolder);
   EXPECT_EQ(c.Locator.SpecialFolder(), CSIDL_DRIVES);
-  LPITEMIDLIST resolved = c.Locator.GetIdList();
+  LPCITEMIDLIST resolved = c.Locator.GetIdList();
   ASSERT_NE(resolved, nullptr);
   auto drives = Special(CSIDL_DRIVES);
   EXPECT_EQ(IdListCompare(resolved, drives.get()), 0);
@@ -263,7 +263,7 @@ TEST_F(ShellLocator, RecordsReadBackToTheSameFolder) {
   Load(target.Locator, Concat({{0}, Int32(0)}));
   EXPECT_EQ(target.Locator.Kind(), kdlkSpecialFolder);
   EXPECT_EQ(target.Locator.SpecialFolder(), CSIDL_DESKTOP);
-  LPITEMIDLIST desktop = target.Locator.GetIdList();
+  LPCITEMIDLIST desktop = target.Locator.GetIdList();
   ASSERT_NE(desktop, nullptr);
   EXPECT_EQ(IdListSize(desktop), 2u);
 

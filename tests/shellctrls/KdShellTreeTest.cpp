@@ -146,7 +146,7 @@ TEST_F(KdShellTree, HidesVirtualFoldersOnlyWhenAsked) {
     form->Show();
     EXPECT_TRUE(zortest::PumpUntil([&] { return tree->Items().Count() > 0; }, 10000));
     TKdIdListPtr drives;
-    EXPECT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)), S_OK);
+    EXPECT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
     tree->SelectIdList(drives.get());
     TTreeNode *computer = tree->Selected();
     EXPECT_EQ(IdListCompare(TKdCustomShellTree::ShellData(computer)->GetAbsIdList(), drives.get()), 0);
@@ -458,7 +458,7 @@ TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
   zortest::MakeDir(temp / "old");
   zortest::MakeDir(temp / "old\\child");
   TKdIdListPtr base = zortest::ParsePath(temp.Path());
-  TKdShTreeData root(nullptr);
+  TKdShTreeData root;
   root.InitIdLists(nullptr, base.get());
   EXPECT_EQ(IdListCompare(root.GetAbsIdList(), base.get()), 0) << "a root keeps its whole position";
   EXPECT_EQ(root.GetPath(), temp.Path());
@@ -467,9 +467,9 @@ TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
   auto itemOf = [](const std::string &path) {
     TKdIdListPtr full = zortest::ParsePath(path);
     TKdIdListArray items(full.get());
-    return TKdIdListPtr(IdListCopy(items.GetItem(items.Count() - 1)));
+    return IdListCopy(items.GetItem(items.Count() - 1));
   };
-  TKdShTreeData folder(nullptr), child(nullptr);
+  TKdShTreeData folder, child;
   TKdIdListPtr folderItem = itemOf(temp / "old");
   folder.InitIdLists(&root, folderItem.get());
   TKdIdListPtr childItem = itemOf(temp / "old\\child");
@@ -480,16 +480,16 @@ TEST(KdShTreeData, AbsoluteListsFollowARenameAboveThem) {
   TKdIdListPtr renamed;
   ASSERT_EQ(folder.GetParentFolder()->SetNameOf(nullptr, folder.RelIdList(), L"new", SHGDN_INFOLDER, PidlOut(renamed)),
             S_OK);
-  folder.SetRelIdList(renamed.get());
+  folder.SetRelIdList(std::move(renamed));
   child.ResetCache();
   EXPECT_EQ(folder.GetPath(), temp / "new");
   EXPECT_EQ(child.GetPath(), temp / "new\\child");
 
   // The desktop as root: its children's lists are their own single items.
-  TKdShTreeData desktop(nullptr), top(nullptr);
+  TKdShTreeData desktop, top;
   desktop.InitIdLists(nullptr, nullptr);
   TKdIdListPtr drives;
-  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)), S_OK);
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
   top.InitIdLists(&desktop, drives.get());
   EXPECT_EQ(IdListCompare(top.GetAbsIdList(), drives.get()), 0);
   EXPECT_FALSE(desktop.CanRename());

@@ -29,7 +29,7 @@ constexpr int kItemHeight = 24;
 
 int SmallIconOf(const std::string &path) {
   TKdIdListPtr list;
-  if (FAILED(ParseDisplayNameToIdList(path, PidlOut(list))))
+  if (FAILED(ParseDisplayNameToIdList(path, list)))
     return -1;
   return GetIdListIconIndex(list.get(), SHGFI_SMALLICON);
 }

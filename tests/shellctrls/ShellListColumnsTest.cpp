@@ -52,7 +52,7 @@ private:
 
 TKdIdListPtr MyComputer() {
   TKdIdListPtr list;
-  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(list));
+  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, list);
   return list;
 }
 

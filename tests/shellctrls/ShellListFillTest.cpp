@@ -93,7 +93,7 @@ TEST(ShellListFill, TheFilterKeepsFoldersAndTheFilesOfAnyPatternAndLeavesVirtual
   view.List->SetFileFilter("");
   view.List->Folder().SetIdList(nullptr);
   TKdIdListPtr drives;
-  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives));
+  GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives);
   view.List->Folder().SetIdList(drives.get());
   const std::vector<std::string> unfiltered = view.Names();
   ASSERT_FALSE(unfiltered.empty());
@@ -189,7 +189,7 @@ TEST(ShellListFill, ADeviceArrivingRefillsOnlyAListShowingMyComputer) {
   TempDir dir;
   ShellListForm view(2);
   TKdIdListPtr drives;
-  ASSERT_EQ(S_OK, GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, PidlOut(drives)));
+  ASSERT_EQ(S_OK, GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives));
   view.Lists[0]->Folder().SetIdList(drives.get());
   view.Lists[1]->Folder().SetPath(dir.Path());
   PumpFor(100);

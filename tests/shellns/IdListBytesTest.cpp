@@ -46,7 +46,7 @@ TEST(IdListBytes, SizeCountsEveryItemAndTheTerminator) {
 }
 
 TEST(IdListBytes, CopyOfNullOrEmptyIsANewEmptyList) {
-  TKdIdListPtr fromNull(IdListCopy(nullptr, nullptr));
+  TKdIdListPtr fromNull(IdListCopy(nullptr));
   ASSERT_TRUE(fromNull);
   EXPECT_EQ(BytesOf(fromNull.get()), ListBytes({}));
   std::vector<BYTE> empty = ListBytes({});
@@ -58,7 +58,7 @@ TEST(IdListBytes, CopyOfNullOrEmptyIsANewEmptyList) {
 
 TEST(IdListBytes, CopyReproducesEveryByteThroughTheGivenAllocator) {
   std::vector<BYTE> source = ListBytes({"first", "second", "x"});
-  TKdIdListPtr copy(IdListCopy(ShellMalloc(), AsList(source)));
+  TKdIdListPtr copy(IdListCopy(AsList(source)));
   ASSERT_TRUE(copy);
   EXPECT_EQ(BytesOf(copy.get()), source);
 }
@@ -68,14 +68,14 @@ TEST(IdListBytes, ConcatJoinsItemsWithOneTerminator) {
   std::vector<BYTE> b = ListBytes({"f", "ghij"});
   std::vector<BYTE> empty = ListBytes({});
 
-  TKdIdListPtr ab(IdListConcat(nullptr, AsList(a), AsList(b)));
+  TKdIdListPtr ab(IdListConcat(AsList(a), AsList(b)));
   EXPECT_EQ(BytesOf(ab.get()), ListBytes({"ab", "cde", "f", "ghij"}));
 
-  TKdIdListPtr nullAndB(IdListConcat(nullptr, nullptr, AsList(b)));
+  TKdIdListPtr nullAndB(IdListConcat(nullptr, AsList(b)));
   EXPECT_EQ(BytesOf(nullAndB.get()), b);
-  TKdIdListPtr aAndEmpty(IdListConcat(ShellMalloc(), AsList(a), AsList(empty)));
+  TKdIdListPtr aAndEmpty(IdListConcat(AsList(a), AsList(empty)));
   EXPECT_EQ(BytesOf(aAndEmpty.get()), a);
-  TKdIdListPtr nothing(IdListConcat(nullptr, nullptr, nullptr));
+  TKdIdListPtr nothing(IdListConcat(nullptr, nullptr));
   EXPECT_EQ(BytesOf(nothing.get()), empty);
 }
 
@@ -119,7 +119,7 @@ TEST(IdListArray, EachResultReplacesThePreviousOneAndTheSourceStaysIntact) {
   std::vector<BYTE> before = two;
   TKdIdListArray array(AsList(two));
   TKdIdListPtr keptHead(IdListCopy(array.GetHead(1)));
-  LPITEMIDLIST item = array.GetItem(1);
+  LPCITEMIDLIST item = array.GetItem(1);
   EXPECT_EQ(BytesOf(keptHead.get()), ListBytes({"parent"}));
   EXPECT_EQ(BytesOf(item), ListBytes({"child"}));
   EXPECT_EQ(two, before);

@@ -34,7 +34,7 @@ struct Parsed {
 
 Parsed Parse(const std::string &name) {
   Parsed parsed;
-  parsed.Result = ParseDisplayNameToIdList(name, PidlOut(parsed.List));
+  parsed.Result = ParseDisplayNameToIdList(name, parsed.List);
   return parsed;
 }
 
@@ -162,7 +162,7 @@ TEST(PathSpelling, PathsComeBackWholeOrNotAtAll) {
   ULONG fetched = 0;
   HRESULT hr = items->Next(1, PidlOut(item), &fetched);
   ASSERT_EQ(hr, S_OK);
-  TKdIdListPtr childList(IdListConcat(nullptr, parentList.get(), item.get()));
+  TKdIdListPtr childList(IdListConcat(parentList.get(), item.get()));
   const std::string path = IdListToPath(childList.get());
   EXPECT_TRUE(path.empty() || path == child) << path;
 }

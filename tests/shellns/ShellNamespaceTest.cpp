@@ -118,23 +118,22 @@ TEST(ShellNamespace, ParsedPathsTurnBackIntoTheSamePath) {
     TKdIdListPtr list = zortest::ParsePath(path);
     EXPECT_EQ(IdListToPath(list.get()), path);
   }
-  LPITEMIDLIST list = reinterpret_cast<LPITEMIDLIST>(1);
+  TKdIdListPtr list = IdListCopy(nullptr);
   EXPECT_TRUE(FAILED(ParseDisplayNameToIdList(tmp / "does not exist", list)));
   EXPECT_EQ(list, nullptr);
 }
 
 TEST(ShellNamespace, MyComputerParsesToItsSpecialFolderAndHasNoPath) {
   TKdIdListPtr parsed = zortest::ParsePath(MyComputer);
-  LPITEMIDLIST raw = nullptr;
-  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, raw), S_OK);
-  TKdIdListPtr drives(raw);
+  TKdIdListPtr drives;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, drives), S_OK);
   EXPECT_EQ(IdListCompare(parsed.get(), drives.get()), 0);
   EXPECT_EQ(FindSpecialFolder(parsed.get()), CSIDL_DRIVES);
   EXPECT_EQ(IdListToPath(parsed.get()), "");
   EXPECT_EQ(Lower(GetItemDisplayName(nullptr, parsed.get(), dnForParsing)), Lower(MyComputer));
   // Only the low 7 bits of the number count.
-  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES | 0x80, raw), S_OK);
-  TKdIdListPtr masked(raw);
+  TKdIdListPtr masked;
+  ASSERT_EQ(GetSpecialFolderIdList(nullptr, CSIDL_DRIVES | 0x80, masked), S_OK);
   EXPECT_EQ(IdListCompare(masked.get(), drives.get()), 0);
 }
 
@@ -195,7 +194,7 @@ TEST(ShellNamespace, DisplayNamesOfEachKind) {
   TKdIdListArray items(absolute.get());
   ComPtr<IShellFolder> parent;
   ASSERT_EQ(BindToShellFolder(items.GetHead(1), parent), S_OK);
-  LPITEMIDLIST last = items.GetItem(items.Count() - 1);
+  LPCITEMIDLIST last = items.GetItem(items.Count() - 1);
   EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnNormal), "Folder");
   EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnInFolder), "Folder");
   EXPECT_EQ(GetItemDisplayName(parent.Get(), last, dnForParsing), tmp / "Folder");
@@ -253,9 +252,8 @@ TEST(ShellNamespace, APathLongerThanMaxPathIsNotCutToAShorterFolder) {
     ASSERT_TRUE(dir->Made()) << dir->Path().size();
 
   // Either the shell parses the whole name or the parse fails; Wine would cut it to 259 characters itself.
-  LPITEMIDLIST raw = nullptr;
-  HRESULT hr = ParseDisplayNameToIdList(deep, raw);
-  TKdIdListPtr deepList(raw);
+  TKdIdListPtr deepList;
+  HRESULT hr = ParseDisplayNameToIdList(deep, deepList);
   EXPECT_EQ(SUCCEEDED(hr), deepList != nullptr);
   if (deepList) {
     EXPECT_EQ(Lower(GetItemDisplayName(nullptr, deepList.get(), dnForParsing)), Lower(deep));

@@ -18,6 +18,13 @@ namespace {
 
 // A list that computes its captions and images when the control asks, as a shell list does, and counts how
 // often it is asked.
+struct RowTag : TObject {
+  explicit RowTag(intptr_t number) : Number(number) {}
+  intptr_t Number;
+};
+
+intptr_t RowNumber(const TListItem *item) { return static_cast<const RowTag *>(item->Data())->Number; }
+
 class OnDemandList : public TCustomListView {
 public:
   using TCustomListView::TCustomListView;
@@ -30,13 +37,13 @@ protected:
   std::string GetDisplayText(TListItem *item, int column) override {
     ++TextsAsked;
     if (column == 0 && item->Caption().empty() && CacheCaptions)
-      item->SetCaption("row " + std::to_string(reinterpret_cast<intptr_t>(item->Data())));
+      item->SetCaption("row " + std::to_string(RowNumber(item)));
     if (column == 0 && item->Caption().empty())
-      return "row " + std::to_string(reinterpret_cast<intptr_t>(item->Data()));
+      return "row " + std::to_string(RowNumber(item));
     return TCustomListView::GetDisplayText(item, column);
   }
   int GetDisplayImage(TListItem *item) override {
-    return item->ImageIndex() < 0 ? static_cast<int>(reinterpret_cast<intptr_t>(item->Data()) % 7) : item->ImageIndex();
+    return item->ImageIndex() < 0 ? static_cast<int>(RowNumber(item) % 7) : item->ImageIndex();
   }
   void InsertItem(TListItem *item) override {
     item->SubItems().Add();
@@ -68,7 +75,7 @@ protected:
     list->Items().BeginUpdate();
     for (int i = 0; i < count; ++i) {
       intptr_t number = list->Items().Count();
-      list->Items().Add()->SetData(reinterpret_cast<TObject *>(number));
+      list->Items().Add(std::make_unique<RowTag>(number));
     }
     list->Items().EndUpdate();
   }

@@ -69,9 +69,10 @@ protected:
 };
 
 TEST_F(TreeView, NodesTakeTheirPlacesAndTheControlShowsTheirTexts) {
-  TObject data;
+  auto owned = std::make_unique<TObject>();
+  TObject *data = owned.get();
   TTreeNodes &items = tree->Items();
-  TTreeNode *a = items.Add(nullptr, "A", &data);
+  TTreeNode *a = items.Add(nullptr, "A", std::move(owned));
   TTreeNode *c = items.Add(a, "C");
   items.Insert(c, "B");
   items.AddFirst(c, "0");
@@ -85,7 +86,7 @@ TEST_F(TreeView, NodesTakeTheirPlacesAndTheControlShowsTheirTexts) {
   EXPECT_EQ(a->Item(1), x2);
   EXPECT_EQ(x2->Parent(), a);
   EXPECT_EQ(x2->Level(), 1);
-  EXPECT_EQ(a->Data(), &data);
+  EXPECT_EQ(a->Data(), data);
   EXPECT_EQ(items.GetFirstNode()->GetNext()->GetNext(), a->GetFirstChild());
   EXPECT_EQ(x3->GetNext(), items.GetFirstNode()->GetNextSibling()->GetNextSibling());
 
@@ -210,10 +211,11 @@ TEST_F(TreeView, NodesOutliveTheWindowBeingMadeAgainWithTheirStateAndNoEvents) {
   tree->OnDeletion = [&](TObject *, TTreeNode *) { ++events; };
   tree->OnChange = [&](TObject *, TTreeNode *) { ++events; };
   tree->OnExpanded = [&](TObject *, TTreeNode *) { ++events; };
-  TObject data;
+  auto owned = std::make_unique<TObject>();
+  TObject *data = owned.get();
   auto tops = Build({{"one", {"a", "b"}}, {"two", {}}});
   TTreeNode *b = tops[0]->Item(1);
-  b->SetData(&data);
+  b->SetData(std::move(owned));
   b->SetCut(true);
   b->SetOverlayIndex(1);
   tops[1]->SetHasChildren(true);
@@ -229,7 +231,7 @@ TEST_F(TreeView, NodesOutliveTheWindowBeingMadeAgainWithTheirStateAndNoEvents) {
   EXPECT_EQ(Children(nullptr), "one,two");
   EXPECT_EQ(Children(tops[0]), "a,b");
   EXPECT_EQ(tops[0]->Item(1), b);
-  EXPECT_EQ(b->Data(), &data);
+  EXPECT_EQ(b->Data(), data);
   EXPECT_TRUE(b->Cut());
   EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(b->ItemId()), TVIS_OVERLAYMASK),
             INDEXTOOVERLAYMASK(2));
