@@ -6,6 +6,7 @@
 #include "app/TabShellTreeView.h"
 #include "shellctrls/UKdShellControls.h"
 #include "toolkit/Application.h"
+#include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
@@ -19,6 +20,14 @@ std::string NewTextFileName(int number) {
   for (char c : name)
     c == '.' ? result += mark : result += c;
   return result;
+}
+
+// Makes an empty file where none is, closed again at once; ERROR_SUCCESS or the platform's error
+// (ERROR_FILE_EXISTS for a name that is taken).
+DWORD CreateEmptyFile(const std::wstring &name) {
+  TKernelHandle file(
+      CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file ? ERROR_SUCCESS : GetLastError();
 }
 
 void OpenWithAssociatedProgram(HWND owner, const std::string &fileName, const std::string &folder) {
@@ -82,16 +91,13 @@ void TFormMainExplorer::NewTextFile1Click(TObject *) {
       continue;
     if (BeforeCreateTextFile)
       BeforeCreateTextFile(fileName);
-    HANDLE file = CreateFileW(wideName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      DWORD error = GetLastError();
-      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
-        continue;
+    DWORD error = CreateEmptyFile(wideName);
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+      continue;
+    if (error != ERROR_SUCCESS) {
       ShowError("ERROR: Unable to create text file!");
       return;
     }
-    CloseHandle(file);
     if (OpenTextFile)
       OpenTextFile(WindowHandle(), fileName, dir);
     return;

@@ -14,7 +14,6 @@ void TEdit::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.WinClassName = "TEdit";
   params.BaseClassName = "EDIT";
-  params.Unicode = true;
   params.Style = (params.Style & ~WS_CLIPCHILDREN) | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
 }
 

@@ -89,6 +89,13 @@ struct TGlobalMemoryTraits {
   static void Close(HGLOBAL handle) { GlobalFree(handle); }
 };
 
+struct TRegKeyTraits {
+  using THandle = HKEY;
+  static HKEY Empty() { return nullptr; }
+  static bool Valid(HKEY handle) { return handle != nullptr; }
+  static void Close(HKEY handle) { RegCloseKey(handle); }
+};
+
 // Events, mutexes, threads, files: closed with CloseHandle.
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 // A FindFirstChangeNotification handle: closed with FindCloseChangeNotification.
@@ -104,12 +111,16 @@ using TMenuHandle = TUniqueHandle<TMenuTraits>;
 // A block from GlobalAlloc that nobody else owns yet: freed with GlobalFree unless released to a new owner
 // (the clipboard, a medium handed to another program).
 using TGlobalBlock = TUniqueHandle<TGlobalMemoryTraits>;
+// A registry key opened with RegOpenKeyEx or RegCreateKeyEx: closed with RegCloseKey. Never give it a
+// predefined root (HKEY_CURRENT_USER...), which is not ours to close.
+using TRegKey = TUniqueHandle<TRegKeyTraits>;
 
 // The bytes of a global block while the scope lasts (GlobalLock now, GlobalUnlock at the end); Data() is null
 // and Size() 0 when the block cannot be locked. The block stays its owner's.
 class TGlobalLock {
 public:
-  explicit TGlobalLock(HGLOBAL block) : FBlock(block), FData(block ? static_cast<BYTE *>(GlobalLock(block)) : nullptr) {}
+  explicit TGlobalLock(HGLOBAL block)
+      : FBlock(block), FData(block ? static_cast<BYTE *>(GlobalLock(block)) : nullptr) {}
   ~TGlobalLock() {
     if (FData)
       GlobalUnlock(FBlock);

@@ -10,7 +10,6 @@ void TLabel::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.WinClassName = "TLabel";
   params.BaseClassName = "STATIC";
-  params.Unicode = true;
   // The text is shown as written: "&" is no access-key marker here.
   params.Style = (params.Style & ~WS_CLIPCHILDREN) | SS_LEFT | SS_NOPREFIX;
 }

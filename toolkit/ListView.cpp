@@ -51,7 +51,6 @@ void TCustomListView::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.WinClassName = "TListView";
   params.BaseClassName = "SysListView32";
-  params.Unicode = true;
   static const DWORD views[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
   params.Style |= WS_TABSTOP | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | views[FViewStyle];
   if (!FMultiSelect)

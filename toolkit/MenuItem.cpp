@@ -37,8 +37,6 @@ TMenuItem::~TMenuItem() {
     delete FItems.back();
   if (FParent)
     FParent->Remove(this);
-  if (FHandle)
-    DestroyMenu(FHandle);
   Commands().erase(FCommand);
 }
 
@@ -127,20 +125,20 @@ TMenu *TMenuItem::GetParentMenu() const {
 
 HMENU TMenuItem::Handle() {
   if (!FHandle) {
-    FHandle = FMenuBar ? CreateMenu() : CreatePopupMenu();
+    FHandle.Reset(FMenuBar ? CreateMenu() : CreatePopupMenu());
     if (!FHandle)
       RaiseLastOSError();
     RebuildHandle();
   }
-  return FHandle;
+  return FHandle.Get();
 }
 
 void TMenuItem::RebuildHandle() {
   if (!FHandle)
     return;
   // RemoveMenu leaves the submenus alive: each item destroys only its own.
-  while (GetMenuItemCount(FHandle) > 0)
-    RemoveMenu(FHandle, 0, MF_BYPOSITION);
+  while (GetMenuItemCount(FHandle.Get()) > 0)
+    RemoveMenu(FHandle.Get(), 0, MF_BYPOSITION);
   UINT position = 0;
   for (TMenuItem *item : FItems) {
     if (!item->FVisible)
@@ -161,7 +159,7 @@ void TMenuItem::RebuildHandle() {
         info.hSubMenu = item->Handle();
       }
     }
-    InsertMenuItemA(FHandle, position++, TRUE, &info);
+    InsertMenuItemA(FHandle.Get(), position++, TRUE, &info);
   }
 }
 

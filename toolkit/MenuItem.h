@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolkit/Component.h"
+#include "toolkit/Handles.h"
 
 class TMenu;
 
@@ -65,7 +66,7 @@ private:
   UINT FCommand = 0;
   TMenuItem *FParent = nullptr;
   std::vector<TMenuItem *> FItems;
-  HMENU FHandle = nullptr;
+  TMenuHandle FHandle;
   TMenu *FMenu = nullptr;
   bool FMenuBar = false;
 };

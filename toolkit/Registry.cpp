@@ -31,7 +31,7 @@ TRegDataType DataTypeOf(DWORD type) {
 
 } // namespace
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry() = default;
 
 void TRegistry::SetRootKey(HKEY Value) {
   CloseKey();
@@ -44,15 +44,13 @@ bool TRegistry::OpenKeyReadOnly(const std::string &Key) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(FRootKey, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
     return false;
-  FCurrentKey = key;
+  FCurrentKey.Reset(key);
   FCurrentPath = path;
   return true;
 }
 
 void TRegistry::CloseKey() {
-  if (FCurrentKey)
-    RegCloseKey(FCurrentKey);
-  FCurrentKey = nullptr;
+  FCurrentKey.Reset();
   FCurrentPath.clear();
 }
 
@@ -61,7 +59,7 @@ bool TRegistry::QueryInfo(const std::string &Name, DWORD &Type, DWORD &Size) {
   Size = 0;
   if (!FCurrentKey)
     return false;
-  return RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &Type, nullptr, &Size) == ERROR_SUCCESS;
+  return RegQueryValueExA(FCurrentKey.Get(), Name.c_str(), nullptr, &Type, nullptr, &Size) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ValueExists(const std::string &Name) {
@@ -91,7 +89,8 @@ std::string TRegistry::ReadString(const std::string &Name) {
   do {
     data.assign(static_cast<size_t>(size) + 1, '\0');
     size = static_cast<DWORD>(data.size());
-    rc = RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(data.data()), &size);
+    rc =
+        RegQueryValueExA(FCurrentKey.Get(), Name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(data.data()), &size);
   } while (rc == ERROR_MORE_DATA);
   if (rc != ERROR_SUCCESS)
     NoData(Name);
@@ -111,7 +110,7 @@ int TRegistry::ReadInteger(const std::string &Name) {
   DWORD size = sizeof value;
   if (!FCurrentKey)
     NoData(Name);
-  LONG rc = RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
+  LONG rc = RegQueryValueExA(FCurrentKey.Get(), Name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
   if (rc == ERROR_MORE_DATA)
     InvalidType(Name);
   if (rc != ERROR_SUCCESS)
@@ -133,7 +132,7 @@ int TRegistry::ReadBinaryData(const std::string &Name, void *Buffer, int BufSize
   // Read into a buffer of our own, so a value that grew in between never overruns the caller's.
   std::vector<BYTE> data(size);
   DWORD got = size;
-  if (RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type, data.data(), &got) != ERROR_SUCCESS)
+  if (RegQueryValueExA(FCurrentKey.Get(), Name.c_str(), nullptr, &type, data.data(), &got) != ERROR_SUCCESS)
     NoData(Name);
   if (got > static_cast<DWORD>(BufSize))
     InvalidType(Name);

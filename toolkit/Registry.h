@@ -5,6 +5,7 @@
 #include <string>
 
 #include "toolkit/Component.h"
+#include "toolkit/Handles.h"
 #include "toolkit/SysUtils.h"
 
 class ERegistryException : public Exception {
@@ -23,7 +24,7 @@ public:
   HKEY RootKey() const { return FRootKey; }
   // Closes the open key first.
   void SetRootKey(HKEY Value);
-  HKEY CurrentKey() const { return FCurrentKey; }
+  HKEY CurrentKey() const { return FCurrentKey.Get(); }
   const std::string &CurrentPath() const { return FCurrentPath; }
 
   // Opens Key (relative to the root; a leading backslash is allowed) for reading, closing the key open before.
@@ -49,6 +50,6 @@ private:
   bool QueryInfo(const std::string &Name, DWORD &Type, DWORD &Size);
 
   HKEY FRootKey = HKEY_CURRENT_USER;
-  HKEY FCurrentKey = nullptr;
+  TRegKey FCurrentKey;
   std::string FCurrentPath;
 };

@@ -34,7 +34,6 @@ void TTreeView::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.WinClassName = "TTreeView";
   params.BaseClassName = "SysTreeView32";
-  params.Unicode = true;
   params.Style |= WS_TABSTOP;
   if (FShowButtons)
     params.Style |= TVS_HASBUTTONS;

@@ -4,7 +4,7 @@
 // message it receives goes through the virtual WndProc. System controls (edit, static, tree view...) are
 // superclassed: the toolkit's procedure sees every message first and hands the rest to the system's one.
 //
-// Text: the windows are Unicode windows and the application's loop is a Unicode one, so typed characters
+// Text: every window of the toolkit is a Unicode one and so is the application's loop, so typed characters
 // arrive as UTF-16 (KeyPress sees each unit; a character beyond the 16-bit plane comes as its two
 // surrogates), and the windows of the toolkit ask their system children for Unicode notifications
 // (WM_NOTIFYFORMAT): a tree or list view sends the ...W forms (TVN_GETDISPINFOW, LVN_ENDLABELEDITW,
@@ -33,10 +33,6 @@ struct TCreateParams {
   // The system class superclassed, or empty for a window of the toolkit's own.
   std::string BaseClassName;
   UINT ClassStyle = CS_DBLCLKS;
-  // A Unicode window (its text held and edited as UTF-16, its characters arriving as UTF-16); an ANSI
-  // one would get the typed characters converted through the code page, which loses those beyond the
-  // 16-bit plane.
-  bool Unicode = true;
 };
 
 using TWinControlEvent = std::function<void(TObject *Sender)>;
@@ -217,6 +213,10 @@ private:
   HBRUSH ColorBrush();
   void PaintTo(HDC dc);
 
+  // WndProc's dispatch of the input messages and of those a parent gets about its children and menus;
+  // false for any other message.
+  bool DispatchInput(TMessage &message);
+  bool DispatchChildMessage(TMessage &message);
   // The handlers WndProc dispatches to.
   void WMNotify(TMessage &message);
   void WMCommand(TMessage &message);
@@ -248,7 +248,6 @@ private:
   // which the parent finds the control that sent WM_MEASUREITEM.
   UINT FControlId = 0;
   WNDPROC FDefWndProc = nullptr;
-  bool FUnicode = false;
   bool FOwnClass = true;
   std::vector<TControl *> FControls;
   uint64_t FAlignCounter = 0;

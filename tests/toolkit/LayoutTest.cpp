@@ -2,9 +2,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "toolkit/Edit.h"
 #include "toolkit/Form.h"
+#include "toolkit/Layout.h"
 #include "toolkit/Panel.h"
 
 namespace {
@@ -192,6 +194,63 @@ TEST_F(Layout, DestroyingAPanelDestroysTheControlsInIt) {
   EXPECT_EQ(form->ComponentCount(), before - 3);
   EXPECT_FALSE(IsWindow(editWindow));
   EXPECT_EQ(host->ControlCount(), 0);
+}
+
+// The rules alone, over rectangles: the bounds each item gets ("-" for one left where it was), by item.
+std::vector<std::string> Laid(const RECT &area, const RECT &client, const std::vector<TLayoutItem> &items) {
+  std::vector<std::string> bounds(items.size(), "-");
+  for (const TLayoutPlacement &placement : AlignControls(area, client, items)) {
+    EXPECT_EQ(bounds.at(placement.Index), "-") << "item " << placement.Index << " placed twice";
+    bounds.at(placement.Index) = Rect(placement.Bounds);
+  }
+  return bounds;
+}
+
+TLayoutItem Aligned(TAlign align, int width, int height, uint64_t order = 0) {
+  TLayoutItem item;
+  item.Align = align;
+  item.AlignOrder = order;
+  item.Bounds = {0, 0, width, height};
+  return item;
+}
+
+TEST(LayoutRules, EdgesComeBeforeSidesAndSidesBeforeTheClientWhateverTheChildrensOrder) {
+  // Listed the other way round from how they are laid out.
+  std::vector<TLayoutItem> items = {Aligned(alClient, 5, 5),  Aligned(alRight, 40, 5), Aligned(alLeft, 50, 5),
+                                    Aligned(alBottom, 5, 10), Aligned(alTop, 5, 20),   Aligned(alTop, 5, 30, 1)};
+  EXPECT_EQ(Laid({0, 0, 400, 300}, {0, 0, 400, 300}, items),
+            (std::vector<std::string>{"50,50,360,290", "360,50,400,290", "0,50,50,290", "0,290,400,300", "0,30,400,50",
+                                      "0,0,400,30"}));
+  // Of equal orders, the one listed first is nearest the edge.
+  items = {Aligned(alLeft, 10, 5), Aligned(alLeft, 20, 5)};
+  EXPECT_EQ(Laid({0, 0, 100, 50}, {0, 0, 100, 50}, items), (std::vector<std::string>{"0,0,10,50", "10,0,30,50"}));
+}
+
+TEST(LayoutRules, ChildrenThatDoNotFitKeepTheirOwnSizeAndLeaveNoNegativeRoom) {
+  std::vector<TLayoutItem> items = {Aligned(alTop, 5, 30), Aligned(alBottom, 5, 40), Aligned(alLeft, 60, 5),
+                                    Aligned(alRight, 60, 5), Aligned(alClient, 5, 5)};
+  items.push_back(Aligned(alTop, 5, 99));
+  items.back().Visible = false;
+  // Top and bottom overlap by 20: the sides and the client get no height, the client no width either.
+  EXPECT_EQ(Laid({0, 0, 100, 50}, {0, 0, 100, 50}, items),
+            (std::vector<std::string>{"0,0,100,30", "0,10,100,50", "0,30,60,30", "40,30,100,30", "60,30,60,30", "-"}));
+}
+
+TEST(LayoutRules, UnalignedChildrenFollowTheClientAreaNotTheAlignedArea) {
+  // A panel's bevels inset the aligned area; anchors measure from the client area's edges.
+  TLayoutItem stretched;
+  stretched.Bounds = {10, 10, 50, 90};
+  stretched.Anchors = akLeft | akTop | akBottom;
+  stretched.AnchorBottom = 10;
+  TLayoutItem moved;
+  moved.Bounds = {60, 70, 90, 90};
+  moved.Anchors = akLeft | akBottom;
+  moved.AnchorBottom = 10;
+  TLayoutItem squeezed = stretched;
+  squeezed.AnchorBottom = 300;
+  std::vector<TLayoutItem> items = {stretched, moved, squeezed, Aligned(alClient, 0, 0)};
+  EXPECT_EQ(Laid({4, 4, 196, 196}, {0, 0, 200, 200}, items),
+            (std::vector<std::string>{"10,10,50,190", "60,170,90,190", "10,10,50,10", "4,4,196,196"}));
 }
 
 } // namespace

@@ -44,7 +44,6 @@ protected:
     TWinControl::CreateParams(params);
     params.WinClassName = "TestMeasuredList";
     params.BaseClassName = "LISTBOX";
-    params.Unicode = true;
     params.Style |= LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS;
   }
   void WndProc(TMessage &message) override {
@@ -76,7 +75,6 @@ protected:
     TWinControl::CreateParams(params);
     params.WinClassName = "TestListView";
     params.BaseClassName = WC_LISTVIEWA;
-    params.Unicode = true;
     params.Style |= LVS_REPORT | LVS_EDITLABELS | WS_TABSTOP;
   }
   void CreateWnd() override {
