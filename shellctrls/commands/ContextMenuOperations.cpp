@@ -23,9 +23,9 @@ bool IsVerbAt(IContextMenu *contextMenu, UINT offset, const std::string &verb) {
 } // namespace
 
 HRESULT GetItemContextMenu(HWND owner, IShellFolder *folder, UINT count, LPCITEMIDLIST *items, UINT flags, UINT firstId,
-                           ComPtr<IContextMenu> &contextMenu, HMENU &popup) {
+                           ComPtr<IContextMenu> &contextMenu, TMenuHandle &popup) {
   contextMenu.Reset();
-  popup = nullptr;
+  popup.Reset();
   ComPtr<IContextMenu> menu;
   HRESULT hr = folder->GetUIObjectOf(owner, count, items, IID_IContextMenu, nullptr, menu.PutVoid());
   if (FAILED(hr)) {
@@ -39,7 +39,7 @@ HRESULT GetItemContextMenu(HWND owner, IShellFolder *folder, UINT count, LPCITEM
   hr = menu->QueryContextMenu(newPopup.Get(), 0, firstId, kdLastShellCommandId, flags);
   OleCheck(hr);
   contextMenu = std::move(menu);
-  popup = newPopup.Release();
+  popup = std::move(newPopup);
   return hr;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "toolkit/ComPtr.h"
+#include "toolkit/Handles.h"
 
 // Identifiers of the shell's commands in our menus start here (offset = identifier - first); identifiers
 // below it belong to our own entries.
@@ -23,9 +24,9 @@ constexpr int kdVerbNotFound = -1;
 // Asks folder for the context menu of count items (relative lists) and fills a new popup menu with it.
 // The HRESULT of GetUIObjectOf on failure (outputs null); with no popup menu to be had, that HRESULT with a
 // null popup; otherwise the result of QueryContextMenu. A failing QueryContextMenu raises EOleError, the
-// outputs released and null. The caller destroys the popup.
+// outputs released and null.
 HRESULT GetItemContextMenu(HWND owner, IShellFolder *folder, UINT count, LPCITEMIDLIST *items, UINT flags, UINT firstId,
-                           ComPtr<IContextMenu> &contextMenu, HMENU &popup);
+                           ComPtr<IContextMenu> &contextMenu, TMenuHandle &popup);
 
 // The command offset whose verb equals verb (ignoring case), or kdVerbNotFound. Raises EOleError when the
 // menu cannot be filled.

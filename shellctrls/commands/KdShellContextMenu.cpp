@@ -14,12 +14,11 @@ void TKdShellContextMenu::Show(TWinControl &control, TKdRefreshGate &gate, HWND 
   {
     TKdRefreshGate::TBusy busy(gate);
     ComPtr<IContextMenu> contextMenu;
-    HMENU popup = nullptr;
+    TMenuHandle menu;
     if (FAILED(GetItemContextMenu(owner, folder, static_cast<UINT>(items.size()),
                                   const_cast<LPCITEMIDLIST *>(items.data()), flags, kdFirstShellCommandId, contextMenu,
-                                  popup)))
+                                  menu)))
       return;
-    TMenuHandle menu(popup);
     if (!menu)
       return;
     UINT chosen = 0;

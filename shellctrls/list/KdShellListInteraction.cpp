@@ -119,10 +119,9 @@ void TKdCustomShellList::RunDefaultCommand(UINT count, LPCITEMIDLIST *items) {
     return;
   const HWND owner = GetOwnerFormHandle(this);
   ComPtr<IContextMenu> contextMenu;
-  HMENU popup = nullptr;
+  TMenuHandle menu;
   OleCheck(GetItemContextMenu(owner, FShellFolder.Get(), count, items, CMF_EXPLORE, kdFirstShellCommandId, contextMenu,
-                              popup));
-  TMenuHandle menu(popup);
+                              menu));
   if (!menu)
     return;
   const UINT id = GetMenuDefaultItem(menu.Get(), FALSE, 0);

@@ -167,7 +167,7 @@ HRESULT FakeShellFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY items
     const Item *item = FindItem(NameOf(items[i]));
     *attributes &= item ? item->Attributes : 0;
   }
-  return S_OK;
+  return AttributesResult;
 }
 
 HRESULT FakeShellFolder::GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT *, void **object) {

@@ -63,6 +63,8 @@ public:
   // the items are done (S_FALSE: the normal end).
   HRESULT EnumObjectsResult = S_OK;
   HRESULT EnumEndResult = S_FALSE;
+  // What GetAttributesOf answers once it has filled in the attributes.
+  HRESULT AttributesResult = S_OK;
   // CompareIDs result for two names (negative, zero, positive); by default plain byte order of the names.
   std::function<int(const std::string &a, const std::string &b)> CompareNames;
 

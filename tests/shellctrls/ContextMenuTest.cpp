@@ -31,13 +31,9 @@ struct ShellMenu {
     LPCITEMIDLIST items[] = {item.get()};
     Result = GetItemContextMenu(nullptr, folder.Get(), 1, items, flags, kdFirstShellCommandId, Menu, Popup);
   }
-  ~ShellMenu() {
-    if (Popup)
-      DestroyMenu(Popup);
-  }
   HRESULT Result;
   ComPtr<IContextMenu> Menu;
-  HMENU Popup = nullptr;
+  TMenuHandle Popup;
 };
 
 bool MenuHasId(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != static_cast<UINT>(-1); }
@@ -77,11 +73,11 @@ TEST(ContextMenu, RealFileAndFolderMenusCarryTheirVerbs) {
     ShellMenu menu(list.get());
     ASSERT_HRESULT_SUCCEEDED(menu.Result) << name;
     ASSERT_TRUE(menu.Menu);
-    ASSERT_NE(nullptr, menu.Popup);
+    ASSERT_TRUE(menu.Popup.Get());
     for (const char *verb : {"copy", "open", "COPY"}) {
       const int offset = FindVerbOffset(menu.Menu.Get(), verb);
       ASSERT_NE(kdVerbNotFound, offset) << name << ": " << verb;
-      EXPECT_TRUE(MenuHasId(menu.Popup, kdFirstShellCommandId + offset)) << name << ": " << verb;
+      EXPECT_TRUE(MenuHasId(menu.Popup.Get(), kdFirstShellCommandId + offset)) << name << ": " << verb;
     }
     EXPECT_NE(FindVerbOffset(menu.Menu.Get(), "copy"), FindVerbOffset(menu.Menu.Get(), "open"));
     EXPECT_EQ(kdVerbNotFound, FindVerbOffset(menu.Menu.Get(), "no-such-verb"));
@@ -107,13 +103,13 @@ TEST(ContextMenu, InvokingCopyPutsTheFileOnTheClipboard) {
 // The commands of a built menu that IsRenameCommand takes for the rename command, with their shown texts.
 std::vector<std::string> RenameCommandTexts(const ShellMenu &menu) {
   std::vector<std::string> texts;
-  for (int i = 0; i < GetMenuItemCount(menu.Popup); ++i) {
-    const UINT id = GetMenuItemID(menu.Popup, i);
+  for (int i = 0; i < GetMenuItemCount(menu.Popup.Get()); ++i) {
+    const UINT id = GetMenuItemID(menu.Popup.Get(), i);
     if (id == static_cast<UINT>(-1) || id < kdFirstShellCommandId ||
         !IsRenameCommand(menu.Menu.Get(), id - kdFirstShellCommandId))
       continue;
     wchar_t text[128] = {};
-    GetMenuStringW(menu.Popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    GetMenuStringW(menu.Popup.Get(), static_cast<UINT>(i), text, 128, MF_BYPOSITION);
     texts.push_back(WideToUtf8(text));
   }
   return texts;
@@ -199,33 +195,32 @@ TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
 
   {
     ComPtr<IContextMenu> menu;
-    HMENU popup = nullptr;
+    TMenuHandle popup;
     HRESULT hr = GetItemContextMenu(owner, folder.Get(), 2, items, CMF_EXPLORE | CMF_CANRENAME, 100, menu, popup);
     EXPECT_HRESULT_SUCCEEDED(hr);
     EXPECT_EQ(27, HRESULT_CODE(hr)); // the highest offset used plus one
     EXPECT_EQ(owner, folder->LastOwner);
     EXPECT_EQ(2u, folder->LastCount);
     EXPECT_EQ(static_cast<UINT>(CMF_EXPLORE | CMF_CANRENAME), fake->LastQueryFlags);
-    ASSERT_NE(nullptr, popup);
-    EXPECT_TRUE(MenuHasId(popup, 100 + 18));
-    EXPECT_TRUE(MenuHasId(popup, 100 + 25));
-    DestroyMenu(popup);
+    ASSERT_TRUE(popup);
+    EXPECT_TRUE(MenuHasId(popup.Get(), 100 + 18));
+    EXPECT_TRUE(MenuHasId(popup.Get(), 100 + 25));
   }
 
   folder->UIObjectResult = E_NOINTERFACE;
   {
     ComPtr<IContextMenu> menu;
-    HMENU popup = reinterpret_cast<HMENU>(1);
+    TMenuHandle popup(CreatePopupMenu());
     EXPECT_EQ(E_NOINTERFACE, GetItemContextMenu(owner, folder.Get(), 1, items, CMF_EXPLORE, 1000, menu, popup));
     EXPECT_FALSE(menu);
-    EXPECT_EQ(nullptr, popup);
+    EXPECT_FALSE(popup);
   }
 
   folder->UIObjectResult = S_OK;
   fake->QueryResult = E_OUTOFMEMORY;
   {
     ComPtr<IContextMenu> menu;
-    HMENU popup = reinterpret_cast<HMENU>(1);
+    TMenuHandle popup(CreatePopupMenu());
     try {
       GetItemContextMenu(owner, folder.Get(), 1, items, CMF_EXPLORE, 1000, menu, popup);
       ADD_FAILURE() << "a failing QueryContextMenu did not raise";
@@ -233,7 +228,7 @@ TEST(ContextMenu, BuildingThroughAFolderReportsAndReleasesOnFailure) {
       EXPECT_EQ(E_OUTOFMEMORY, e.ErrorCode());
     }
     EXPECT_FALSE(menu);
-    EXPECT_EQ(nullptr, popup);
+    EXPECT_FALSE(popup);
     EXPECT_THROW(FindVerbOffset(fake.Get(), "copy"), EOleError);
   }
   // Only the folder's own reference is left on the menu.

@@ -12,6 +12,7 @@
 #include "ShellListTestSupport.h"
 #include "common/TestSupport.h"
 #include "fakes/FakeDropTarget.h"
+#include "fakes/FakeShellFolder.h"
 #include "shellctrls/UKdShellControls.h"
 #include "toolkit/Form.h"
 #include "toolkit/TreeNode.h"
@@ -240,6 +241,52 @@ TEST_F(DragDrop, RestingOnAClosedFolderOpensItAfterTheHoverTimeAndEscapeCancels)
   EXPECT_EQ(rig.Source->LastAnswer, DRAGDROP_S_CANCEL) << "Escape ends the drag";
   EXPECT_TRUE(rig.Shell->Drops().empty()) << "a cancelled drag drops nothing";
   EXPECT_EQ(tree->DropTarget(), nullptr);
+}
+
+TEST_F(DragDrop, WhatHappensToTheListDuringItsOwnDragWaitsForTheEndAndIsNotLost) {
+  MakeControls();
+  int mouseUps = 0;
+  list->OnMouseUp = [&](TObject *, TMouseButton, TShiftState, int, int) { ++mouseUps; };
+  rig.Button = VK_RBUTTON;
+  rig.Script = {{RowPoint(0), 150, {}},
+                {ListEmptySpace(), 300,
+                 [&] {
+                   // Another program makes a file while the drag is on; the watcher reports it.
+                   zortest::WriteFileText(temp / "src\\made meanwhile.txt", "x");
+                   PostMessageW(list->Handle(), TKdCustomShellList::ChangeMessage, 0, 0);
+                   SendMessageW(list->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+                 }},
+                {ListEmptySpace(), 300, [&] { PostMessageW(list->Handle(), WM_KEYDOWN, VK_ESCAPE, 0); }}};
+  rig.HoldAtEnd = true;
+  list->StartOleDrag(mbRight);
+  EXPECT_EQ(rig.Source->LastAnswer, DRAGDROP_S_CANCEL);
+  EXPECT_EQ(mouseUps, 0) << "the release of the drag's button reached the list as a click of its own";
+  // The drag was cancelled: nothing else will report the change again.
+  auto shown = [&] {
+    for (int i = 0; i < list->Items().Count(); ++i)
+      if (TKdShListData *data = TKdCustomShellList::ShellData(list->Items()[i]);
+          data && data->GetPath() == temp / "src\\made meanwhile.txt")
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(zortest::PumpUntil(shown, 3000)) << "a change seen during the drag was dropped";
+}
+
+TEST(DragEffects, RowsWhoseFolderCannotTellAllowEveryEffectAndNoSelectionNone) {
+  auto fake = zortest::FakeShellFolder::Create();
+  for (const char *name : {"a", "b"})
+    fake->Items.push_back({name, SFGAO_FILESYSTEM | SFGAO_CANCOPY});
+  zortest::ShellListForm view;
+  view.List->SetOptions(view.List->Options().Exclude(kdsloAutoFill));
+  view.List->SetMultiSelect(true);
+  view.Form->Show();
+  view.List->ShowFolder(fake.Get(), nullptr);
+  EXPECT_EQ(view.List->GetDragEffects(), 0u) << "nothing selected";
+  view.List->SelectAll();
+  EXPECT_EQ(view.List->GetDragEffects(), static_cast<DWORD>(DROPEFFECT_COPY));
+  // The drop target decides what a drag of items it could not ask about may do.
+  fake->AttributesResult = E_FAIL;
+  EXPECT_EQ(view.List->GetDragEffects(), AllEffects);
 }
 
 TEST_F(DragDrop, RestingNearTheBottomEdgeScrollsAtMostOneLineEveryHundredMilliseconds) {

@@ -12,9 +12,9 @@
 
 #include "common/GuardedBuffer.h"
 #include "common/TestSupport.h"
+#include "shellctrls/UKdShellControls.h"
 #include "shellctrls/dragdrop/FileDropTarget.h"
 #include "shellctrls/dragdrop/FileTransfer.h"
-#include "shellctrls/UKdShellControls.h"
 #include "shellns/WineHost.h"
 #include "toolkit/SysUtils.h"
 
@@ -96,10 +96,9 @@ struct ShellItems {
 void ShellVerb(const std::string &folder, const std::vector<std::string> &names, const std::string &verb) {
   ShellItems items(folder, names);
   ComPtr<IContextMenu> menu;
-  HMENU popup = nullptr;
+  TMenuHandle popup;
   ASSERT_HRESULT_SUCCEEDED(GetItemContextMenu(nullptr, items.Folder.Get(), items.Count(), items.Items.data(),
                                               CMF_EXPLORE, kdFirstShellCommandId, menu, popup));
-  DestroyMenu(popup);
   ASSERT_HRESULT_SUCCEEDED(InvokeContextCommand(nullptr, menu.Get(), verb));
 }
 

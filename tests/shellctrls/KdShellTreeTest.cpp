@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ShellTreeTestSupport.h"
@@ -445,6 +446,26 @@ TEST_F(KdShellTree, TheLinkedListFollowsAClickAtOnceAndArrowKeysOnce500msAfterTh
   ASSERT_TRUE(zortest::PumpUntil([&] { return Child(Root(), "f0") && !filled.empty(); }, 8000))
       << "refreshed: " << (Child(Root(), "f0") != nullptr) << ", followed: " << filled.size();
   EXPECT_EQ(filled, std::vector<std::string>{temp / "f4"});
+
+  // Setting the tree's folder while the tree is moving the list itself points the list back at the tree's
+  // folder: the list never stays on another folder than the one selected.
+  TKdShellLocator elsewhere;
+  elsewhere.SetPath(temp / "f1");
+  bool once = true;
+  list->OnFolderChanged = [&](TObject *) {
+    if (!std::exchange(once, false))
+      return;
+    list->Folder().SetPath(temp / "f2");
+    tree->SetCurrentFolder(&elsewhere);
+  };
+  SendMessageW(tree->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  tree->FlushChange();
+  EXPECT_FALSE(once);
+  EXPECT_EQ(list->Folder().GetPath(), temp / "f5");
+  EXPECT_EQ(tree->CurrentFolder().GetPath(), temp / "f5");
+  list->OnFolderChanged = nullptr;
+  SendMessageW(tree->Handle(), WM_KEYDOWN, VK_UP, 0);
+  tree->FlushChange();
 
   // The list going first leaves the tree without it.
   delete list;

@@ -315,6 +315,22 @@ TEST(ShellListContextMenu, TheSelectionsMenuRunsTheChosenCommandAndItsRenameEdit
   EXPECT_EQ(17u, fake.menu->Invocations[0].Offset);
   EXPECT_EQ(nullptr, fake.view.List->ActiveContextMenu());
 
+  // A change reported while the menu is up does not refresh the rows under it; it shows once the menu is gone.
+  WriteFileText(dir / "c.txt", "x");
+  PostMessageW(fake.view.List->Handle(), TKdCustomShellList::ChangeMessage, 0, 0);
+  static int rowsWhileOpen;
+  static TKdCustomShellList *list;
+  rowsWhileOpen = -1;
+  list = fake.view.List;
+  SetTimer(nullptr, 0, TKdRefreshGate::UnfocusedRefreshDelay + 500, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    rowsWhileOpen = list->Items().Count();
+    EndMenu();
+  });
+  menuKey();
+  EXPECT_EQ(rowsWhileOpen, 2) << "the list refreshed inside its own menu's loop";
+  EXPECT_EQ(fake.view.List->Items().Count(), 3);
+
   // A read-only list asks for no rename command; without kdsloContextMenus the shell's menu stays away.
   fake.view.List->SetReadOnly(true);
   {
