@@ -417,14 +417,26 @@ TEST(FileTransfer, MalformedFileListsGiveNothingAndReadNothingOutside) {
   EXPECT_FALSE(FileExists(target / "a.txt"));
 }
 
-// A 1 MB disk that the transfers overfill part-way: what the disk shows afterwards must be true.
-TEST(FileTransfer, AFileLargerThanTheFreeSpaceLeavesNoCutOffCopyAndTheUserIsToldOnce) {
-  if (!TransfersFilesItself())
-    GTEST_SKIP() << "the shell transfers on Windows";
+// A 1 MB disk that the transfers overfill part-way: what the disk shows afterwards must be true, and the user
+// is told once.
+class FileTransferOntoASmallDisk : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!TransfersFilesItself())
+      GTEST_SKIP() << "the shell transfers on Windows";
+    if (target.Path().empty())
+      GTEST_SKIP() << target.Missing();
+  }
+  static void ExpectToldOnceAbout(const MessageBoxCapture &boxes, const std::string &name, const std::string &how) {
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << how;
+    EXPECT_NE(boxes.Boxes[0].Text.find(name), std::string::npos) << how << ": " << boxes.Boxes[0].Text;
+  }
+
   SmallDiskDir target;
-  if (target.Path().empty())
-    GTEST_SKIP() << target.Missing();
   TempDir source;
+};
+
+TEST_F(FileTransferOntoASmallDisk, AFileLargerThanTheFreeSpaceLeavesNoCutOffCopy) {
   const std::string name = "big été.bin";
   const std::string bytes = Pattern(3 << 20, 'z');
   WriteFileText(source / name, bytes);
@@ -436,18 +448,11 @@ TEST(FileTransfer, AFileLargerThanTheFreeSpaceLeavesNoCutOffCopyAndTheUserIsTold
     EXPECT_TRUE(ReadAll(source / name) == bytes) << how << ": the source is whole";
     EXPECT_EQ(TreeOnDisk(target.Path()), std::vector<std::string>{"kept.txt"}) << how;
     EXPECT_EQ(ReadAll(target / "kept.txt"), "kept") << how;
-    ASSERT_EQ(boxes.Boxes.size(), 1u) << how;
-    EXPECT_NE(boxes.Boxes[0].Text.find(name), std::string::npos) << how << ": " << boxes.Boxes[0].Text;
+    ExpectToldOnceAbout(boxes, name, how);
   }
 }
 
-TEST(FileTransfer, AFolderWhoseLastFileDoesNotFitKeepsEveryFileWholeInOnePlaceOrTheOther) {
-  if (!TransfersFilesItself())
-    GTEST_SKIP() << "the shell transfers on Windows";
-  SmallDiskDir target;
-  if (target.Path().empty())
-    GTEST_SKIP() << target.Missing();
-  TempDir source;
+TEST_F(FileTransferOntoASmallDisk, AFolderWhoseLastFileDoesNotFitKeepsEveryFileWholeInOnePlaceOrTheOther) {
   const std::string folder = "album ß";
   const std::vector<std::pair<std::string, std::string>> files = {{"1.bin", Pattern(300 << 10, '1')},
                                                                   {"inner\\2.bin", Pattern(300 << 10, '2')},
@@ -468,8 +473,7 @@ TEST(FileTransfer, AFolderWhoseLastFileDoesNotFitKeepsEveryFileWholeInOnePlaceOr
     }
     for (const std::string &entry : TreeOnDisk(target.Path()))
       EXPECT_TRUE(entry.back() != '\\' || !TreeOnDisk(target / entry).empty()) << how << ": left empty, " << entry;
-    ASSERT_EQ(boxes.Boxes.size(), 1u) << how;
-    EXPECT_NE(boxes.Boxes[0].Text.find(folder), std::string::npos) << how << ": " << boxes.Boxes[0].Text;
+    ExpectToldOnceAbout(boxes, folder, how);
     RemoveTree(target / folder);
   }
 }
