@@ -8,6 +8,7 @@
 
 #include "shellctrls/dragdrop/ClipboardFormats.h"
 #include "shellctrls/dragdrop/ShellTransferBlocks.h"
+#include "shellctrls/dragdrop/TransferArrival.h"
 #include "shellns/IdList.h"
 #include "shellns/WineHost.h"
 #include "toolkit/Application.h"
@@ -141,6 +142,21 @@ HRESULT Refuse(HWND owner, bool quiet, bool move, const std::wstring &text, HRES
     ShowMessageBox(owner, WideToUtf8(text.c_str()),
                    move ? "Error Moving File or Folder" : "Error Copying File or Folder", MB_OK | MB_ICONERROR);
   return code;
+}
+
+// Names what did not arrive, a few of many.
+std::wstring NotArrivedText(const std::vector<std::wstring> &names, const std::wstring &target, bool move) {
+  const std::wstring verb = move ? L"moved" : L"copied";
+  if (names.size() == 1)
+    return L"'" + names.front() + L"' could not be " + verb + L" to '" + target +
+           L"' whole. No cut-off copy of it is left there; the original is where it was.";
+  constexpr size_t kShown = 10;
+  std::wstring text = L"These items could not be " + verb + L" to '" + target + L"' whole:\n";
+  for (size_t i = 0; i < names.size() && i < kShown; ++i)
+    text += L"\n" + names[i];
+  if (names.size() > kShown)
+    text += L"\n... and " + std::to_wstring(names.size() - kShown) + L" more";
+  return text + L"\n\nNo cut-off copy of them is left there; the originals are where they were.";
 }
 
 // A window of our own for the clipboard: it becomes the clipboard's owner when we write to it.
@@ -307,6 +323,8 @@ HRESULT TransferFiles(HWND owner, const std::vector<std::wstring> &sources, cons
   if (from.empty())
     return S_FALSE;
 
+  TTransferArrival arrival(from, to, move);
+  HRESULT result = S_OK;
   // Items keeping their names go into the folder; copies beside their originals are given their new full
   // names. The two never share one operation: given a full name that is an existing folder, the platform
   // under Wine puts the item inside that folder instead of merging.
@@ -336,21 +354,22 @@ HRESULT TransferFiles(HWND owner, const std::vector<std::wstring> &sources, cons
     operation.fFlags = FOF_ALLOWUNDO | (named ? FOF_MULTIDESTFILES : 0) |
                        (group == &renamed ? FOF_RENAMEONCOLLISION : 0) | (quiet ? FOF_NOERRORUI : 0);
     const int code = SHFileOperationW(&operation);
-    if (operation.fAnyOperationsAborted)
-      return HRESULT_FROM_WIN32(ERROR_CANCELLED);
-    if (code != 0)
-      return HRESULT_FROM_WIN32(static_cast<DWORD>(code));
+    if (operation.fAnyOperationsAborted || code != 0) {
+      result = operation.fAnyOperationsAborted ? HRESULT_FROM_WIN32(ERROR_CANCELLED)
+                                               : HRESULT_FROM_WIN32(static_cast<DWORD>(code));
+      break;
+    }
   }
 
-  // Success is believed only when the disk shows it: the platform has answered success for moves it
-  // did not make (a folder onto a folder of the same name).
-  for (size_t i = 0; i < from.size(); ++i)
-    if (!Exists(to[i]) || (move && Exists(from[i])))
-      return Refuse(owner, quiet, move,
-                    L"'" + NameOf(from[i]) + (move ? L"' could not be moved to '" : L"' could not be copied to '") +
-                        target + L"'.",
-                    E_FAIL);
-  return S_OK;
+  // Success and failure are believed only when the disk shows them: the platform has answered success for
+  // moves it did not make (a folder onto a folder of the same name) and for copies that ran out of space.
+  // It shows no error box of its own under Wine, only its confirmations: a user who cancelled one is not
+  // told again.
+  const bool cancelled = result == HRESULT_FROM_WIN32(ERROR_CANCELLED);
+  const std::vector<std::wstring> notArrived = arrival.RemoveCutOffCopies(result != S_OK);
+  if (cancelled || notArrived.empty())
+    return cancelled ? result : S_OK;
+  return Refuse(owner, quiet, move, NotArrivedText(notArrived, target, move), FAILED(result) ? result : E_FAIL);
 }
 
 bool PasteFilesIntoFolder(HWND owner, LPCITEMIDLIST folder, HRESULT &result) {

@@ -47,9 +47,11 @@ DWORD AskDropEffect(HWND window, POINT at, DWORD suggested, DWORD allowed);
 // operation: undo allowed, its own confirmation before anything is replaced. An item copied into the
 // folder it is in gets a free name beside the original ("a - Copy.txt"). A move deletes an item from its
 // place only once it arrived. Refuses, before anything is touched, a source that no longer exists and a
-// target that is a source or lies inside one. S_OK when every item arrived (and, for a move, left its
-// place); HRESULT_FROM_WIN32(ERROR_CANCELLED) when the user stopped it; another failure otherwise, which is
-// shown in an error box owned by owner unless quiet is set.
+// target that is a source or lies inside one. A transfer that stops part-way (a full disk) leaves no
+// cut-off copy: every file it created that is not a complete copy of its source is removed again. S_OK
+// when every item arrived whole (and, for a move, left its place); HRESULT_FROM_WIN32(ERROR_CANCELLED)
+// when the user stopped it; another failure otherwise, which is shown in one error box owned by owner
+// naming what did not arrive, unless quiet is set.
 HRESULT TransferFiles(HWND owner, const std::vector<std::wstring> &sources, const std::wstring &targetFolder,
                       DWORD effect, bool quiet = false);
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "shellns/WineHost.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
 
@@ -37,6 +38,33 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() { RemoveTree(FPath); }
+
+SmallDiskDir::SmallDiskDir() {
+  wchar_t unixPath[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"ZOR_SMALL_DISK", unixPath, MAX_PATH)) {
+    FMissing = "no small disk: ZOR_SMALL_DISK is not set (run the tests through CTest, which mounts one)";
+    return;
+  }
+  const std::wstring disk = WineDosPathOfUnixPath(WideToUtf8(unixPath));
+  ULARGE_INTEGER total = {};
+  // An unmounted mount point shows the size of the disk that holds it.
+  if (disk.empty() || !GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > (4u << 20)) {
+    FMissing = "no small disk mounted on " + WideToUtf8(unixPath) +
+               " (mounting one needs root; the small_disk_mount step of the test log says why)";
+    return;
+  }
+  const std::string folder = WideToUtf8(disk.c_str()) + "\\zortest-" + std::to_string(GetCurrentProcessId()) + "-";
+  for (int n = 0; FPath.empty() && n < 100; ++n)
+    if (CreateDirectoryA((folder + std::to_string(n)).c_str(), nullptr))
+      FPath = folder + std::to_string(n);
+  if (FPath.empty())
+    FMissing = "cannot create a folder on the small disk " + WideToUtf8(disk.c_str());
+}
+
+SmallDiskDir::~SmallDiskDir() {
+  if (!FPath.empty())
+    RemoveTree(FPath);
+}
 
 void WriteFileText(const std::string &path, const std::string &content) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -28,6 +28,25 @@ private:
   std::string FPath;
 };
 
+// A fresh folder on the run's small disk (a 1 MB file system that CTest mounts on the Linux side, see
+// tests/small-disk.sh), removed with everything in it at the end. Without that disk (not run through CTest,
+// or mounting was not allowed) Path() is empty and Missing() says why, for the test to skip with.
+class SmallDiskDir {
+public:
+  SmallDiskDir();
+  ~SmallDiskDir();
+  SmallDiskDir(const SmallDiskDir &) = delete;
+  SmallDiskDir &operator=(const SmallDiskDir &) = delete;
+
+  const std::string &Path() const { return FPath; }
+  const std::string &Missing() const { return FMissing; }
+  std::string operator/(const std::string &relative) const { return FPath + "\\" + relative; }
+
+private:
+  std::string FPath;
+  std::string FMissing;
+};
+
 // Creates (or truncates) a file with the given content; fails the test when it cannot.
 void WriteFileText(const std::string &path, const std::string &content = {});
 void MakeDir(const std::string &path);

@@ -7,7 +7,10 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/GuardedBuffer.h"
@@ -15,6 +18,7 @@
 #include "shellctrls/UKdShellControls.h"
 #include "shellctrls/dragdrop/FileDropTarget.h"
 #include "shellctrls/dragdrop/FileTransfer.h"
+#include "shellctrls/dragdrop/TransferArrival.h"
 #include "shellns/WineHost.h"
 #include "toolkit/SysUtils.h"
 
@@ -194,6 +198,49 @@ std::vector<std::wstring> ReadGuarded(const std::vector<BYTE> &block) {
   return ReadHDropPaths(buffer.Data(), buffer.Size());
 }
 
+// Every file and folder under folder, by its path relative to it, sorted; folders end in a backslash.
+std::vector<std::string> TreeOnDisk(const std::string &folder, const std::string &prefix = {}) {
+  std::vector<std::string> entries;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(W(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return entries;
+  do {
+    const std::string name = WideToUtf8(found.cFileName);
+    if (name == "." || name == "..")
+      continue;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      entries.push_back(prefix + name);
+      continue;
+    }
+    entries.push_back(prefix + name + "\\");
+    for (std::string &inner : TreeOnDisk(folder + "\\" + name, prefix + name + "\\"))
+      entries.push_back(std::move(inner));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+// Ways to send the items names of source into target, each answering whether it reported success: a cut
+// and a copy pasted there, and a drag dropped on the folder with Shift (a move).
+std::vector<std::pair<std::string, std::function<bool()>>>
+TransferWays(const std::string &source, const std::vector<std::string> &names, const std::string &target) {
+  auto viaClipboard = [=](const char *verb) {
+    return [=] {
+      ShellVerb(source, names, verb);
+      return Paste(target) == S_OK;
+    };
+  };
+  auto viaDrop = [=] {
+    TKdIdListPtr folder = ParsePath(target);
+    ComPtr<IDropTarget> drop = FolderDropTarget(TestWindow(), folder.get(), nullptr);
+    ComPtr<IDataObject> data = ShellData(source, names);
+    return drop && data && DropOn(drop.Get(), data.Get(), MK_SHIFT) != kNone;
+  };
+  return {{"cut and paste", viaClipboard("cut")}, {"copy and paste", viaClipboard("copy")}, {"drop", viaDrop}};
+}
+
 } // namespace
 
 TEST(FileTransfer, UnderWineTheProgramTransfersItselfAndOnWindowsTheShellDoes) {
@@ -367,4 +414,94 @@ TEST(FileTransfer, MalformedFileListsGiveNothingAndReadNothingOutside) {
   CloseClipboard();
   EXPECT_EQ(Paste(target.Path()), S_FALSE);
   EXPECT_FALSE(FileExists(target / "a.txt"));
+}
+
+// A 1 MB disk that the transfers overfill part-way: what the disk shows afterwards must be true, and the user
+// is told once.
+class FileTransferOntoASmallDisk : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!TransfersFilesItself())
+      GTEST_SKIP() << "the shell transfers on Windows";
+    if (target.Path().empty())
+      GTEST_SKIP() << target.Missing();
+  }
+  static void ExpectToldOnceAbout(const MessageBoxCapture &boxes, const std::string &name, const std::string &how) {
+    ASSERT_EQ(boxes.Boxes.size(), 1u) << how;
+    EXPECT_NE(boxes.Boxes[0].Text.find(name), std::string::npos) << how << ": " << boxes.Boxes[0].Text;
+  }
+
+  SmallDiskDir target;
+  TempDir source;
+};
+
+TEST_F(FileTransferOntoASmallDisk, AFileLargerThanTheFreeSpaceLeavesNoCutOffCopy) {
+  const std::string name = "big été.bin";
+  const std::string bytes = Pattern(3 << 20, 'z');
+  WriteFileText(source / name, bytes);
+  WriteFileText(target / "kept.txt", "kept");
+
+  for (const auto &[how, transfer] : TransferWays(source.Path(), {name}, target.Path())) {
+    MessageBoxCapture boxes;
+    EXPECT_FALSE(transfer()) << how;
+    EXPECT_TRUE(ReadAll(source / name) == bytes) << how << ": the source is whole";
+    EXPECT_EQ(TreeOnDisk(target.Path()), std::vector<std::string>{"kept.txt"}) << how;
+    EXPECT_EQ(ReadAll(target / "kept.txt"), "kept") << how;
+    ExpectToldOnceAbout(boxes, name, how);
+  }
+}
+
+TEST_F(FileTransferOntoASmallDisk, AFolderWhoseLastFileDoesNotFitKeepsEveryFileWholeInOnePlaceOrTheOther) {
+  const std::string folder = "album ß";
+  const std::vector<std::pair<std::string, std::string>> files = {{"1.bin", Pattern(300 << 10, '1')},
+                                                                  {"inner\\2.bin", Pattern(300 << 10, '2')},
+                                                                  {"inner\\3.bin", Pattern(600 << 10, '3')}};
+  for (const auto &[how, transfer] : TransferWays(source.Path(), {folder}, target.Path())) {
+    RemoveTree(source / folder);
+    MakeDir(source / folder);
+    MakeDir(source / folder + "\\inner");
+    for (const auto &[path, bytes] : files)
+      WriteFileText(source / folder + "\\" + path, bytes);
+    MessageBoxCapture boxes;
+    EXPECT_FALSE(transfer()) << how;
+    for (const auto &[path, bytes] : files) {
+      const std::string there = target / folder + "\\" + path, here = source / folder + "\\" + path;
+      EXPECT_TRUE(FileExists(here) || (FileExists(there) && how != "copy and paste")) << how << ": " << path;
+      for (const std::string &place : {here, there})
+        EXPECT_TRUE(!FileExists(place) || ReadAll(place) == bytes) << how << ": cut off, " << place;
+    }
+    for (const std::string &entry : TreeOnDisk(target.Path()))
+      EXPECT_TRUE(entry.back() != '\\' || !TreeOnDisk(target / entry).empty()) << how << ": left empty, " << entry;
+    ExpectToldOnceAbout(boxes, folder, how);
+    RemoveTree(target / folder);
+  }
+}
+
+// What a transfer that stopped part-way may leave, as the disk shows it after a failure: a whole file, one
+// garbled at its full size, one the user had agreed to replace, and a folder made but never filled.
+TEST(FileTransfer, AfterAFailureTheBytesDecideWhatIsCutOffAndWhatWasThereBeforeIsNeverTouched) {
+  TempDir source, target;
+  const std::vector<std::string> names = {"whole.bin", "garbled.bin", "replaced.bin", "folder"};
+  for (const std::string &name : {names[0], names[1], names[2]})
+    WriteFileText(source / name, Pattern(5000, name[0]));
+  MakeDir(source / "folder");
+  WriteFileText(source / "folder\\never.bin", "x");
+  WriteFileText(target / "replaced.bin", "older");
+  std::vector<std::wstring> from, to;
+  for (const std::string &name : names) {
+    from.push_back(W(source / name));
+    to.push_back(W(target / name));
+  }
+  TTransferArrival arrival(from, to, false);
+  WriteFileText(target / "whole.bin", Pattern(5000, 'w'));
+  WriteFileText(target / "garbled.bin", Pattern(4000, 'g') + std::string(1000, '\0'));
+  MakeDir(target / "folder");
+
+  EXPECT_EQ(arrival.RemoveCutOffCopies(true),
+            (std::vector<std::wstring>{L"folder\\never.bin", L"garbled.bin", L"replaced.bin"}));
+  EXPECT_EQ(TreeOnDisk(target.Path()), (std::vector<std::string>{"replaced.bin", "whole.bin"}));
+  EXPECT_EQ(ReadAll(target / "replaced.bin"), "older");
+  for (const std::string &name : {names[0], names[1], names[2]})
+    EXPECT_TRUE(ReadAll(source / name) == Pattern(5000, name[0])) << name;
+  EXPECT_EQ(ReadAll(source / "folder\\never.bin"), "x");
 }
