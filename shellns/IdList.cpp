@@ -11,6 +11,7 @@
 #include "shellns/Shell95Internal.h"
 #include "shellns/ShellVersion.h"
 #include "toolkit/SysUtils.h"
+#include "toolkit/SystemLibrary.h"
 
 namespace {
 
@@ -297,7 +298,7 @@ constexpr GUID IID_IImageListOfSystem = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF
 void FixSystemImageListOverlays() {
   if (GOverlaysFixed)
     return;
-  HMODULE shell32 = LoadLibraryA("shell32.dll");
+  HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
   if (!shell32)
     return;
   // The shell hands out one icon index for all the sizes it keeps (small, large, extra large, jumbo), so

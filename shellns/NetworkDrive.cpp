@@ -3,6 +3,7 @@
 #include <lmuse.h>
 
 #include "toolkit/Handles.h"
+#include "toolkit/SystemLibrary.h"
 
 namespace {
 
@@ -14,10 +15,6 @@ TModuleHandle GNetApi;
 TNetUseGetInfo GNetUseGetInfo = nullptr;
 TNetApiBufferFree GNetApiBufferFree = nullptr;
 
-template <class F> F ProcAddress(HMODULE module, const char *name) {
-  return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(module, name)));
-}
-
 } // namespace
 
 unsigned char NetworkApiState() { return GNetApiState; }
@@ -25,7 +22,7 @@ unsigned char NetworkApiState() { return GNetApiState; }
 bool IsNetworkDriveConnected(char letter) {
   if (GNetApiState == 0) {
     GNetApiState = 1;
-    GNetApi.Reset(LoadLibraryA("netapi32.dll"));
+    GNetApi.Reset(LoadSystemLibrary(L"netapi32.dll"));
     if (GNetApi) {
       GNetUseGetInfo = ProcAddress<TNetUseGetInfo>(GNetApi.Get(), "NetUseGetInfo");
       GNetApiBufferFree = ProcAddress<TNetApiBufferFree>(GNetApi.Get(), "NetApiBufferFree");

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
 #include "common/WindowPicture.h"
+#include "shellns/WineHost.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
@@ -16,12 +18,12 @@ struct RunningCopy {
   PROCESS_INFORMATION Process = {};
   HWND Window = nullptr;
 
-  bool Start() {
-    std::string exe = zortest::ExeDir() + "\\ZorExplorer.exe";
+  // Starts the program built beside the tests, or the copy named by exe in its own folder.
+  bool Start(const std::string &exe = zortest::ExeDir() + "\\ZorExplorer.exe", const char *folder = nullptr) {
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                         &Process))
       return false;
     // The main window, once shown with its caption.
@@ -137,14 +139,22 @@ void Type(const std::wstring &text) {
   zortest::PumpFor(150);
 }
 
-void RightClick(POINT screen) {
+void Click(POINT screen, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
   SetCursorPos(screen.x, screen.y);
   INPUT input[2] = {};
   input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  input[0].mi.dwFlags = down;
+  input[1].mi.dwFlags = up;
   SendInput(2, input, sizeof(INPUT));
   zortest::PumpFor(300);
+}
+
+void RightClick(POINT screen) { Click(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
+
+POINT Middle(HWND wnd) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
 std::string ClassOf(HWND wnd) {
@@ -202,9 +212,7 @@ TEST(Program, ThreeTabsOpenedFromTheHeaderMenuOneBrowsedByKeyboardToAFolderOfFil
 
   // "New Tab", the first item of a header's menu, twice.
   for (size_t tabs = 2; tabs <= 3; ++tabs) {
-    RECT header;
-    GetWindowRect(HeaderBars(main)[0], &header);
-    RightClick({(header.left + header.right) / 2, (header.top + header.bottom) / 2});
+    RightClick(Middle(HeaderBars(main)[0]));
     ASSERT_TRUE(zortest::PumpUntil([] { return IsWindowVisible(FindWindowA("#32768", nullptr)); }, 5000));
     zortest::PumpFor(300);
     Key(VK_DOWN);
@@ -231,6 +239,176 @@ TEST(Program, ThreeTabsOpenedFromTheHeaderMenuOneBrowsedByKeyboardToAFolderOfFil
   zortest::PumpFor(1000);
   EXPECT_TRUE(zortest::ShownWindowPicture(main).SaveBmp("app-end-to-end.bmp"));
   EXPECT_EQ(copy.Close(), 0u);
+}
+
+// A drive that Wine reports as a network drive, on a folder of the test, for as long as it lives: the program's
+// tree asks the network library about every such drive. It is made through the request of Wine's mount
+// manager that its configuration tool uses; Windows knows no such request, so there Made() is false.
+class WineNetworkDrive {
+public:
+  explicit WineNetworkDrive(const std::string &folder) {
+    using UnixFileName = char *(CDECL *)(const WCHAR *);
+    auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char *unix = toUnix ? toUnix(Utf8ToWide(folder).c_str()) : nullptr;
+    if (!unix)
+      return;
+    std::string unixPath = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    char letter = 'Y';
+    while (letter > 'D' && (GetLogicalDrives() & (1u << (letter - 'A'))))
+      --letter;
+    // The mount manager keeps the drive's type in the prefix's registry, also after the drive has gone.
+    FTypeName = std::string(1, static_cast<char>(letter - 'A' + 'a')) + ":";
+    char type[64] = {};
+    DWORD size = sizeof type - 1;
+    FHadType = RegGetValueA(HKEY_LOCAL_MACHINE, kDrivesKey, FTypeName.c_str(), RRF_RT_REG_SZ, nullptr, type, &size) ==
+               ERROR_SUCCESS;
+    FOldType = type;
+    if (Define(letter, unixPath.c_str()))
+      FLetter = letter;
+  }
+  ~WineNetworkDrive() {
+    if (!FLetter)
+      return;
+    Define(FLetter, nullptr);
+    HKEY drives = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDrivesKey, 0, KEY_SET_VALUE, &drives) != ERROR_SUCCESS)
+      return;
+    if (FHadType)
+      RegSetValueExA(drives, FTypeName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(FOldType.c_str()),
+                     static_cast<DWORD>(FOldType.size() + 1));
+    else
+      RegDeleteValueA(drives, FTypeName.c_str());
+    RegCloseKey(drives);
+  }
+  WineNetworkDrive(const WineNetworkDrive &) = delete;
+  WineNetworkDrive &operator=(const WineNetworkDrive &) = delete;
+
+  bool Made() const { return FLetter && GetDriveTypeA(Root(FLetter).c_str()) == DRIVE_REMOTE; }
+
+private:
+  static constexpr const char *kDrivesKey = "Software\\Wine\\Drives";
+  static std::string Root(char letter) { return std::string(1, letter) + ":\\"; }
+
+  // Without a Unix path, the drive goes.
+  static bool Define(char letter, const char *unixPath) {
+    struct UnixDrive {
+      ULONG Size;
+      ULONG Type;
+      ULONG FsType;
+      DWORD Serial;
+      ULONGLONG UnixDevice;
+      WCHAR Letter;
+      USHORT MountPointOffset;
+      USHORT DeviceOffset;
+      USHORT LabelOffset;
+    };
+    const DWORD defineUnixDrive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    std::vector<char> request(sizeof(UnixDrive) + (unixPath ? strlen(unixPath) + 1 : 0));
+    auto *drive = reinterpret_cast<UnixDrive *>(request.data());
+    drive->Size = sizeof(UnixDrive);
+    drive->Type = DRIVE_REMOTE;
+    drive->Letter = static_cast<WCHAR>(letter - 'A' + 'a');
+    if (unixPath) {
+      drive->MountPointOffset = sizeof(UnixDrive);
+      strcpy(request.data() + sizeof(UnixDrive), unixPath);
+    }
+    HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE)
+      return false;
+    DWORD returned = 0;
+    BOOL done = DeviceIoControl(manager, defineUnixDrive, request.data(), static_cast<DWORD>(request.size()), nullptr,
+                                0, &returned, nullptr);
+    CloseHandle(manager);
+    return done;
+  }
+
+  char FLetter = 0;
+  std::string FTypeName;
+  bool FHadType = false;
+  std::string FOldType;
+};
+
+// While it lives, Wine takes the named libraries native-first for every process started from a file of the
+// given name, as Windows takes any library that is not one of its known ones. A Wine process takes its
+// WINEDLLOVERRIDES from Wine's own environment, not from its parent, so this goes through Wine's registry.
+class WineNativeFirst {
+public:
+  WineNativeFirst(const std::string &program, std::initializer_list<const char *> libraries)
+      : FKey("Software\\Wine\\AppDefaults\\" + program) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, (FKey + "\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+      return;
+    for (const char *library : libraries)
+      RegSetValueExA(key, library, 0, REG_SZ, reinterpret_cast<const BYTE *>("native,builtin"), 15);
+    RegCloseKey(key);
+  }
+  ~WineNativeFirst() {
+    // Each key goes only when no other key is left under it.
+    RegDeleteKeyA(HKEY_CURRENT_USER, (FKey + "\\DllOverrides").c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, FKey.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, FKey.substr(0, FKey.rfind('\\')).c_str());
+  }
+  WineNativeFirst(const WineNativeFirst &) = delete;
+  WineNativeFirst &operator=(const WineNativeFirst &) = delete;
+
+private:
+  std::string FKey;
+};
+
+std::vector<std::string> FilesIn(const std::string &pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
+  do
+    names.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+TEST(Program, ACopyBesidePlantedLibrariesShowsItsWindowAndBrowsesWithoutLoadingAnyOfThem) {
+  // As a user who unpacked the program into Downloads and started it there, next to what someone left:
+  // libraries named like the system's that the program uses (version.dll, and netapi32.dll for network drives).
+  zortest::TempDir dir;
+  const std::string exe = dir / "ZorExplorer.exe";
+  ASSERT_TRUE(CopyFileA((zortest::ExeDir() + "\\ZorExplorer.exe").c_str(), exe.c_str(), FALSE));
+  for (const char *name : {"version.dll", "netapi32.dll"})
+    ASSERT_TRUE(CopyFileA(zortest::PlantedLibrary(name).c_str(), (dir / name).c_str(), FALSE)) << name;
+  zortest::MakeDir(dir / "share");
+  WineNetworkDrive network(dir / "share");
+  if (IsRunningUnderWine()) {
+    ASSERT_TRUE(network.Made());
+  }
+
+  // Not version.dll: Wine's own user32 imports it (Windows' user32 imports known libraries only), so taken
+  // native-first it would come from the copy's folder at start whatever the program does. Under Wine, user32
+  // gets Wine's own and so does every later request by that name; on Windows the planted one is what the
+  // program's import of it found.
+  WineNativeFirst nativeFirst("ZorExplorer.exe", {"netapi32"});
+
+  RunningCopy copy;
+  ASSERT_TRUE(copy.Start(exe, dir.Path().c_str()));
+
+  // The copy's own folder, typed into the path box.
+  HWND main = copy.Window;
+  SetForegroundWindow(main);
+  Click(Middle(PathBox(main)));
+  Type(Utf8ToWide(dir.Path()));
+  Key(VK_RETURN);
+  auto shown = [&] {
+    std::vector<HWND> headers = HeaderBars(main);
+    return headers.empty() ? std::string() : TextOf(headers[0]);
+  };
+  EXPECT_TRUE(zortest::PumpUntil([&] { return shown() == dir.Path(); }, 10000)) << shown();
+  EXPECT_EQ(copy.Close(), 0u);
+
+  EXPECT_EQ(FilesIn(dir / "*.loaded"), std::vector<std::string>());
 }
 
 } // namespace

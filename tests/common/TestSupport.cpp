@@ -232,4 +232,9 @@ std::string ExeDir() {
   return path.substr(0, path.find_last_of('\\'));
 }
 
+std::string PlantedLibrary(const std::string &name) {
+  std::string bin = ExeDir();
+  return bin.substr(0, bin.find_last_of('\\')) + "\\planted\\" + name;
+}
+
 } // namespace zortest

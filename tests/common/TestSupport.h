@@ -165,4 +165,8 @@ TKdIdListPtr ParsePath(const std::string &name);
 // Folder holding the running test executable (the program and tools are built beside it).
 std::string ExeDir();
 
+// One of the libraries the tests plant beside a copy of the program (built into a folder of their own): loaded,
+// it writes "<its path>.loaded".
+std::string PlantedLibrary(const std::string &name);
+
 } // namespace zortest
