@@ -1,10 +1,31 @@
 #pragma once
-// Small helpers the benchmark programs share: a millisecond clock and removing the folders they made.
+// Small helpers the benchmark programs share: a millisecond clock, removing the folders they made, and the
+// rows that bench/run.sh gathers into its table.
 #include <windows.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <string>
 
 namespace zorbench {
+
+// One row of the table bench/run.sh prints after the runs: what was measured, the figure (a ratio with what it
+// was taken from), its goal and whether the figure meets it. The line is for run.sh; people read the lines
+// around it.
+inline void ReportRow(const char *what, const std::string &figure, const char *goal, bool met) {
+  std::printf("@row\t%s\t%s\t%s\t%s\n", what, figure.c_str(), goal, met ? "met" : "NOT MET");
+  std::fflush(stdout);
+}
+
+// printf into a string, for the figures of ReportRow.
+inline std::string Figure(const char *format, ...) {
+  char text[200];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
 
 inline double NowMs() {
   static const double frequency = [] {

@@ -10,17 +10,14 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <malloc.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "BenchAllocations.h"
 #include "BenchSupport.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
@@ -28,37 +25,11 @@
 #include "toolkit/Form.h"
 #include "toolkit/SysUtils.h"
 
-// Every C++ allocation of the program (the list, its rows, the toolkit) is counted here; the shell's own
-// ID lists come from the shell's allocator and are not. Under Wine the process's private bytes cannot be
-// read (PrivateUsage is 0) and its heap keeps freed memory committed, so this is the measure of our own
-// memory that both platforms give alike.
-static std::atomic<int64_t> GAllocatedBytes{0};
-static std::atomic<int64_t> GAllocatedBlocks{0};
-
-void *operator new(size_t size) {
-  void *block = std::malloc(size ? size : 1);
-  if (!block)
-    throw std::bad_alloc();
-  GAllocatedBytes += static_cast<int64_t>(_msize(block));
-  ++GAllocatedBlocks;
-  return block;
-}
-void *operator new[](size_t size) { return operator new(size); }
-void operator delete(void *block) noexcept {
-  if (!block)
-    return;
-  GAllocatedBytes -= static_cast<int64_t>(_msize(block));
-  --GAllocatedBlocks;
-  std::free(block);
-}
-void operator delete[](void *block) noexcept { operator delete(block); }
-void operator delete(void *block, size_t) noexcept { operator delete(block); }
-void operator delete[](void *block, size_t) noexcept { operator delete(block); }
+using zorbench::Figure;
+using zorbench::OwnBytes;
+using zorbench::ReportRow;
 
 namespace {
-
-// Bytes the program's own allocations hold, with the heap's 16-byte header of each block.
-int64_t OwnBytes() { return GAllocatedBytes + 16 * GAllocatedBlocks; }
 
 double Seconds() { return zorbench::NowMs() / 1000.0; }
 
@@ -236,6 +207,29 @@ void Line(const char *what, double seconds, double floor, const char *goal) {
   std::printf("  %-40s %8.3f s %7.2fx  %s\n", what, seconds, seconds / floor, goal);
 }
 
+// A row of the table: the ratio of seconds against floor, with both in milliseconds.
+void RatioRow(const char *what, double seconds, double floor, double goal) {
+  ReportRow(what, Figure("%.2fx (%.1f ms against %.1f ms)", seconds / floor, 1000 * seconds, 1000 * floor),
+            Figure("<= %.2gx", goal).c_str(), seconds / floor <= goal);
+}
+
+// The rows each folder size gives the table (a goal of 0: printed for comparison only).
+struct TRowNames {
+  int Count;
+  const char *Fill;
+  double FillGoal;
+  const char *Refresh;
+  double RefreshGoal;
+  const char *Scroll;
+};
+
+const TRowNames RowNames[] = {
+    {1000, "list: fill 1,000 files until sorted and shown", 2.0, nullptr, 0, nullptr},
+    {10000, "list: fill 10,000 files", 1.5, "list: refresh 10,000 files after 1 added, 1 removed", 1.2, nullptr},
+    {100000, "list: fill 100,000 files", 2.0, "list: refresh 100,000 files after 1 added, 1 removed", 1.2,
+     "list: scroll 100,000 rows to the end and back, drawn"},
+};
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -365,6 +359,18 @@ int main(int argc, char **argv) {
         std::printf("  platform folder view: not available\n");
       }
       std::printf("  %-40s %8.0f bytes            goal <= 200\n", "own memory per row (our allocations)", rowBytes);
+      for (const TRowNames &names : RowNames) {
+        if (names.Count != count)
+          continue;
+        RatioRow(names.Fill, fill, floor, names.FillGoal);
+        if (names.Refresh)
+          RatioRow(names.Refresh, refresh, refreshFloor, names.RefreshGoal);
+        if (names.Scroll)
+          ReportRow(names.Scroll, Figure("%.2fx (%.1f ms)", scroll / floor, 1000 * scroll), "as before", true);
+        if (count == 100000)
+          ReportRow("list: own memory per row at 100,000 rows", Figure("%.0f bytes", rowBytes), "<= 200 bytes",
+                    rowBytes <= 200);
+      }
       std::printf("  %-40s %8.0f bytes            (the shell's lists, %.0f bytes a row, taken off)\n",
                   "private bytes per row", privateRowBytes, listBytes);
       std::fflush(stdout);

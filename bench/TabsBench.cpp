@@ -21,7 +21,9 @@
 #include "common/ResourceCounters.h"
 #include "shellns/UKdShell95.h"
 
+using zorbench::Figure;
 using zorbench::NowMs;
+using zorbench::ReportRow;
 
 namespace {
 
@@ -145,6 +147,17 @@ struct Bench {
            mean(opens, n - 10, n), mean(opens, n - 10, n) / floor, mean(closes, 0, 10),
            mean(opens, n - 10, n) / mean(opens, 0, 10));
     PrintCounts("  while open (for orientation)", before, open);
+    const double first = mean(opens, 0, 10) / floor;
+    const double last = mean(opens, n - 10, n) / floor;
+    ReportRow("tabs: open a tab on My Computer (tabs 1-10)",
+              Figure("%.2fx (%.1f ms a tab against %.1f ms)", first, mean(opens, 0, 10), floor), "<= 3x", first <= 3);
+    ReportRow("tabs: open a tab on My Computer (tabs 91-100)",
+              Figure("%.2fx (%.1f ms a tab against %.1f ms)", last, mean(opens, n - 10, n), floor), "<= 3x", last <= 3);
+    const double tabMemory =
+        (static_cast<double>(open.Memory) - static_cast<double>(before.Memory)) / count / 1048576.0;
+    ReportRow("tabs: memory an open tab holds",
+              Figure("%.2f MB (%d open tabs: %+.0f MB)", tabMemory, count, tabMemory * count), "<= 0.5 MB",
+              tabMemory <= 0.5);
     PrintCounts("  all closed again", before, after);
     printf("  (under Wine USER and GDI show the most ever alive at once, not what is alive now)\n");
   }
