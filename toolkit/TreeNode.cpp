@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/SysUtils.h"
 #include "toolkit/TreeNodes.h"
 #include "toolkit/TreeView.h"
 
@@ -41,14 +42,13 @@ void TTreeNode::SetState(UINT mask, UINT state) {
   SendMessageW(wnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-void TTreeNode::Redraw() {
+void TTreeNode::RedrawImages() {
   if (!FItemId || !FOwner->Owner()->HandleAllocated())
     return;
-  // Set the callbacks again: the control forgets what it measured and asks anew when it draws.
+  // Set the callbacks again: the control forgets the images it has and asks anew when it draws.
   TVITEMW item = {};
-  item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   item.hItem = FItemId;
-  item.pszText = LPSTR_TEXTCALLBACKW;
   item.iImage = I_IMAGECALLBACK;
   item.iSelectedImage = I_IMAGECALLBACK;
   SendMessageW(FOwner->Owner()->WindowHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
@@ -58,21 +58,28 @@ void TTreeNode::SetText(const std::string &value) {
   if (value == FText)
     return;
   FText = value;
-  Redraw();
+  if (!FItemId || !FOwner->Owner()->HandleAllocated())
+    return;
+  std::wstring text = Utf8ToWide(FText);
+  TVITEMW item = {};
+  item.mask = TVIF_HANDLE | TVIF_TEXT;
+  item.hItem = FItemId;
+  item.pszText = text.data();
+  SendMessageW(FOwner->Owner()->WindowHandle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void TTreeNode::SetImageIndex(int value) {
   if (value == FImageIndex)
     return;
   FImageIndex = value;
-  Redraw();
+  RedrawImages();
 }
 
 void TTreeNode::SetSelectedIndex(int value) {
   if (value == FSelectedIndex)
     return;
   FSelectedIndex = value;
-  Redraw();
+  RedrawImages();
 }
 
 void TTreeNode::SetOverlayIndex(int value) {
@@ -80,16 +87,8 @@ void TTreeNode::SetOverlayIndex(int value) {
   SetState(TVIS_OVERLAYMASK, value >= 0 ? INDEXTOOVERLAYMASK(value + 1) : 0);
 }
 
-bool TTreeNode::HasChildren() const {
-  HWND wnd = Window();
-  TVITEMW item = {};
-  item.mask = TVIF_HANDLE | TVIF_CHILDREN;
-  item.hItem = FItemId;
-  SendMessageW(wnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  return item.cChildren != 0;
-}
-
 void TTreeNode::SetHasChildren(bool value) {
+  FHasChildren = value;
   HWND wnd = Window();
   TVITEMW item = {};
   item.mask = TVIF_HANDLE | TVIF_CHILDREN;
@@ -144,27 +143,6 @@ void TTreeNode::SetSelected(bool value) {
 }
 
 bool TTreeNode::Focused() const { return State(kStateFocused) != 0; }
-
-TTreeNode *TTreeNode::Relative(UINT relation) const {
-  HWND wnd = Window();
-  auto item =
-      reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(FItemId)));
-  return FOwner->GetNode(item);
-}
-
-TTreeNode *TTreeNode::GetFirstChild() const { return Relative(TVGN_CHILD); }
-
-TTreeNode *TTreeNode::GetNextSibling() const { return Relative(TVGN_NEXT); }
-
-TTreeNode *TTreeNode::GetPrevSibling() const { return Relative(TVGN_PREVIOUS); }
-
-TTreeNode *TTreeNode::GetLastChild() const {
-  TTreeNode *last = GetFirstChild();
-  if (last)
-    while (TTreeNode *next = last->GetNextSibling())
-      last = next;
-  return last;
-}
 
 TTreeNode *TTreeNode::GetNext() const {
   if (TTreeNode *child = GetFirstChild())
@@ -231,7 +209,7 @@ bool TTreeNode::CustomSort(const TTVCompare &compare, bool recurse) {
   // Nothing to sort (the control reports a childless item as a failure).
   if (!GetFirstChild())
     return true;
-  bool sorted = TTreeNodes::SortChildren(Window(), FItemId, compare);
+  bool sorted = FOwner->SortChildren(this, compare);
   if (recurse)
     for (TTreeNode *child = GetFirstChild(); child; child = child->GetNextSibling())
       sorted = child->CustomSort(compare, true) && sorted;

@@ -1,7 +1,9 @@
 #pragma once
-// One node of a tree view. The node object is its item's lParam; the control asks for the text and the
-// images when it draws them, so it keeps no copy of either. The window-side state (expanded, cut, drop
-// highlight, the expand button) lives in the control and is read from it.
+// One node of a tree view. The node object is its item's lParam. The control keeps the node's text (it
+// measures every text it shows, and asking for each by a message costs more than the copy) and asks for the
+// images when it draws them. The node knows its place among its relatives itself, so walking the tree sends
+// no message; the window-side state (expanded, cut, drop highlight, selection) lives in the control and is
+// read from it.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -48,8 +50,8 @@ public:
   int OverlayIndex() const { return FOverlayIndex; }
   void SetOverlayIndex(int value);
 
-  // The expand button: shown while set, whether or not child nodes exist yet.
-  bool HasChildren() const;
+  // The expand button: shown while set, whether or not child nodes exist yet; a node with children has one.
+  bool HasChildren() const { return FHasChildren || FFirstChild; }
   void SetHasChildren(bool value);
   // Drawn dimmed, as an item marked for a move.
   bool Cut() const;
@@ -67,10 +69,10 @@ public:
   // Children, in the control's order.
   int Count() const;
   TTreeNode *Item(int index) const;
-  TTreeNode *GetFirstChild() const;
-  TTreeNode *GetLastChild() const;
-  TTreeNode *GetNextSibling() const;
-  TTreeNode *GetPrevSibling() const;
+  TTreeNode *GetFirstChild() const { return FFirstChild; }
+  TTreeNode *GetLastChild() const { return FLastChild; }
+  TTreeNode *GetNextSibling() const { return FNextSibling; }
+  TTreeNode *GetPrevSibling() const { return FPrevSibling; }
   // The next node of a depth-first walk of the whole tree.
   TTreeNode *GetNext() const;
   bool HasAsParent(const TTreeNode *node) const;
@@ -99,11 +101,15 @@ private:
   HWND Window() const;
   UINT State(UINT mask) const;
   void SetState(UINT mask, UINT state);
-  TTreeNode *Relative(UINT relation) const;
-  void Redraw();
+  // Tells the control the node's images have changed: it asks for them again when it draws.
+  void RedrawImages();
 
   TTreeNodes *FOwner;
   TTreeNode *FParent;
+  TTreeNode *FFirstChild = nullptr;
+  TTreeNode *FLastChild = nullptr;
+  TTreeNode *FPrevSibling = nullptr;
+  TTreeNode *FNextSibling = nullptr;
   HTREEITEM FItemId = nullptr;
   std::string FText;
   std::unique_ptr<TObject> FData;
@@ -111,4 +117,5 @@ private:
   int FSelectedIndex = 0;
   int FOverlayIndex = -1;
   bool FDeleting = false;
+  bool FHasChildren = false;
 };

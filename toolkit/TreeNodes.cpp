@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/Application.h"
+#include "toolkit/SysUtils.h"
 #include "toolkit/TreeView.h"
 
 namespace {
@@ -47,30 +48,70 @@ TTreeNodes::~TTreeNodes() {
 
 HWND TTreeNodes::Handle() const { return FOwner->Handle(); }
 
-bool TTreeNodes::SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &compare) {
+bool TTreeNodes::SortChildren(TTreeNode *parent, const TTVCompare &compare) {
+  HWND wnd = Handle();
   TSortContext context{&compare, nullptr};
-  TVSORTCB sort = {parent, CompareNodes, reinterpret_cast<LPARAM>(&context)};
+  TVSORTCB sort = {parent ? parent->FItemId : TVI_ROOT, CompareNodes, reinterpret_cast<LPARAM>(&context)};
   bool sorted = SendMessageW(wnd, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort)) != 0;
+  // Whatever the comparison did, the nodes take the order the control ended with.
+  ReadOrder(wnd, parent);
   if (context.Error)
     std::rethrow_exception(context.Error);
   return sorted;
 }
 
-TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text,
-                                  std::unique_ptr<TObject> data, bool hasChildren) {
+void TTreeNodes::ReadOrder(HWND wnd, TTreeNode *parent) {
+  TTreeNode *&first = parent ? parent->FFirstChild : FFirst;
+  TTreeNode *&last = parent ? parent->FLastChild : FLast;
+  first = last = nullptr;
+  HTREEITEM item = parent ? NextItem(wnd, parent->FItemId, TVGN_CHILD) : NextItem(wnd, nullptr, TVGN_ROOT);
+  for (; item; item = NextItem(wnd, item, TVGN_NEXT)) {
+    TTreeNode *node = GetNode(item);
+    if (!node)
+      continue;
+    node->FPrevSibling = last;
+    node->FNextSibling = nullptr;
+    (last ? last->FNextSibling : first) = node;
+    last = node;
+  }
+}
+
+void TTreeNodes::Link(TTreeNode *node, TTreeNode *before) {
+  TTreeNode *parent = node->FParent;
+  TTreeNode *&first = parent ? parent->FFirstChild : FFirst;
+  TTreeNode *&last = parent ? parent->FLastChild : FLast;
+  node->FNextSibling = before;
+  node->FPrevSibling = before ? before->FPrevSibling : last;
+  (node->FPrevSibling ? node->FPrevSibling->FNextSibling : first) = node;
+  (before ? before->FPrevSibling : last) = node;
+}
+
+void TTreeNodes::Unlink(TTreeNode *node) {
+  TTreeNode *parent = node->FParent;
+  TTreeNode *&first = parent ? parent->FFirstChild : FFirst;
+  TTreeNode *&last = parent ? parent->FLastChild : FLast;
+  (node->FPrevSibling ? node->FPrevSibling->FNextSibling : first) = node->FNextSibling;
+  (node->FNextSibling ? node->FNextSibling->FPrevSibling : last) = node->FPrevSibling;
+  node->FPrevSibling = node->FNextSibling = nullptr;
+}
+
+TTreeNode *TTreeNodes::InsertChild(TTreeNode *parent, TTreeNode *before, const std::string &text,
+                                   std::unique_ptr<TObject> data, bool hasChildren) {
   HWND wnd = Handle();
   auto *node = new TTreeNode(this, parent, text, std::move(data));
+  std::wstring wide = Utf8ToWide(text);
   TVINSERTSTRUCTW insert = {};
   insert.hParent = parent ? parent->FItemId : TVI_ROOT;
-  insert.hInsertAfter = after;
+  insert.hInsertAfter = !before ? TVI_LAST : before->FPrevSibling ? before->FPrevSibling->FItemId : TVI_FIRST;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  insert.item.pszText = LPSTR_TEXTCALLBACKW;
+  insert.item.pszText = wide.data();
   insert.item.iImage = I_IMAGECALLBACK;
   insert.item.iSelectedImage = I_IMAGECALLBACK;
   insert.item.lParam = reinterpret_cast<LPARAM>(node);
   if (hasChildren) {
     insert.item.mask |= TVIF_CHILDREN;
     insert.item.cChildren = 1;
+    node->FHasChildren = true;
   }
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(wnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (!item) {
@@ -78,31 +119,32 @@ TTreeNode *TTreeNodes::InsertNode(TTreeNode *parent, HTREEITEM after, const std:
     throw Exception("Unable to add a tree node");
   }
   node->FItemId = item;
+  Link(node, before);
   return node;
 }
 
 TTreeNode *TTreeNodes::Add(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data) {
-  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_LAST, text, std::move(data));
+  return InsertChild(sibling ? sibling->Parent() : nullptr, nullptr, text, std::move(data));
 }
 
 TTreeNode *TTreeNodes::AddFirst(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data) {
-  return InsertNode(sibling ? sibling->Parent() : nullptr, TVI_FIRST, text, std::move(data));
+  TTreeNode *parent = sibling ? sibling->Parent() : nullptr;
+  return InsertChild(parent, parent ? parent->FFirstChild : FFirst, text, std::move(data));
 }
 
 TTreeNode *TTreeNodes::AddChild(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data,
                                 bool hasChildren) {
-  return InsertNode(parent, TVI_LAST, text, std::move(data), hasChildren);
+  return InsertChild(parent, nullptr, text, std::move(data), hasChildren);
 }
 
 TTreeNode *TTreeNodes::AddChildFirst(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data) {
-  return InsertNode(parent, TVI_FIRST, text, std::move(data));
+  return InsertChild(parent, parent ? parent->FFirstChild : FFirst, text, std::move(data));
 }
 
 TTreeNode *TTreeNodes::Insert(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data) {
   if (!sibling)
     return Add(nullptr, text, std::move(data));
-  TTreeNode *previous = sibling->GetPrevSibling();
-  return InsertNode(sibling->Parent(), previous ? previous->FItemId : TVI_FIRST, text, std::move(data));
+  return InsertChild(sibling->Parent(), sibling, text, std::move(data));
 }
 
 void TTreeNodes::Clear() {
@@ -120,7 +162,7 @@ int TTreeNodes::Count() const {
   return static_cast<int>(SendMessageW(FOwner->WindowHandle(), TVM_GETCOUNT, 0, 0));
 }
 
-TTreeNode *TTreeNodes::GetFirstNode() const { return GetNode(NextItem(Handle(), nullptr, TVGN_ROOT)); }
+TTreeNode *TTreeNodes::GetFirstNode() const { return FFirst; }
 
 TTreeNode *TTreeNodes::GetNode(HTREEITEM item) const {
   if (!item || !FOwner->HandleAllocated())
@@ -141,24 +183,27 @@ TTreeNode *TTreeNodes::NodeOf(const TVITEMW &item) const {
 void TTreeNodes::BeginUpdate() {
   if (FUpdateCount++ == 0 && FOwner->HandleAllocated()) {
     HWND wnd = FOwner->WindowHandle();
-    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
     // Wine's control keeps only its own drawing back: every expansion still resizes and draws the window's
-    // scroll bars (tens of milliseconds each). The window's own redraw flag stops that too.
-    DefWindowProcW(wnd, WM_SETREDRAW, FALSE, 0);
+    // scroll bars. The window's hold stops that too.
+    FHold.emplace(wnd);
+    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
   }
 }
 
 void TTreeNodes::EndUpdate() {
-  if (FUpdateCount == 0 || --FUpdateCount > 0 || !FOwner->HandleAllocated())
+  if (FUpdateCount == 0 || --FUpdateCount > 0)
     return;
-  DefWindowProcW(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
-  // The control measures its rows and sets its scroll bars once, now.
-  SendMessageW(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(FOwner->WindowHandle(), nullptr, TRUE);
+  // The control measures its rows and sets its scroll bars once, now, while the window still draws nothing.
+  if (FOwner->HandleAllocated())
+    SendMessageW(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
+  FHold.reset();
 }
 
 void TTreeNodes::ItemDeleted(TTreeNode *node) {
+  if (node->FDeleting)
+    return;
   node->FDeleting = true;
+  Unlink(node);
   GuardedCall([&] { FOwner->Delete(node); });
   node->FItemId = nullptr;
   FDeleted.push_back(node);
@@ -214,8 +259,9 @@ void TTreeNodes::Restore(HWND wnd) {
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent ? parent->FItemId : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
+    std::wstring text = Utf8ToWide(node->FText);
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
+    insert.item.pszText = text.data();
     insert.item.iImage = I_IMAGECALLBACK;
     insert.item.iSelectedImage = I_IMAGECALLBACK;
     insert.item.lParam = reinterpret_cast<LPARAM>(node);

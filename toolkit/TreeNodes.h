@@ -2,14 +2,18 @@
 // The nodes of a tree view. Nodes live as long as their items: deleting an item (by a node, Clear, or a
 // message sent to the window) frees its node once the deleting message has returned. When the window is
 // destroyed and made again, the nodes are kept and their items inserted anew, so no node pointer dangles.
+// The nodes keep the control's order among themselves (every insertion, deletion and sort passes here), so
+// that walking them costs no message.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "toolkit/DrawingHold.h"
 #include "toolkit/TreeNode.h"
 
 class TTreeNodes {
@@ -32,6 +36,10 @@ public:
   TTreeNode *AddChild(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data = nullptr,
                       bool hasChildren = false);
   TTreeNode *AddChildFirst(TTreeNode *parent, const std::string &text, std::unique_ptr<TObject> data = nullptr);
+  // A new child of parent (a top-level node when parent is null) just before before, one of its children;
+  // the last child when before is null. hasChildren as for AddChild.
+  TTreeNode *InsertChild(TTreeNode *parent, TTreeNode *before, const std::string &text,
+                         std::unique_ptr<TObject> data = nullptr, bool hasChildren = false);
   // A new node just before sibling (the last top-level node when sibling is null).
   TTreeNode *Insert(TTreeNode *sibling, const std::string &text, std::unique_ptr<TObject> data = nullptr);
 
@@ -62,10 +70,13 @@ private:
   };
 
   HWND Handle() const;
-  // Sorts the children of parent (TVI_ROOT: the top level) with compare.
-  static bool SortChildren(HWND wnd, HTREEITEM parent, const TTVCompare &compare);
-  TTreeNode *InsertNode(TTreeNode *parent, HTREEITEM after, const std::string &text, std::unique_ptr<TObject> data,
-                        bool hasChildren = false);
+  // Sorts the children of parent (null: the top level) with compare.
+  bool SortChildren(TTreeNode *parent, const TTVCompare &compare);
+  // The node's place among its siblings, just before before (null: last), and taking it out again.
+  void Link(TTreeNode *node, TTreeNode *before);
+  void Unlink(TTreeNode *node);
+  // The children of parent (null: the top level) in the order the control shows them.
+  void ReadOrder(HWND wnd, TTreeNode *parent);
   // The control has deleted the node's item.
   void ItemDeleted(TTreeNode *node);
   // Frees the nodes whose items are gone, once no message of the tree is running any more.
@@ -77,7 +88,10 @@ private:
   void DeleteParked();
 
   TTreeView *FOwner;
+  TTreeNode *FFirst = nullptr;
+  TTreeNode *FLast = nullptr;
   int FUpdateCount = 0;
+  std::optional<TDrawingHold> FHold;
   std::vector<TParkedNode> FParked;
   TTreeNode *FParkedSelection = nullptr;
   std::vector<TTreeNode *> FDeleted;

@@ -272,7 +272,7 @@ TTreeNode *TTreeView::GetNodeAt(int x, int y) {
 bool TTreeView::IsEditing() { return HandleAllocated() && SendMessageW(WindowHandle(), TVM_GETEDITCONTROL, 0, 0) != 0; }
 
 bool TTreeView::CustomSort(const TTVCompare &compare, bool recurse) {
-  bool sorted = TTreeNodes::SortChildren(Handle(), TVI_ROOT, compare);
+  bool sorted = FItems.SortChildren(nullptr, compare);
   if (recurse)
     for (TTreeNode *node = FItems.GetFirstNode(); node; node = node->GetNextSibling())
       sorted = node->CustomSort(compare, true) && sorted;

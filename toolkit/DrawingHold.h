@@ -1,0 +1,29 @@
+#pragma once
+// Keeps a window from drawing while it lasts: its own redraw flag is cleared (the control inside keeps working
+// as usual), and the whole window, frame and scroll bars included, is drawn once afterwards from the message
+// loop. Wine's tree and list view draw their scroll bars at once at every change of their rows (milliseconds
+// each); a window that does not draw only records the change. A window that was not shown is left as it is.
+#include <windows.h>
+
+class TDrawingHold {
+public:
+  explicit TDrawingHold(HWND wnd) : FWnd(wnd && (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) ? wnd : nullptr) {
+    if (FWnd)
+      DefWindowProcW(FWnd, WM_SETREDRAW, FALSE, 0);
+  }
+  ~TDrawingHold() { Release(); }
+  TDrawingHold(const TDrawingHold &) = delete;
+  TDrawingHold &operator=(const TDrawingHold &) = delete;
+
+  // Ends the hold now (the window is drawn from the message loop).
+  void Release() {
+    if (!FWnd)
+      return;
+    DefWindowProcW(FWnd, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(FWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    FWnd = nullptr;
+  }
+
+private:
+  HWND FWnd;
+};
