@@ -188,8 +188,12 @@ void TCustomListView::CMColorChanged(TMessage &message) {
 }
 
 void TCustomListView::BeginUpdate() {
-  if (FUpdateCount++ == 0 && WindowHandle())
+  if (FUpdateCount++ == 0 && WindowHandle()) {
+    // The control stops drawing itself, and the window stops it drawing its scroll bars, which Wine's control
+    // does at once for every change of the row count.
+    FHold.emplace(WindowHandle());
     SendMessageW(WindowHandle(), WM_SETREDRAW, FALSE, 0);
+  }
 }
 
 void TCustomListView::EndUpdate() {
@@ -200,6 +204,7 @@ void TCustomListView::EndUpdate() {
     SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(wnd, nullptr, TRUE);
   }
+  FHold.reset();
 }
 
 void TCustomListView::SyncCount() {

@@ -13,9 +13,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "toolkit/CustomDraw.h"
+#include "toolkit/DrawingHold.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListColumn.h"
 #include "toolkit/ListItem.h"
@@ -186,6 +188,7 @@ private:
   TListColumns FColumns;
   TIconOptions FIconOptions;
   int FUpdateCount = 0;
+  std::optional<TDrawingHold> FHold;
   // Rows the control knows of; it lags behind Items while updating.
   int FControlCount = 0;
   // The row the control is asking about (LVN_GETDISPINFO), -1 outside such a request.
