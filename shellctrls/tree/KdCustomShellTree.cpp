@@ -10,6 +10,7 @@
 #include "shellctrls/list/KdCustomShellList.h"
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdIdListArray.h"
+#include "toolkit/DrawingHold.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
@@ -211,7 +212,9 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
   const int targetCount = target.Count();
   TTreeNode *reached = nullptr;
   {
-    TTreeUpdateScope update(Items());
+    // The window draws nothing until the walk has ended: every folder opened on the way would have its scroll
+    // bars drawn. The control measures as it goes, so the node is brought into view before anything is drawn.
+    TDrawingHold hold(WindowHandle());
     reached = FirstShellNode();
     if (reached && targetCount > 0)
       reached->Expand(false);
@@ -227,11 +230,9 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
       if (!found && folder && ItemStillExists(folder, data->GetAbsIdList(), item)) {
         // Left out by the options or OnAddItem: added for the walk. Only a node this call inserted counts.
         FLastInsertedNode = nullptr;
-        if (SUCCEEDED(AddChildItem(folder, data->GetAbsIdList(), item, reached)) && FLastInsertedNode &&
-            FLastInsertedNode->Parent() == reached) {
+        if (SUCCEEDED(AddChildInPlace(folder, data->GetAbsIdList(), item, reached)) && FLastInsertedNode &&
+            FLastInsertedNode->Parent() == reached)
           found = FLastInsertedNode;
-          SortChildren(reached);
-        }
       }
       if (!found) {
         MessageBeep(0xFFFFFFFF);
@@ -244,9 +245,10 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
     }
     if (reached)
       SetSelected(reached);
+    if (TTreeNode *selected = Selected())
+      selected->MakeVisible();
   }
   if (TTreeNode *selected = Selected()) {
-    selected->MakeVisible();
     // The walk may have stopped short of the folder asked for: the tree's folder is the one it shows.
     if (TKdShTreeData *data = ShellData(selected); data && FChangeLock == 0) {
       TChangeLockScope lock(*this);

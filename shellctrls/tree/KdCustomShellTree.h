@@ -271,6 +271,11 @@ private:
   void PlanRefresh(TTreeNode *node, TRefreshPlan &plan);
   void ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered);
   TTreeNode *FindChild(TTreeNode *node, IShellFolder *folder, LPCITEMIDLIST item);
+  // The order of two items of folder: its CompareIDs by the first column (0 when it cannot tell).
+  static int CompareInFolder(IShellFolder *folder, LPCITEMIDLIST item1, LPCITEMIDLIST item2);
+  // AddChildItem, the node put in its place among parent's children (which are in the folder's order)
+  // rather than last: the control is not asked to sort them all again for one new node.
+  HRESULT AddChildInPlace(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child, TTreeNode *parent);
   void CurrentFolderChanged();
   void BaseFolderChanged();
   void RenameNode(TTreeNode *node, const std::string &typed);
@@ -293,6 +298,8 @@ private:
   bool FImmediateChange = false;
   int FNoOwnerWindowCount = 0;
   TTreeNode *FLastInsertedNode = nullptr;
+  // Where AddChildItem puts the next node: before this child of its parent, or last when null.
+  TTreeNode *FInsertBefore = nullptr;
   bool FDestroyingWindow = false;
   TImageList *FImages = nullptr;
   TKdCustomShellList *FShellList = nullptr;

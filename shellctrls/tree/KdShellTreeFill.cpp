@@ -1,13 +1,16 @@
 // Filling the shell tree: the root and the folders opened, the nodes' order, icons and drawing.
 #include "shellctrls/tree/KdCustomShellTree.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "shellctrls/WindowUtils.h"
 #include "shellns/ErrorModeScope.h"
 #include "shellns/ShellVersion.h"
 #include "shellns/WineHost.h"
 #include "toolkit/Application.h"
+#include "toolkit/ListAlgorithms.h"
 #include "toolkit/Screen.h"
 #include "toolkit/SysUtils.h"
 
@@ -129,10 +132,21 @@ void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
     node->SetHasChildren(true);
     return;
   }
+  // The nodes go in in the folder's order, which the items are put in first: asking the control to sort them
+  // afterwards would cost a comparison by the folder for every pair it looks at, while the items mostly come
+  // in that order already (one comparison each).
+  const bool hadChildren = node->GetFirstChild() != nullptr;
   if (enumerator) {
+    std::vector<TKdIdListPtr> items;
     TKdIdListPtr item;
     while ((hr = enumerator->Next(1, PidlOut(item), nullptr)) == S_OK)
-      OleCheck(AddChildItem(folder, parentList, item.get(), node));
+      items.push_back(std::move(item));
+    std::vector<LPCITEMIDLIST> order(items.size());
+    std::transform(items.begin(), items.end(), order.begin(), [](const TKdIdListPtr &list) { return list.get(); });
+    ListNaturalMergeSort(order,
+                         [folder](LPCITEMIDLIST a, LPCITEMIDLIST b) { return CompareInFolder(folder, a, b) < 0; });
+    for (LPCITEMIDLIST child : order)
+      OleCheck(AddChildItem(folder, parentList, child, node));
   } else {
     hr = S_FALSE;
   }
@@ -145,7 +159,8 @@ void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
     }
     RaiseSystemError(static_cast<DWORD>(hr));
   }
-  SortChildren(node);
+  if (hadChildren)
+    SortChildren(node);
   if (makeRoot)
     node->Expand(false);
 }
@@ -171,8 +186,9 @@ HRESULT TKdCustomShellTree::AddChildItem(IShellFolder *folder, LPCITEMIDLIST par
   const bool hasChildren = FOptions.Contains(kdstoIncludeNonFolders)
                                ? (attributes & (SFGAO_HASSUBFOLDER | SFGAO_FOLDER)) != 0
                                : (attributes & SFGAO_HASSUBFOLDER) && (attributes & SFGAO_FOLDER);
+  TTreeNode *before = FInsertBefore && FInsertBefore->Parent() == parent ? FInsertBefore : nullptr;
   TTreeNode *node =
-      Items().AddChild(parent, GetItemDisplayName(folder, child, dnInFolder), std::move(data), hasChildren);
+      Items().InsertChild(parent, before, GetItemDisplayName(folder, child, dnInFolder), std::move(data), hasChildren);
   if (attributes & SFGAO_SHARE)
     node->SetOverlayIndex(SharedOverlay);
   else if (attributes & SFGAO_LINK)
@@ -207,6 +223,11 @@ void TKdCustomShellTree::DoFillComplete() {
     OnFillComplete(this);
 }
 
+int TKdCustomShellTree::CompareInFolder(IShellFolder *folder, LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
+  HRESULT hr = folder->CompareIDs(0, item1, item2);
+  return FAILED(hr) ? 0 : static_cast<int>(static_cast<short>(HRESULT_CODE(hr)));
+}
+
 void TKdCustomShellTree::SortChildren(TTreeNode *node) {
   auto compare = [](TTreeNode *node1, TTreeNode *node2) {
     TKdShTreeData *data1 = ShellData(node1);
@@ -214,15 +235,27 @@ void TKdCustomShellTree::SortChildren(TTreeNode *node) {
     if (!data1 || !data2)
       return 0;
     IShellFolder *folder = data1->GetParentFolder();
-    if (!folder)
-      return 0;
-    HRESULT hr = folder->CompareIDs(0, data1->RelIdList(), data2->RelIdList());
-    return FAILED(hr) ? 0 : static_cast<int>(static_cast<short>(HRESULT_CODE(hr)));
+    return folder ? CompareInFolder(folder, data1->RelIdList(), data2->RelIdList()) : 0;
   };
   if (node)
     node->CustomSort(compare, false);
   else if (Items().GetFirstNode())
     CustomSort(compare, true);
+}
+
+HRESULT TKdCustomShellTree::AddChildInPlace(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
+                                            TTreeNode *parent) {
+  // The first child the new item goes before: the children after it in the folder's order, found by halving.
+  std::vector<TTreeNode *> children;
+  for (TTreeNode *node = parent->GetFirstChild(); node; node = node->GetNextSibling())
+    children.push_back(node);
+  auto after = std::upper_bound(children.begin(), children.end(), child, [folder](LPCITEMIDLIST item, TTreeNode *node) {
+    TKdShTreeData *data = ShellData(node);
+    return data && CompareInFolder(folder, item, data->RelIdList()) < 0;
+  });
+  FInsertBefore = after == children.end() ? nullptr : *after;
+  TAtExit reset([this] { FInsertBefore = nullptr; });
+  return AddChildItem(folder, parentAbsIdList, child, parent);
 }
 
 bool TKdCustomShellTree::CanExpand(TTreeNode *node) {

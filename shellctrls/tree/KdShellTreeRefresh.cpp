@@ -8,6 +8,7 @@
 #include "shellns/ErrorModeScope.h"
 #include "shellns/KdChildMatch.h"
 #include "shellns/NetworkDrive.h"
+#include "toolkit/DrawingHold.h"
 #include "toolkit/Screen.h"
 
 namespace {
@@ -20,23 +21,6 @@ constexpr DWORD FolderAndFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIF
 // they are done. Measuring again costs the control a pass over every node, more than a few single changes
 // do.
 constexpr size_t QuietChangeLimit = 16;
-
-// Keeps the window from drawing while it lasts, and has it all drawn once afterwards. Wine's control
-// redraws its scroll bars at every node added or removed (tens of milliseconds each); a window that does
-// not draw leaves the control's own measuring as it is.
-class TWindowDrawingHold {
-public:
-  explicit TWindowDrawingHold(HWND wnd) : FWnd(wnd) { DefWindowProcW(FWnd, WM_SETREDRAW, FALSE, 0); }
-  ~TWindowDrawingHold() {
-    DefWindowProcW(FWnd, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(FWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-  }
-  TWindowDrawingHold(const TWindowDrawingHold &) = delete;
-  TWindowDrawingHold &operator=(const TWindowDrawingHold &) = delete;
-
-private:
-  HWND FWnd;
-};
 
 } // namespace
 
@@ -136,7 +120,7 @@ void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered
   if (plan.Changes == 0)
     return;
   std::optional<TTreeUpdateScope> update;
-  std::optional<TWindowDrawingHold> hold;
+  std::optional<TDrawingHold> hold;
   if (plan.Changes > QuietChangeLimit)
     update.emplace(Items());
   else
@@ -147,17 +131,12 @@ void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered
       remembered = gone->Parent();
     gone->Delete();
   }
+  // New nodes go straight to their places: the nodes that stay are in the folder's order already.
   for (TRefreshPlan::TAdditions &additions : plan.Added) {
-    bool added = false;
     LPCITEMIDLIST parentList = ShellData(additions.Parent)->GetAbsIdList();
-    for (const TKdIdListPtr &item : additions.Items) {
-      FLastInsertedNode = nullptr;
-      // An item that cannot be asked about now is left for the next refresh.
-      if (SUCCEEDED(AddChildItem(additions.Folder, parentList, item.get(), additions.Parent)) && FLastInsertedNode)
-        added = true;
-    }
-    if (added)
-      SortChildren(additions.Parent);
+    // An item that cannot be asked about now is left for the next refresh.
+    for (const TKdIdListPtr &item : additions.Items)
+      AddChildInPlace(additions.Folder, parentList, item.get(), additions.Parent);
   }
   // Nothing left to show: no button, and the next refresh looks again.
   for (TTreeNode *node : plan.Emptied)
