@@ -40,6 +40,7 @@
 
 class IKdShellTreeLink;
 class TChangeHandlerThread;
+struct TKdColumnPlan;
 class TStringList;
 class TTreeNode;
 struct TKdMessage;
@@ -312,6 +313,8 @@ private:
   bool CollectFilterNames(const std::string &pattern);
   void BuildFixedColumns();
   void BuildDetailColumns(IShellDetails *details);
+  // The columns planned for a fill, in the control.
+  void ShowColumns(const std::vector<TKdColumnPlan> &plan);
   void SharedWidthsChanged();
   // A network folder reports no changes: the list refreshes itself after running a command there.
   bool ShowsNetworkFolder();

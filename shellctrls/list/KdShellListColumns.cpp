@@ -77,6 +77,37 @@ TAlignment AlignmentOf(int format) {
   }
 }
 
+// The widths of the shared record, in column order.
+std::vector<int> SharedWidths() {
+  TMemoryStream &widths = Shared().Widths;
+  std::vector<int> result;
+  widths.SetPosition(0);
+  if (widths.Remaining() < 4)
+    return result;
+  const int32_t count = widths.ReadValue<int32_t>();
+  for (int i = 0; i < count && widths.Remaining() >= 4; ++i)
+    result.push_back(widths.ReadValue<int32_t>());
+  return result;
+}
+
+} // namespace
+
+// A column as a fill builds it. A new column of the control is this wide until it is given a width.
+struct TKdColumnPlan {
+  std::string Caption;
+  TAlignment Alignment = taLeftJustify;
+  int Width = 50;
+};
+
+namespace {
+
+// The shared widths given to the first columns, as many as both have.
+void TakeSharedWidths(std::vector<TKdColumnPlan> &plan) {
+  const std::vector<int> widths = SharedWidths();
+  for (size_t i = 0; i < plan.size() && i < widths.size(); ++i)
+    plan[i].Width = widths[i];
+}
+
 } // namespace
 
 // --- columns ---
@@ -100,26 +131,22 @@ void TKdCustomShellList::BuildFixedColumns() {
   uint8_t buffer[DirectoryColsSize];
   const int size = ReadDirectoryCols(buffer);
   TSharedColumnState &shared = Shared();
-  Columns().BeginUpdate();
-  TAtExit end([this] { Columns().EndUpdate(); });
-  Columns().Clear();
+  std::vector<TKdColumnPlan> plan;
   static const int captions[] = {SKdShColName, SKdShColSize, SKdShColType, SKdShColModified};
-  for (int caption : captions) {
-    TListColumn *column = Columns().Add();
-    column->SetCaption(KdLoadResString(static_cast<UINT>(caption)));
-    if (caption == SKdShColSize)
-      column->SetAlignment(taRightJustify);
-  }
+  for (int caption : captions)
+    plan.push_back(
+        {KdLoadResString(static_cast<UINT>(caption)), caption == SKdShColSize ? taRightJustify : taLeftJustify});
   // The explorer's widths apply when they are new to the program; otherwise the widths the user gave the
   // columns last, in this list or another, carry over.
   const bool unchanged = shared.SnapshotSize != 0 && size == shared.SnapshotSize &&
                          std::memcmp(buffer, shared.Snapshot, static_cast<size_t>(size / 2 * 2)) == 0 &&
                          shared.Widths.Size() > 0;
   if (unchanged)
-    LoadColumnWidths();
+    TakeSharedWidths(plan);
   else
     for (int i = 0; i < 4; ++i)
-      Columns()[i]->SetWidth(WordAt(buffer, i));
+      plan[static_cast<size_t>(i)].Width = WordAt(buffer, i);
+  ShowColumns(plan);
   std::memcpy(shared.Snapshot, buffer, sizeof buffer);
   shared.SnapshotSize = size;
   FColumnSet = 2;
@@ -131,29 +158,54 @@ void TKdCustomShellList::BuildDetailColumns(IShellDetails *details) {
   const bool sharedEmpty = Shared().Widths.Size() == 0;
   const double scale = GetSystemMetrics(SM_CXSCREEN) / 1280.0;
   static const int scaledWidths[] = {360, 110, 270, 140};
-  Columns().BeginUpdate();
-  TAtExit end([this] { Columns().EndUpdate(); });
-  Columns().Clear();
+  std::vector<TKdColumnPlan> plan;
   for (int i = 0; i < MaxDetailColumns; ++i) {
     SHELLDETAILS record = {};
     record.str.uType = STRRET_CSTR;
     if (FAILED(details->GetDetailsOf(nullptr, static_cast<UINT>(i), &record)))
       break;
-    TListColumn *column = Columns().Add();
-    column->SetCaption(StrRetToString(nullptr, record.str));
+    TKdColumnPlan column;
+    column.Caption = StrRetToString(nullptr, record.str);
     if (!fileSystem || sharedEmpty)
-      column->SetWidth(record.cxChar * 7);
+      column.Width = record.cxChar * 7;
     // The control draws its first column left-justified whatever it is told (Windows does; Wine's folders
     // ask for every column right-justified).
-    column->SetAlignment(i == 0 ? taLeftJustify : AlignmentOf(record.fmt));
+    column.Alignment = i == 0 ? taLeftJustify : AlignmentOf(record.fmt);
     FreeStrRet(record.str);
     if (i < 4)
-      column->SetWidth(static_cast<int>(scale * scaledWidths[i]));
+      column.Width = static_cast<int>(scale * scaledWidths[i]);
+    plan.push_back(std::move(column));
   }
   if (fileSystem && !sharedEmpty)
-    LoadColumnWidths();
+    TakeSharedWidths(plan);
+  ShowColumns(plan);
   FWidthsShared = fileSystem;
   FColumnSet = 1;
+}
+
+void TKdCustomShellList::ShowColumns(const std::vector<TKdColumnPlan> &plan) {
+  bool same = Columns().Count() == static_cast<int>(plan.size());
+  for (int i = 0; same && i < Columns().Count(); ++i)
+    same = Columns()[i]->Caption() == plan[static_cast<size_t>(i)].Caption &&
+           Columns()[i]->Alignment() == plan[static_cast<size_t>(i)].Alignment;
+  // Most fills show the columns the list shows already: they keep them, given the widths a new set would have.
+  // Taking them down and putting them up again costs the control and its header more than the rest of a
+  // fill of a small folder.
+  if (same) {
+    for (int i = 0; i < Columns().Count(); ++i)
+      if (Columns()[i]->Width() != plan[static_cast<size_t>(i)].Width)
+        Columns()[i]->SetWidth(plan[static_cast<size_t>(i)].Width);
+    return;
+  }
+  Columns().BeginUpdate();
+  TAtExit end([this] { Columns().EndUpdate(); });
+  Columns().Clear();
+  for (const TKdColumnPlan &wanted : plan) {
+    TListColumn *column = Columns().Add();
+    column->SetCaption(wanted.Caption);
+    column->SetAlignment(wanted.Alignment);
+    column->SetWidth(wanted.Width);
+  }
 }
 
 void TKdCustomShellList::SaveColumnWidths() {
@@ -165,13 +217,9 @@ void TKdCustomShellList::SaveColumnWidths() {
 }
 
 void TKdCustomShellList::LoadColumnWidths() {
-  TMemoryStream &widths = Shared().Widths;
-  widths.SetPosition(0);
-  if (widths.Remaining() < 4)
-    return;
-  const int32_t count = widths.ReadValue<int32_t>();
-  for (int i = 0; i < count && i < Columns().Count() && widths.Remaining() >= 4; ++i)
-    Columns()[i]->SetWidth(widths.ReadValue<int32_t>());
+  const std::vector<int> widths = SharedWidths();
+  for (int i = 0; i < static_cast<int>(widths.size()) && i < Columns().Count(); ++i)
+    Columns()[i]->SetWidth(widths[static_cast<size_t>(i)]);
 }
 
 // --- sorting ---

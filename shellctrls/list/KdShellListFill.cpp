@@ -50,9 +50,10 @@ void TKdCustomShellList::FillList() {
   FEnumResult = S_OK;
   {
     TCursorSaver hourglass(crHourGlass);
-    ClearRows();
+    // One update for the rows that go and those that come: the control is told the new count once.
     BeginUpdate();
     TAtExit end([this] { EndUpdate(); });
+    ClearRows();
     ComPtr<IShellFolder> folder;
     HRESULT hr = BindToShellFolder(FFolder.GetIdList(), folder);
     if (FAILED(hr)) {
