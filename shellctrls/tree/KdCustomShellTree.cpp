@@ -2,6 +2,7 @@
 // walk to a folder named from outside.
 #include "shellctrls/tree/KdCustomShellTree.h"
 
+#include <optional>
 #include <utility>
 
 #include "shellctrls/ChangeHandlerThread.h"
@@ -212,9 +213,10 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
   const int targetCount = target.Count();
   TTreeNode *reached = nullptr;
   {
-    // The window draws nothing until the walk has ended: every folder opened on the way would have its scroll
-    // bars drawn. The control measures as it goes, so the node is brought into view before anything is drawn.
+    // The window draws nothing until the walk has ended (every folder opened on the way would have its scroll
+    // bars drawn), and the control measures its nodes once, before the node is brought into view.
     TDrawingHold hold(WindowHandle());
+    std::optional<TTreeUpdateScope> update(std::in_place, Items());
     reached = FirstShellNode();
     if (reached && targetCount > 0)
       reached->Expand(false);
@@ -243,6 +245,7 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
       if (i < targetCount - 1 || (FShellList && FShellList->Options().Contains(kdsloHideFoldersWhenLinkedToTree)))
         reached->Expand(false);
     }
+    update.reset();
     if (reached)
       SetSelected(reached);
     if (TTreeNode *selected = Selected())

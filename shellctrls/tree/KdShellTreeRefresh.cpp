@@ -1,5 +1,4 @@
 // The shell tree kept up to date: refreshing its loaded folders, watching the drives, device changes.
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -16,11 +15,6 @@ namespace {
 // Changes that can add or remove a node.
 constexpr DWORD FolderChanges = FILE_NOTIFY_CHANGE_DIR_NAME;
 constexpr DWORD FolderAndFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
-
-// Up to this many node changes are made with the control measuring as it goes; beyond, it stops until
-// they are done. Measuring again costs the control a pass over every node, more than a few single changes
-// do.
-constexpr size_t QuietChangeLimit = 16;
 
 } // namespace
 
@@ -47,6 +41,9 @@ void TKdCustomShellTree::RefreshNodes() {
   }
   TCursorSaver hourglass;
   TFillScope fill(*this);
+  // Nothing is drawn before the selection is back: Wine's control draws its scroll bars at every change of its
+  // nodes and at the selection's return, which costs more than all the rest of a refresh of a few changes.
+  TDrawingHold hold(WindowHandle());
   TTreeNode *remembered = nullptr;
   {
     TChangeLockScope lock(*this);
@@ -119,12 +116,9 @@ void TKdCustomShellTree::PlanRefresh(TTreeNode *node, TRefreshPlan &plan) {
 void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered) {
   if (plan.Changes == 0)
     return;
-  std::optional<TTreeUpdateScope> update;
-  std::optional<TDrawingHold> hold;
-  if (plan.Changes > QuietChangeLimit)
-    update.emplace(Items());
-  else
-    hold.emplace(WindowHandle());
+  // The control measures its nodes once, at the end: a node added to an opened folder while it measures
+  // as it goes costs it a pass over the nodes in view for each.
+  TTreeUpdateScope update(Items());
   for (auto it = plan.Vanished.rbegin(); it != plan.Vanished.rend(); ++it) {
     TTreeNode *gone = *it;
     if (remembered && (remembered == gone || remembered->HasAsParent(gone)))
