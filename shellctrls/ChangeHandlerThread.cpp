@@ -6,7 +6,7 @@
 
 namespace {
 
-enum : int { actPlaceWatch = 0, actCloseAll = 2, actEnd = 3 };
+enum : int { actPlaceWatch = 0, actCloseOwner = 1, actCloseAll = 2, actEnd = 3 };
 
 TKernelHandle CreateAutoResetEvent() {
   TKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
@@ -35,7 +35,8 @@ private:
 struct TChangeHandlerThread::TCommand {
   enum : int { Queued, Taken, Abandoned };
 
-  explicit TCommand(int action, TChangeHandle handle) : Action(action), Handle(std::move(handle)) {}
+  TCommand(int action, TChangeHandle handle, TTarget target)
+      : Action(action), Handle(std::move(handle)), Target(target) {}
 
   bool Decide(int fate) {
     int queued = Queued;
@@ -44,6 +45,8 @@ struct TChangeHandlerThread::TCommand {
 
   const int Action;
   TChangeHandle Handle;
+  // The window a new watch posts to, or whose watches end.
+  const TTarget Target;
   // The slot the watch went to, -1 for none; read by the main thread once Done is set.
   int Slot = -1;
   std::atomic<int> State{Queued};
@@ -52,7 +55,7 @@ struct TChangeHandlerThread::TCommand {
 
 TChangeHandlerThread::TChangeHandlerThread(HWND ownerWindow, UINT changeMessage)
     : FDoActionEvent(CreateAutoResetEvent()), FActionDoneEvent(CreateAutoResetEvent()), FOwnerWindow(ownerWindow),
-      FChangeMessage(changeMessage), FSlots(SlotCount) {
+      FChangeMessage(changeMessage), FSlots(SlotCount), FTargets(SlotCount) {
   Start();
 }
 
@@ -68,12 +71,17 @@ TChangeHandlerThread::~TChangeHandlerThread() {
 }
 
 bool TChangeHandlerThread::AddWatch(const std::string &path, DWORD notifyFilter, int &slotIndex, bool watchSubtree) {
+  return AddWatch(path, notifyFilter, slotIndex, watchSubtree, FOwnerWindow, FChangeMessage);
+}
+
+bool TChangeHandlerThread::AddWatch(const std::string &path, DWORD notifyFilter, int &slotIndex, bool watchSubtree,
+                                    HWND owner, UINT message) {
   if (path.empty())
     return false;
   TChangeHandle handle(FindFirstChangeNotificationA(path.c_str(), watchSubtree ? TRUE : FALSE, notifyFilter));
   if (!handle)
     return false;
-  TCommandPtr command = Issue(actPlaceWatch, std::move(handle));
+  TCommandPtr command = Issue(actPlaceWatch, std::move(handle), {owner, message});
   if (!WaitDone(*command, CommandTimeoutMs)) {
     if (command->Decide(TCommand::Abandoned))
       return false;
@@ -90,8 +98,13 @@ void TChangeHandlerThread::RemoveAllWatches() {
   WaitDone(*command, CommandTimeoutMs);
 }
 
-TChangeHandlerThread::TCommandPtr TChangeHandlerThread::Issue(int action, TChangeHandle handle) {
-  auto command = std::make_shared<TCommand>(action, std::move(handle));
+void TChangeHandlerThread::RemoveWatchesOf(HWND owner) {
+  TCommandPtr command = Issue(actCloseOwner, TChangeHandle(), {owner, 0});
+  WaitDone(*command, CommandTimeoutMs);
+}
+
+TChangeHandlerThread::TCommandPtr TChangeHandlerThread::Issue(int action, TChangeHandle handle, TTarget target) {
+  auto command = std::make_shared<TCommand>(action, std::move(handle), target);
   {
     TQueueLock lock(FQueueLock);
     FQueue.push_back(command);
@@ -138,8 +151,8 @@ void TChangeHandlerThread::Execute() {
         return;
     } else if (result > WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + count) {
       const int slot = slotOfEntry[result - WAIT_OBJECT_0];
-      if (FOwnerWindow)
-        PostMessageA(FOwnerWindow, FChangeMessage, static_cast<WPARAM>(slot), 0);
+      if (const TTarget &target = FTargets[slot]; target.Owner)
+        PostMessageA(target.Owner, target.Message, static_cast<WPARAM>(slot), 0);
       // Re-armed before the owner refreshes, so a change during its refresh signals again. A folder that
       // went away cannot be re-armed: its watch ends without a message.
       if (!FindNextChangeNotification(FSlots[slot].Get()))
@@ -173,6 +186,9 @@ bool TChangeHandlerThread::RunCommands() {
     case actCloseAll:
       CloseAllSlots();
       break;
+    case actCloseOwner:
+      CloseSlotsOf(command->Target.Owner);
+      break;
     default:
       break;
     }
@@ -187,6 +203,7 @@ void TChangeHandlerThread::PlaceWatch(TCommand &command) {
   for (int slot = 0; slot < SlotCount; ++slot) {
     if (!FSlots[slot]) {
       FSlots[slot] = std::move(command.Handle);
+      FTargets[slot] = command.Target;
       command.Slot = slot;
       return;
     }
@@ -196,4 +213,10 @@ void TChangeHandlerThread::PlaceWatch(TCommand &command) {
 void TChangeHandlerThread::CloseAllSlots() {
   for (TChangeHandle &slot : FSlots)
     slot.Reset();
+}
+
+void TChangeHandlerThread::CloseSlotsOf(HWND owner) {
+  for (int slot = 0; slot < SlotCount; ++slot)
+    if (FTargets[slot].Owner == owner)
+      FSlots[slot].Reset();
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Worker that watches up to 63 folders with file-system change handles and posts one message per signal to
-// its owner window. The controls debounce those messages themselves; the worker never touches a control.
+// the window that asked for the watch (its owner window, unless a watch names another). The controls debounce
+// those messages themselves; the worker never touches a control.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/Handles.h"
@@ -30,9 +32,14 @@ public:
   // watched, when all slots are taken or when the worker does not answer in time (then the watch never
   // starts, however late the worker gets to it).
   bool AddWatch(const std::string &path, DWORD notifyFilter, int &slotIndex, bool watchSubtree);
+  // The same, the changes posted to owner as message(slot, 0).
+  bool AddWatch(const std::string &path, DWORD notifyFilter, int &slotIndex, bool watchSubtree, HWND owner,
+                UINT message);
   // Ends every watch; returns when the worker has done so (or after the command timeout: the watches
   // then end as soon as the worker gets to it, before any watch added later starts).
   void RemoveAllWatches();
+  // Ends every watch posting to owner, as RemoveAllWatches ends them all.
+  void RemoveWatchesOf(HWND owner);
 
   HWND OwnerWindow() const { return FOwnerWindow; }
   UINT ChangeMessage() const { return FChangeMessage; }
@@ -48,12 +55,20 @@ private:
   struct TCommand;
   using TCommandPtr = std::shared_ptr<TCommand>;
 
-  TCommandPtr Issue(int action, TChangeHandle handle);
+  // Where a watch's changes go.
+  struct TTarget {
+    HWND Owner = nullptr;
+    UINT Message = 0;
+  };
+
+  TCommandPtr Issue(int action, TChangeHandle handle, TTarget target);
+  TCommandPtr Issue(int action, TChangeHandle handle) { return Issue(action, std::move(handle), TTarget()); }
   bool WaitDone(TCommand &command, DWORD timeoutMs);
   // Carries out every queued command; false once the end command came.
   bool RunCommands();
   void PlaceWatch(TCommand &command);
   void CloseAllSlots();
+  void CloseSlotsOf(HWND owner);
 
   TKernelHandle FDoActionEvent;
   TKernelHandle FActionDoneEvent;
@@ -65,4 +80,5 @@ private:
   std::vector<TCommandPtr> FQueue;
   // Written only by the worker once it runs; the destructor reads them after the worker has ended.
   std::vector<TChangeHandle> FSlots;
+  std::vector<TTarget> FTargets;
 };

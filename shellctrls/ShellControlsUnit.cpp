@@ -12,6 +12,7 @@ void InitializeShellControlsUnit() {
 }
 
 void FinalizeShellControlsUnit() {
+  EndChangeWatchers();
   FreeSendToList();
   OleUninitialize();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Unit UKdShellControls: the shell browsing controls and their companions.
 #include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/KdOptionSet.h"
 #include "shellctrls/KdRefreshGate.h"
 #include "shellctrls/KdShellFolderContext.h"

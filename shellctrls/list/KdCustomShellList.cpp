@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/KdShellTreeLink.h"
 #include "shellctrls/list/ShellFolder2DetailsAdapter.h"
 #include "shellns/KdDeviceChangeHandler.h"
@@ -39,7 +39,7 @@ TKdCustomShellList::~TKdCustomShellList() {
   DestroyHandle();
   ClearRows();
   // The link to the tree stays: the component's end tells the tree that its list is gone.
-  FChangeThread.reset();
+  FChangeWatch.reset();
   SetSmallImages(nullptr);
   SetLargeImages(nullptr);
   delete std::exchange(FSmallImages, nullptr);
@@ -134,7 +134,7 @@ void TKdCustomShellList::WndProc(TMessage &message) {
   case WM_DESTROY:
     if (FWidthsShared && Columns().Count() > 0)
       SaveColumnWidths();
-    FChangeThread.reset();
+    FChangeWatch.reset();
     FDrag.Revoke();
     break;
   default:
@@ -179,8 +179,8 @@ void TKdCustomShellList::SetOptions(TKdShellListOptions value) {
   if (changed(kdsloDynamicRefresh)) {
     if (value.Contains(kdsloDynamicRefresh))
       StartChangeWatch();
-    else if (FChangeThread)
-      FChangeThread->RemoveAllWatches();
+    else if (FChangeWatch)
+      FChangeWatch->RemoveAll();
   }
   if (changed(kdsloHideFoldersWhenLinkedToTree) || changed(kdsloShowHidden))
     RefreshList();

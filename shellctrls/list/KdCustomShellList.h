@@ -2,10 +2,10 @@
 // TKdCustomShellList: a report list of the items of one shell folder, named by its Folder locator. It fills
 // itself from the folder (admitting items by their attributes, the linked tree, a file-name filter and the
 // OnAddItem veto), sorts the rows by the folder's own item order, keeps itself in step with the disk through
-// a change-watching thread and a delayed refresh that only adds and removes the rows that changed, and moves
-// to other folders (up, into a folder, after the linked tree). Its columns are the folder's own details, or
-// Name, Size, Type and Modified for folders that describe none; their widths carry over between folders and
-// between lists.
+// a watch of its folder (on a worker thread all controls share) and a delayed refresh that only adds and
+// removes the rows that changed, and moves to other folders (up, into a folder, after the linked tree). Its
+// columns are the folder's own details, or Name, Size, Type and Modified for folders that describe none; their
+// widths carry over between folders and between lists.
 //
 // Rows cost little: a row's name, icon and details are asked of the shell only when the row is drawn (or
 // someone asks), never while filling, sorting or refreshing. TKdShellList is the class the program places.
@@ -39,7 +39,7 @@
 #include "treelist/KdCustomListView.h"
 
 class IKdShellTreeLink;
-class TChangeHandlerThread;
+class TKdChangeWatch;
 struct TKdColumnPlan;
 class TStringList;
 class TTreeNode;
@@ -346,7 +346,7 @@ private:
   int FSortNumber = 1;
   bool FSortSetByColumnClick = false;
   int FFolderChangeDepth = 0;
-  std::unique_ptr<TChangeHandlerThread> FChangeThread;
+  std::unique_ptr<TKdChangeWatch> FChangeWatch;
   bool FInWindowCreation = false;
   bool FInWindowDestruction = false;
   // How the last enumeration of a fill ended, for FillList to report once the rows are shown.

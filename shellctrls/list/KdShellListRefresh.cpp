@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/KdShellTreeLink.h"
 #include "shellns/KdChildMatch.h"
 #include "shellns/KdDeviceChangeHandler.h"
@@ -109,12 +109,11 @@ void TKdCustomShellList::StartChangeWatch() {
   HWND wnd = WindowHandle();
   if (!wnd)
     return;
-  if (FChangeThread)
-    FChangeThread->RemoveAllWatches();
+  if (FChangeWatch)
+    FChangeWatch->RemoveAll();
   else
-    FChangeThread = std::make_unique<TChangeHandlerThread>(wnd, ChangeMessage);
-  int slot = -1;
-  FChangeThread->AddWatch(FFolder.GetPath(), WatchedChanges, slot, false);
+    FChangeWatch = std::make_unique<TKdChangeWatch>(wnd, ChangeMessage);
+  FChangeWatch->Add(FFolder.GetPath(), WatchedChanges, false);
 }
 
 // --- devices ---

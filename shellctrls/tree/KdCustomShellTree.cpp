@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/OwnerFormHandle.h"
 #include "shellctrls/WindowUtils.h"
 #include "shellctrls/list/KdCustomShellList.h"
@@ -80,7 +80,7 @@ TKdCustomShellTree::~TKdCustomShellTree() {
   // directly for nodes kept while no window exists.
   DestroyHandle();
   Items().Clear();
-  FChangeThread.reset();
+  FChangeWatch.reset();
 }
 
 TKdShTreeData *TKdCustomShellTree::ShellData(TTreeNode *node) {
@@ -315,8 +315,8 @@ void TKdCustomShellTree::SetOptions(TKdShellTreeOptions value) {
   if (old.Contains(kdstoDynamicRefresh) != value.Contains(kdstoDynamicRefresh)) {
     if (value.Contains(kdstoDynamicRefresh))
       StartWatching();
-    else if (FChangeThread)
-      FChangeThread->RemoveAllWatches();
+    else if (FChangeWatch)
+      FChangeWatch->RemoveAll();
   }
 }
 
@@ -399,8 +399,8 @@ void TKdCustomShellTree::WndProc(TMessage &message) {
   case WM_NCDESTROY: {
     FDrag.Revoke();
     TChangeLockScope lock(*this);
-    // The watches post to this window: a window made again gets a thread of its own.
-    FChangeThread.reset();
+    // The watches post to this window: a window made again watches anew.
+    FChangeWatch.reset();
     break;
   }
   case WM_KDCHANGENOTIFY:

@@ -30,7 +30,7 @@
 #include "toolkit/Timer.h"
 #include "treelist/KdCustomTreeView.h"
 
-class TChangeHandlerThread;
+class TKdChangeWatch;
 class TKdCustomShellList;
 struct TKdMessage;
 
@@ -293,7 +293,7 @@ private:
   TKdShellLocator FBaseFolder;
   // The list's follow-up after arrow-key moves.
   TTimer *FFollowTimer = nullptr;
-  std::unique_ptr<TChangeHandlerThread> FChangeThread;
+  std::unique_ptr<TKdChangeWatch> FChangeWatch;
   int FChangeLock = 0;
   bool FImmediateChange = false;
   int FNoOwnerWindowCount = 0;

@@ -2,7 +2,7 @@
 #include <utility>
 #include <vector>
 
-#include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/tree/KdCustomShellTree.h"
 #include "shellns/ErrorModeScope.h"
 #include "shellns/KdChildMatch.h"
@@ -142,18 +142,16 @@ void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered
 void TKdCustomShellTree::StartWatching() {
   if (!HandleAllocated())
     return;
-  if (!FChangeThread)
-    FChangeThread = std::make_unique<TChangeHandlerThread>(WindowHandle(), WM_KDCHANGENOTIFY);
-  FChangeThread->RemoveAllWatches();
+  if (!FChangeWatch)
+    FChangeWatch = std::make_unique<TKdChangeWatch>(WindowHandle(), WM_KDCHANGENOTIFY);
+  FChangeWatch->RemoveAll();
   // A tree under a file-system folder shows nothing outside it: changes elsewhere need no refresh. The
   // desktop has a folder on disk as well, but a tree rooted there shows every drive.
   LPCITEMIDLIST baseList = FBaseFolder.GetIdList();
   const bool atDesktop = !baseList || baseList->mkid.cb == 0;
   std::string base = atDesktop ? std::string() : FBaseFolder.GetPath();
   if (!base.empty()) {
-    int slot = -1;
-    FChangeThread->AddWatch(base, FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges,
-                            slot, true);
+    FChangeWatch->Add(base, FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges, true);
     return;
   }
   const DWORD drives = GetLogicalDrives();
@@ -180,18 +178,17 @@ void TKdCustomShellTree::StartWatching() {
 void TKdCustomShellTree::WatchDrive(const char *path) {
   if (!HandleAllocated())
     return;
-  if (!FChangeThread)
-    FChangeThread = std::make_unique<TChangeHandlerThread>(WindowHandle(), WM_KDCHANGENOTIFY);
+  if (!FChangeWatch)
+    FChangeWatch = std::make_unique<TKdChangeWatch>(WindowHandle(), WM_KDCHANGENOTIFY);
   if (!path) {
-    FChangeThread->RemoveAllWatches();
+    FChangeWatch->RemoveAll();
     return;
   }
   std::string drive(path);
   if (drive.size() >= 2 && drive[1] == ':')
     drive.resize(2);
-  int slot = -1;
-  FChangeThread->AddWatch(AppendDelimiter(drive, '\\'),
-                          FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges, slot, true);
+  FChangeWatch->Add(AppendDelimiter(drive, '\\'),
+                    FOptions.Contains(kdstoIncludeNonFolders) ? FolderAndFileChanges : FolderChanges, true);
 }
 
 void TKdCustomShellTree::DeviceChange(TKdMessage &message) {

@@ -1,4 +1,5 @@
-// The change thread on real folders, with a real window receiving its messages.
+// The change thread and the watches the controls share through it, on real folders, with real windows
+// receiving their messages.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "common/ResourceCounters.h"
 #include "common/TestSupport.h"
 #include "shellctrls/ChangeHandlerThread.h"
+#include "shellctrls/KdChangeWatch.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
 
@@ -248,6 +250,42 @@ TEST(ChangeHandlerThread, AWatchGivenUpAfterTheTimeoutNeverStartsAndLeaksNothing
     EXPECT_TRUE(sink.Slots.empty()) << "the watch given up on started after all";
   }
   EXPECT_EQ(before, zortest::OpenHandleCount()) << "a change handle outlived the thread";
+}
+
+TEST(ChangeWatch, ControlsShareTheWorkersHearOnlyTheirOwnFoldersAndSpillOntoASecondWorker) {
+  zortest::TempDir dir;
+  const int half = 35; // two controls with more watches together than one worker has slots
+  for (int i = 0; i < 2 * half; ++i)
+    zortest::MakeDir(dir / FormatStr("d%d", i));
+  const DWORD before = zortest::OpenHandleCount();
+  MessageSink sinkA, sinkB;
+  {
+    TKdChangeWatch a(sinkA.Handle(), ChangeMessage), b(sinkB.Handle(), ChangeMessage);
+    for (int i = 0; i < half; ++i) {
+      ASSERT_TRUE(a.Add(dir / FormatStr("d%d", i), NameChanges, false)) << i;
+      ASSERT_TRUE(b.Add(dir / FormatStr("d%d", half + i), NameChanges, false)) << i;
+    }
+    EXPECT_FALSE(a.Add(dir / "missing", NameChanges, false));
+    EXPECT_EQ(half, a.Count());
+
+    zortest::WriteFileText(dir / FormatStr("d%d", 2 * half - 1) + "\\b.txt");
+    ASSERT_TRUE(zortest::PumpUntil([&] { return !sinkB.Slots.empty(); }, 3000)) << "the last watch went unheard";
+    zortest::WriteFileText(dir / "d0\\a.txt");
+    ASSERT_TRUE(zortest::PumpUntil([&] { return !sinkA.Slots.empty(); }, 3000));
+    sinkA.Settle();
+    sinkB.Settle();
+    EXPECT_TRUE(sinkA.Slots.empty() && sinkB.Slots.empty()) << "a control heard another's folder";
+
+    a.RemoveAll();
+    EXPECT_EQ(0, a.Count());
+    zortest::WriteFileText(dir / "d1\\gone.txt");
+    zortest::WriteFileText(dir / FormatStr("d%d", half + 1) + "\\kept.txt");
+    ASSERT_TRUE(zortest::PumpUntil([&] { return !sinkB.Slots.empty(); }, 3000)) << "another's watches ended too";
+    zortest::PumpFor(300);
+    EXPECT_TRUE(sinkA.Slots.empty()) << "a removed watch still reported";
+  }
+  // Every change handle is closed, and of the workers one at most waits for the next watch.
+  EXPECT_LE(zortest::OpenHandleCount(), before + 3);
 }
 
 } // namespace
