@@ -212,8 +212,9 @@ std::unique_ptr<TKdLvCustomDraw> TKdCustomListView::DoCustomDraw(NMLVCUSTOMDRAW 
   }
   if (draw)
     draw->Apply();
-  // Pre-paint asks for the items, an item for its sub-items.
-  if (stage & CDDS_PREPAINT)
+  // Pre-paint asks for the items, an item for its sub-items, when an event is there to see them: every row
+  // drawn would cost a notification per cell for nothing.
+  if ((stage & CDDS_PREPAINT) && (OnDrawAnyStage || OnDrawItemStage))
     result |= CDRF_NOTIFYITEMDRAW;
   return draw;
 }
