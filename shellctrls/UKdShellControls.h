@@ -36,3 +36,8 @@
 // Registers the "Shell IDList Array" clipboard format and starts OLE; the end undoes it.
 void InitializeShellControlsUnit();
 void FinalizeShellControlsUnit();
+// The shell builds its lists of the system's icons the first time an icon is asked for, and the program adds
+// the overlays to them: a tenth of a second and more under Wine. The first shell control made has a worker do
+// both at once, so that the lists are made while the first windows are; the controls take them when they
+// first have rows and nodes to show.
+void BuildSystemIconListsAhead();

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -16,7 +17,10 @@
 namespace {
 
 ComPtr<IMalloc> GShellMalloc;
-bool GOverlaysFixed = false;
+// The program's start may have a worker add the overlays while the main thread goes on: whoever asks second
+// waits for the first.
+std::atomic<bool> GOverlaysFixed{false};
+SRWLOCK GOverlaysLock = SRWLOCK_INIT;
 int GRevalidationSuspended = 0;
 
 // The desktop's own list: a lone terminator.
@@ -296,6 +300,8 @@ constexpr GUID IID_IImageListOfSystem = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF
 } // namespace
 
 void FixSystemImageListOverlays() {
+  AcquireSRWLockExclusive(&GOverlaysLock);
+  TAtExit unlock([] { ReleaseSRWLockExclusive(&GOverlaysLock); });
   if (GOverlaysFixed)
     return;
   HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");

@@ -105,7 +105,7 @@ std::string StrRetToString(LPCITEMIDLIST item, const STRRET &strRet);
 void FreeStrRet(STRRET &strRet);
 
 // The system image list: size 0 small, 1 large. The first call on NT with comctl32 4.71 or later first adds
-// shell32's link and share overlays (FixSystemImageListOverlays).
+// shell32's link and share overlays (FixSystemImageListOverlays). Any thread may ask.
 HIMAGELIST GetSystemImageList(int size);
 void FixSystemImageListOverlays();
 // True once the overlays were added in this process.

@@ -6,6 +6,7 @@
 
 #include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/KdShellTreeLink.h"
+#include "shellctrls/UKdShellControls.h"
 #include "shellctrls/list/ShellFolder2DetailsAdapter.h"
 #include "shellns/KdDeviceChangeHandler.h"
 #include "shellns/KdIdListArray.h"
@@ -18,14 +19,7 @@ TKdCustomShellList::TKdCustomShellList(TComponent *AOwner)
   FFolder.OnChange = [this](TObject *) { FolderChanged(); };
   // A label edit holds fills and refreshes until the control reports its end.
   FGate.SetEditing([this] { return LabelEditInProgress(); });
-  FSmallImages = new TImageList(this, 16, 16);
-  FSmallImages->SetShareImages(true);
-  FSmallImages->SetHandle(GetSystemImageList(0));
-  FLargeImages = new TImageList(this, 32, 32);
-  FLargeImages->SetShareImages(true);
-  FLargeImages->SetHandle(GetSystemImageList(1));
-  SetSmallImages(FSmallImages);
-  SetLargeImages(FLargeImages);
+  BuildSystemIconListsAhead();
   IconOptions().SetAutoArrange(true);
   SetAllocBy(RowAllocationStep);
   SetViewStyle(vsReport);
@@ -44,6 +38,22 @@ TKdCustomShellList::~TKdCustomShellList() {
   SetLargeImages(nullptr);
   delete std::exchange(FSmallImages, nullptr);
   delete std::exchange(FLargeImages, nullptr);
+}
+
+void TKdCustomShellList::ShowSystemIcons() {
+  if (FSmallImages)
+    return;
+  // Asked for once there are rows to show rather than when the list is made: the shell builds its lists the
+  // first time (a tenth of a second and more under Wine), and the unit's start has a worker build them while the
+  // first windows are made.
+  FSmallImages = new TImageList(this, 16, 16);
+  FSmallImages->SetShareImages(true);
+  FSmallImages->SetHandle(GetSystemImageList(0));
+  FLargeImages = new TImageList(this, 32, 32);
+  FLargeImages->SetShareImages(true);
+  FLargeImages->SetHandle(GetSystemImageList(1));
+  SetSmallImages(FSmallImages);
+  SetLargeImages(FLargeImages);
 }
 
 void TKdCustomShellList::ClearRows() {

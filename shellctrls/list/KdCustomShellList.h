@@ -306,6 +306,8 @@ private:
   void FolderChanged();
   void DeviceChange(TKdMessage &message);
   void ClearRows();
+  // The shell's icons become the list's images, the first time rows are to be shown.
+  void ShowSystemIcons();
   // The row's shell drop target and its absolute list; the folder's when the row has none (row then null).
   ComPtr<IDropTarget> RowDropTarget(TListItem *&row, LPCITEMIDLIST &idList);
   ComPtr<IDropTarget> FolderDropTarget();

@@ -116,6 +116,7 @@ void TKdCustomShellList::EnumerateFolder(IShellFolder *folder, LPCITEMIDLIST idL
   });
   DoFillStart();
 
+  ShowSystemIcons();
   // The folder's own list may be the locator's, which the handlers below may change: take a copy first.
   FCurrentIdList = idList ? IdListCopy(idList) : nullptr;
   FShellFolder = ComPtr<IShellFolder>::AddRefed(folder);

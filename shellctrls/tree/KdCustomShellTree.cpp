@@ -7,6 +7,7 @@
 
 #include "shellctrls/KdChangeWatch.h"
 #include "shellctrls/OwnerFormHandle.h"
+#include "shellctrls/UKdShellControls.h"
 #include "shellctrls/WindowUtils.h"
 #include "shellctrls/list/KdCustomShellList.h"
 #include "shellns/KdDeviceChangeHandler.h"
@@ -66,10 +67,7 @@ TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner)
   FBaseFolder.OnChange = [this](TObject *) { BaseFolderChanged(); };
   FCurrentFolder.OnChange = [this](TObject *) { CurrentFolderChanged(); };
   SetShowRoot(false);
-  FImages = new TImageList(this, 16, 16);
-  SetImages(FImages);
-  FImages->SetHandle(GetSystemImageList(0));
-  FImages->SetShareImages(true);
+  BuildSystemIconListsAhead();
   DeviceChangeHandler()->RegisterHandler(
       this, [this](TKdDeviceChangeHandler *, TKdMessage &message) { DeviceChange(message); });
 }

@@ -271,6 +271,8 @@ private:
   void PlanRefresh(TTreeNode *node, TRefreshPlan &plan);
   void ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered);
   TTreeNode *FindChild(TTreeNode *node, IShellFolder *folder, LPCITEMIDLIST item);
+  // The shell's small icons become the tree's images (Images), the first time nodes are to be shown.
+  void ShowSystemIcons();
   // The order of two items of folder: its CompareIDs by the first column (0 when it cannot tell).
   static int CompareInFolder(IShellFolder *folder, LPCITEMIDLIST item1, LPCITEMIDLIST item2);
   // AddChildItem, the node put in its place among parent's children (which are in the folder's order)

@@ -115,6 +115,7 @@ void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
       if (!rootList)
         OleCheck(E_OUTOFMEMORY);
     }
+    ShowSystemIcons();
     auto data = std::make_unique<TKdShTreeData>();
     data->InitIdLists(nullptr, rootList.get());
     data->SetFolder(folder);
@@ -221,6 +222,18 @@ void TKdCustomShellTree::DoFillStart() {
 void TKdCustomShellTree::DoFillComplete() {
   if (OnFillComplete)
     OnFillComplete(this);
+}
+
+void TKdCustomShellTree::ShowSystemIcons() {
+  if (FImages)
+    return;
+  // Asked for once there are nodes to show rather than when the tree is made: the shell builds its list the
+  // first time (a tenth of a second and more under Wine), and the unit's start has a worker build it while the
+  // first windows are made.
+  FImages = new TImageList(this, 16, 16);
+  FImages->SetHandle(GetSystemImageList(0));
+  FImages->SetShareImages(true);
+  SetImages(FImages);
 }
 
 int TKdCustomShellTree::CompareInFolder(IShellFolder *folder, LPCITEMIDLIST item1, LPCITEMIDLIST item2) {
