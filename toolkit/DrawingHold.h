@@ -7,7 +7,9 @@
 
 class TDrawingHold {
 public:
-  explicit TDrawingHold(HWND wnd) : FWnd(wnd && (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) ? wnd : nullptr) {
+  // withChildren: the child windows are drawn anew afterwards as well (they were moved or changed too).
+  explicit TDrawingHold(HWND wnd, bool withChildren = false)
+      : FWnd(wnd && (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) ? wnd : nullptr), FWithChildren(withChildren) {
     if (FWnd)
       DefWindowProcW(FWnd, WM_SETREDRAW, FALSE, 0);
   }
@@ -20,10 +22,12 @@ public:
     if (!FWnd)
       return;
     DefWindowProcW(FWnd, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(FWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(FWnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | (FWithChildren ? RDW_ALLCHILDREN : 0));
     FWnd = nullptr;
   }
 
 private:
   HWND FWnd;
+  bool FWithChildren;
 };

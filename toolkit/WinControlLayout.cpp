@@ -3,7 +3,9 @@
 #include "toolkit/WinControl.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "toolkit/DrawingHold.h"
 #include "toolkit/Layout.h"
 
 namespace {
@@ -83,7 +85,19 @@ void TWinControl::AlignControls() {
   for (TControl *control : children)
     items.push_back({control->FAlign, control->FAlignOrder, control->FVisible, control->BoundsRect(), control->FAnchors,
                      control->FAnchorRight, control->FAnchorBottom});
-  for (const TLayoutPlacement &placement : ::AlignControls(AdjustedClientRect(), ClientRect(), items)) {
+  const std::vector<TLayoutPlacement> placements = ::AlignControls(AdjustedClientRect(), ClientRect(), items);
+  // Children that move are moved with the window's drawing held: each would be drawn at once where it goes
+  // (Wine draws a moved window's frame and its scroll bars there and then), and the window is drawn once
+  // afterwards, children and all, instead. A top-level window is never held: its hold would hide it.
+  std::optional<TDrawingHold> hold;
+  for (const TLayoutPlacement &placement : placements) {
+    const RECT &now = items[placement.Index].Bounds;
+    if (Parent() && !EqualRect(&now, &placement.Bounds)) {
+      hold.emplace(FHandle, true);
+      break;
+    }
+  }
+  for (const TLayoutPlacement &placement : placements) {
     TControl *control = children[placement.Index];
     const RECT &bounds = placement.Bounds;
     control->UpdateBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
