@@ -167,8 +167,9 @@ void TForm::VisibleChanged() {
   int command = FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
                 : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
                                               : SW_SHOWNORMAL;
+  // Drawn from the message loop, after the work already posted to it (a control that fills itself once its
+  // window exists): drawn at once, the window would be drawn empty first.
   ShowWindow(wnd, command);
-  UpdateWindow(wnd);
   FocusActiveControl();
 }
 
