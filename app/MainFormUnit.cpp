@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/Version.h"
 #include "shellctrls/list/DetailTexts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Splitter.h"
@@ -209,7 +210,7 @@ void TFormMainExplorer::FormShow(TObject *) {
   AppTitle = "Zorvat File Manager";
   if (Application)
     Application->SetTitle(AppTitle);
-  SetCaption(AppTitle + " v1.22");
+  SetCaption(AppTitle + " v" ZOR_VERSION_TEXT);
   if (FActiveTab)
     FActiveTab->Tree->SetFocus();
 }

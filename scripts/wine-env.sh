@@ -11,7 +11,8 @@ zor_say() { printf '==> %s\n' "$*" >&2; }
 zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
-# With "screenshot" it also brings ImageMagick's import, which only run.sh needs.
+# Extras: "package" (makensis and zip, for package.sh and the installer's tests), "desktop"
+# (desktop-file-validate, for the Linux install's tests).
 zor_install_deps() {
   local -a want=()
   command -v cmake >/dev/null || want+=(cmake)
@@ -23,7 +24,19 @@ zor_install_deps() {
   dpkg -s fonts-wine >/dev/null 2>&1 || want+=(fonts-wine)
   command -v Xvfb >/dev/null || want+=(xvfb)
   command -v xdpyinfo >/dev/null || want+=(x11-utils)
-  [ "${1:-}" = screenshot ] && ! command -v import >/dev/null && want+=(imagemagick)
+  # The build makes the program's icon with ImageMagick, which also takes the screenshots (a convert elsewhere
+  # on the PATH may be another tool).
+  [ -x /usr/bin/convert ] || want+=(imagemagick)
+  local extra
+  for extra in "$@"; do
+    case $extra in
+    package)
+      command -v makensis >/dev/null || want+=(nsis)
+      command -v zip >/dev/null || want+=(zip)
+      ;;
+    desktop) command -v desktop-file-validate >/dev/null || want+=(desktop-file-utils) ;;
+    esac
+  done
   [ -f /usr/src/googletest/CMakeLists.txt ] || want+=(googletest)
   [ ${#want[@]} -eq 0 ] && return 0
   zor_say "installing: ${want[*]}"
@@ -34,6 +47,9 @@ zor_install_deps() {
   $sudo apt-get install -y -q --no-install-recommends "${want[@]}" >/dev/null \
     || zor_die "could not install: ${want[*]}"
 }
+
+# The program's version, as app/Version.h gives it.
+zor_version() { sed -n 's/^#define ZOR_VERSION_TEXT "\(.*\)"$/\1/p' "$ZOR_ROOT/app/Version.h"; }
 
 zor_build() {
   local jobs

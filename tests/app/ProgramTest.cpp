@@ -241,6 +241,54 @@ TEST(Program, ThreeTabsOpenedFromTheHeaderMenuOneBrowsedByKeyboardToAFolderOfFil
   EXPECT_EQ(copy.Close(), 0u);
 }
 
+// The sizes of the icon group named MAINICON in a module, and whether it is the module's first icon group
+// (the one the shell shows for the file and for shortcuts to it).
+struct IconGroup {
+  std::vector<int> Sizes;
+  bool First = false;
+};
+
+IconGroup ProgramIcon(HMODULE module) {
+#pragma pack(push, 2)
+  struct Entry {
+    BYTE Width, Height, Colors, Reserved;
+    WORD Planes, BitCount;
+    DWORD Bytes;
+    WORD Id;
+  };
+  struct Directory {
+    WORD Reserved, Type, Count;
+    Entry Entries[1];
+  };
+#pragma pack(pop)
+  IconGroup group;
+  HRSRC found = FindResourceW(module, L"MAINICON", MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+  auto *directory = found ? static_cast<const Directory *>(LockResource(LoadResource(module, found))) : nullptr;
+  for (WORD i = 0; directory && i < directory->Count; ++i)
+    group.Sizes.push_back(directory->Entries[i].Width ? directory->Entries[i].Width : 256);
+  std::sort(group.Sizes.begin(), group.Sizes.end());
+  std::wstring first;
+  EnumResourceNamesW(
+      module, MAKEINTRESOURCEW(14),
+      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
+        *reinterpret_cast<std::wstring *>(param) = IS_INTRESOURCE(name) ? L"#" : name;
+        return FALSE;
+      },
+      reinterpret_cast<LONG_PTR>(&first));
+  group.First = first == L"MAINICON";
+  return group;
+}
+
+TEST(Program, CarriesItsIconInFourSizesAsTheFilesFirstIcon) {
+  HMODULE module = LoadLibraryExW(Utf8ToWide(zortest::ExeDir() + "\\ZorExplorer.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr);
+  IconGroup group = ProgramIcon(module);
+  EXPECT_EQ(group.Sizes, (std::vector<int>{16, 32, 48, 256}));
+  EXPECT_TRUE(group.First);
+  FreeLibrary(module);
+}
+
 // A drive that Wine reports as a network drive, on a folder of the test, for as long as it lives: the program's
 // tree asks the network library about every such drive. It is made through the request of Wine's mount
 // manager that its configuration tool uses; Windows knows no such request, so there Made() is false.
