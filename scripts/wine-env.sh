@@ -12,7 +12,7 @@ zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
 # Extras: "package" (makensis and zip, for package.sh and the installer's tests), "desktop"
-# (desktop-file-validate, for the Linux install's tests).
+# (desktop-file-validate, for the Linux install's tests), "screenshot" (xdotool, for screenshot.sh).
 zor_install_deps() {
   local -a want=()
   command -v cmake >/dev/null || want+=(cmake)
@@ -35,6 +35,7 @@ zor_install_deps() {
       command -v zip >/dev/null || want+=(zip)
       ;;
     desktop) command -v desktop-file-validate >/dev/null || want+=(desktop-file-utils) ;;
+    screenshot) command -v xdotool >/dev/null || want+=(xdotool) ;;
     esac
   done
   [ -f /usr/src/googletest/CMakeLists.txt ] || want+=(googletest)
@@ -104,11 +105,12 @@ zor_start_xvfb() {
   zor_die "could not start a virtual display (Xvfb)"
 }
 
-# Creates the project's Wine prefix on first use and starts one wine server for the whole run.
+# Creates the project's Wine prefix (or the one named) on first use and starts one wine server for the whole run.
 zor_start_wine() {
-  export WINEPREFIX=$ZOR_BUILD/wineprefix
+  export WINEPREFIX=${1:-$ZOR_BUILD/wineprefix}
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  # No Mono or Gecko dialogs; and no menu entries, desktop folders or file types made by Wine in the home.
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
   export WINEARCH=win64
   local wine=$ZOR_ROOT/cmake/wine-run.sh
   ZOR_WINE_STARTED=1

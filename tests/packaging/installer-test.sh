@@ -7,8 +7,10 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
+export ZOR_BUILD_DIR=$build
 source "$here/testlib.sh"
 source "$here/../../scripts/wine-env.sh"
+[ -n "${DISPLAY:-}" ] || zor_die "no DISPLAY: run the tests through scripts/test.sh"
 
 version=$(zor_version)
 caption="Zorvat File Manager v$version"
@@ -19,7 +21,7 @@ wincontrol=$build/bin/wincontrol.exe
 mkdir -p "$work"
 : >"$T_LOG"
 t_suite Installer "$build/test-results/installer_tests.xml"
-trap t_wine_stop EXIT
+trap zor_cleanup EXIT
 
 # The packages exactly as scripts/package.sh makes them.
 "$here/../../packaging/make-dist.sh" "$build" "$work/dist" >>"$T_LOG" 2>&1 || {
@@ -29,15 +31,10 @@ trap t_wine_stop EXIT
 }
 setup=$work/dist/ZorvatFileManager-$version-setup.exe
 
-# The prefix is kept between runs (making one takes a while).
-t_wine_start "$work/prefix" "$work/home"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  t_wine wineboot --init
-  wineserver -w
-fi
-wineserver -p >>"$T_LOG" 2>&1 </dev/null
-t_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-t_wine "$wincontrol" desktop
+# A prefix and home of the test's own; the prefix is kept between runs (making one takes a while).
+export HOME=$work/home
+mkdir -p "$HOME"
+zor_start_wine "$work/prefix"
 user=$(t_listing "$WINEPREFIX/drive_c/users" | grep -v -E '^\./Public|^\./.*/' | head -1)
 user=${user#./}
 profile=$WINEPREFIX/drive_c/users/$user

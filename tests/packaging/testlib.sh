@@ -1,6 +1,5 @@
-# Shared by the packaging tests (shell scripts that CTest runs): test cases with expectations, a report in
-# GoogleTest's XML form that scripts/test.sh counts like the other executables', and Wine in a prefix and home
-# of the test's own. Source it; do not run it.
+# Shared by the packaging tests (shell scripts that CTest runs): test cases with expectations, and a report in
+# GoogleTest's XML form that scripts/test.sh counts like the other executables'. Source it; do not run it.
 
 T_SUITE=
 T_REPORT=
@@ -85,36 +84,5 @@ t_listing() {
   (cd "$1" && find . -mindepth 1 | LC_ALL=C sort | { if [ -n "${2:-}" ]; then grep -v -E "$2"; else cat; fi; })
 }
 
-# t_wine_start PREFIX HOME: Wine in a prefix and home of the test's own, on the run's display, with one wine
-# server kept alive for the test (its output and that of the services it starts kept off CTest's pipes). Wine
-# makes no menu entries of its own in that home.
-t_wine_start() {
-  export WINEPREFIX=$1 HOME=$2
-  export WINEDEBUG=-all WINEARCH=win64
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
-  mkdir -p "$HOME"
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "no DISPLAY: run the tests through scripts/test.sh" >&2
-    exit 1
-  fi
-  T_WINE_STARTED=1
-}
-
-# Runs a Windows program in the test's prefix, its output in the log file $T_LOG.
+# Runs a Windows program in the current prefix, its output in the log file $T_LOG.
 t_wine() { wine "$@" >>"$T_LOG" 2>&1 </dev/null; }
-
-# Ends every process of the test's prefix.
-t_wine_stop() {
-  [ -n "${T_WINE_STARTED:-}" ] || return 0
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-}
-
-# The file-system form of a Windows path in the test's prefix, C: or Z:.
-t_unix_path() {
-  local path=${1//\\//}
-  case $path in
-  [Cc]:*) echo "$WINEPREFIX/drive_c${path:2}" ;;
-  [Zz]:*) echo "${path:2}" ;;
-  esac
-}

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Takes the README's picture, docs/screenshot.png: the release program on a virtual display, in a Wine prefix
+# and home of its own (build/screenshot/), open on a demo folder this script makes in that prefix (folders,
+# files with names in several scripts, a shortcut), so that it shows what a new user sees and nothing of the
+# machine it runs on.
+set -uo pipefail
+source "$(dirname "$0")/wine-env.sh"
+trap zor_cleanup EXIT
+
+zor_install_deps screenshot
+mkdir -p "$ZOR_BUILD"
+zor_build --target ZorExplorer wincontrol
+here=$ZOR_BUILD/screenshot
+wine=$ZOR_ROOT/cmake/wine-run.sh
+wincontrol=$ZOR_BUILD/bin/wincontrol.exe
+caption="Zorvat File Manager v$(zor_version)"
+
+# A home with nothing in it (under Wine the desktop is the home) and a user name of the project's own.
+rm -rf "$here/home"
+mkdir -p "$here/home"
+export HOME=$here/home USER=zorvat LOGNAME=zorvat
+zor_start_xvfb
+zor_start_wine "$here/prefix"
+
+demo='C:\Demo'
+root=$WINEPREFIX/drive_c/Demo
+rm -rf "$root"
+mkdir -p "$root/Documents" "$root/Fotos 2024" "$root/Проекты" "$root/Μουσική"
+printf 'Zorvat File Manager\r\n' >"$root/Read me.txt"
+printf 'Dear Jürgen,\r\n' >"$root/Résumé – Jürgen Müller.txt"
+printf 'Σημειώσεις\r\n' >"$root/Σημειώσεις.txt"
+printf 'Отчёт\r\n' >"$root/Отчёт за квартал.txt"
+printf 'item;price\r\ncafé;2.40\r\n' >"$root/naïve café prices.csv"
+head -c 48000 /dev/zero >"$root/Fotos 2024/Strand.bmp"
+"$wine" "$wincontrol" shortcut "$demo\\Fotos 2024 - Shortcut.lnk" "$demo\\Fotos 2024" >>"$ZOR_BUILD/wincontrol.log" 2>&1 ||
+  zor_die "could not make the demo shortcut"
+
+zor_say "starting ZorExplorer.exe on the demo folder"
+"$wine" "$ZOR_BUILD/bin/ZorExplorer.exe" "$demo" >"$here/run.log" 2>&1 </dev/null &
+"$wine" "$wincontrol" wait "$caption" 60 >>"$ZOR_BUILD/wincontrol.log" 2>&1 || zor_die "the main window did not appear"
+sleep 2
+# A program that takes no folder from its command line yet is sent there through its path box, as a user would.
+if ! "$wine" "$wincontrol" dump "$caption" 2>/dev/null | tr -d '\r' | grep -q -x -F "$(printf 'TEdit\t%s' "$demo")"; then
+  xdotool mousemove 200 70 click 1 key End shift+Home type --delay 20 "$demo"
+  xdotool key Return
+fi
+sleep "${ZOR_SCREENSHOT_DELAY:-3}"
+import -display "$DISPLAY" -window root "$ZOR_ROOT/docs/screenshot.png" || zor_die "could not take the screenshot"
+"$wine" "$wincontrol" close "$caption" >>"$ZOR_BUILD/wincontrol.log" 2>&1
+echo "screenshot: $ZOR_ROOT/docs/screenshot.png"
