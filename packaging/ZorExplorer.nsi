@@ -2,7 +2,8 @@
 ; Start-menu shortcut and an entry in the user's list of installed programs. The uninstaller removes every
 ; file, folder and key the installer made, and nothing else.
 ;
-; packaging/make-dist.sh runs makensis with EXE (the program to ship), ICON (its .ico) and OUTFILE defined.
+; packaging/make-dist.sh runs makensis with EXE (the program to ship), ICON (its .ico), WIZARD (the picture of
+; the first and last pages) and OUTFILE defined.
 ; The version is read from the program's own version resource, so the two cannot differ.
 
 Unicode true
@@ -43,6 +44,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright ${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WIZARD}"
+!define MUI_WELCOMEPAGE_TEXT "Setup will install ${NAME} ${VERSION}, a tabbed file manager, for you alone. \
+  It needs no administrator rights and changes nothing for the other users of this computer.$\r$\n$\r$\n\
+  Click Next to continue."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${NAME}"
 

@@ -20,11 +20,16 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 rm -f "$out/$installer" "$out/$portable" "$out/SHA256SUMS"
 
-makensis -V2 -INPUTCHARSET UTF8 "-DEXE=$exe" "-DICON=$icon" "-DOUTFILE=$out/$installer" "$here/ZorExplorer.nsi" >&2
-
-# The zip holds one folder, so unpacking it never scatters files; its text has Windows line ends.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
+
+# The installer's first and last pages show the program's icon on a band of its blue.
+convert -size 164x314 xc:'#1F4E96' \( "$here/zorvat-icon.png" -resize 128x128 \) -gravity north -geometry +0+48 \
+  -composite -type TrueColor "BMP3:$stage/wizard.bmp"
+makensis -V2 -INPUTCHARSET UTF8 "-DEXE=$exe" "-DICON=$icon" "-DWIZARD=$stage/wizard.bmp" \
+  "-DOUTFILE=$out/$installer" "$here/ZorExplorer.nsi" >&2
+
+# The zip holds one folder, so unpacking it never scatters files; its text has Windows line ends.
 folder="$stage/Zorvat File Manager"
 mkdir "$folder"
 cp "$exe" "$folder/ZorExplorer.exe"
