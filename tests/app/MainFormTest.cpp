@@ -8,6 +8,7 @@
 
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
 
@@ -80,22 +81,9 @@ TEST_F(MainForm, OpensMaximizedOnTheWorkAreaWithItsTitle) {
 
 // An icon drawn at size x size on white, as pixels.
 std::vector<COLORREF> IconPixels(HICON icon, int size) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all = {0, 0, size, size};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x)
-      pixels.push_back(GetPixel(dc, x, y));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  return zortest::DrawnOnWhite(size, size,
+                               [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); })
+      .Pixels;
 }
 
 // The tests carry the program's icon resource as the program does; the window's caption and task-switcher
