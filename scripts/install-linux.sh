@@ -6,8 +6,10 @@
 #   ~/.local/bin/zorvat              the launcher: "zorvat [folder ...]" opens each folder in a tab, Unix paths too
 #   DATA/applications/zorvat.desktop the desktop entry: the application menu, and "Open with" for folders
 #   DATA/icons/hicolor/*/apps/zorvat.png   its icon in 16, 32, 48 and 256 pixels
-# DATA is $XDG_DATA_HOME, by default ~/.local/share. Wine and the build tools are installed with apt-get when
-# missing. DATA/zorvat/installed lists what the install made, for --uninstall.
+# DATA is $XDG_DATA_HOME, by default ~/.local/share. The entry goes into DATA/applications/mimeinfo.cache (made
+# when missing), where "Open with" looks for the programs of a file type. Wine, the build tools and
+# desktop-file-utils are installed with apt-get when missing. DATA/zorvat/installed lists what the install made,
+# for --uninstall.
 # usage: install-linux.sh [--uninstall]
 set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
@@ -22,8 +24,8 @@ entry=$data/applications/zorvat.desktop
 manifest=$dir/installed
 prefix=$dir/wineprefix
 
-# Lines "dir PATH" (made by the install, parents first), "file PATH" and "tree PATH" (the Wine prefix), in
-# memory until the program's folder exists.
+# Lines "dir PATH" (made by the install, parents first), "file PATH", "tree PATH" (the Wine prefix) and
+# "cache PATH" (the applications' cache, when the install made it), in memory until the program's folder exists.
 listed=()
 record() {
   local line
@@ -45,12 +47,21 @@ make_dir() {
   done
 }
 
-# Installs a file, never over one the install did not make.
+icon_path() { echo "$data/icons/hicolor/${1}x$1/apps/zorvat.png"; }
+
+# Never over a file the install did not make: checked for all of them before anything is written.
+check_targets() {
+  local to
+  for to in "$dir/ZorExplorer.exe" "$launcher" "$entry" "$(icon_path 16)" "$(icon_path 32)" "$(icon_path 48)" \
+    "$(icon_path 256)"; do
+    if [ -e "$to" ] && ! grep -q -x -F "file $to" "$manifest" 2>/dev/null; then
+      zor_die "$to exists and was not made by this install: move it away first"
+    fi
+  done
+}
+
 put_file() {
   local from=$1 to=$2 mode=$3
-  if [ -e "$to" ] && ! grep -q -x -F "file $to" "$manifest" 2>/dev/null; then
-    zor_die "$to exists and was not made by this install: move it away first"
-  fi
   make_dir "$(dirname "$to")"
   install -m "$mode" "$from" "$to" || zor_die "could not write $to"
   record "file $to"
@@ -107,17 +118,15 @@ StartupWMClass=zorexplorer.exe
 EOF
 }
 
-# Desktops read entries without it; where the cache exists, it is kept right.
-refresh_desktop_database() {
-  if [ -f "$data/applications/mimeinfo.cache" ] && command -v update-desktop-database >/dev/null; then
-    update-desktop-database "$data/applications" >/dev/null 2>&1 || true
-  fi
-}
+# GNOME's and GTK's "Open with" find the programs for a file type through the cache of the applications folder.
+cache=$data/applications/mimeinfo.cache
+update_cache() { update-desktop-database "$data/applications" >/dev/null 2>&1 || zor_say "could not update $cache"; }
 
 install_program() {
-  zor_install_deps
+  zor_install_deps desktop
   mkdir -p "$ZOR_BUILD"
   zor_build --target ZorExplorer
+  check_targets
   local size
   stage=$(mktemp -d) || zor_die "no temporary folder"
   trap 'rm -rf "$stage"' EXIT
@@ -131,9 +140,10 @@ install_program() {
   write_entry >"$stage/zorvat.desktop"
   put_file "$stage/zorvat.desktop" "$entry" 644
   for size in 16 32 48 256; do
-    put_file "$ZOR_BUILD/icon/zorvat-$size.png" "$data/icons/hicolor/${size}x$size/apps/zorvat.png" 644
+    put_file "$ZOR_BUILD/icon/zorvat-$size.png" "$(icon_path "$size")" 644
   done
-  refresh_desktop_database
+  [ -f "$cache" ] || record "cache $cache"
+  update_cache
   zor_say "installed: run zorvat, or Zorvat File Manager from the application menu"
   case ":$PATH:" in *":$bin:"*) ;; *) zor_say "note: $bin is not on your PATH yet (it is after the next login on most systems)" ;; esac
 }
@@ -157,11 +167,18 @@ uninstall_program() {
     "tree "*) [ "$path" = "$prefix" ] && rm -rf "$path" ;;
     esac
   done
+  # The cache without the entry; gone when the install made it and it lists nothing else.
+  if [ -d "$data/applications" ] && command -v update-desktop-database >/dev/null; then
+    update_cache
+    if printf '%s\n' "${lines[@]}" | grep -q -x -F "cache $cache" &&
+      [ "$(grep -c -v -x -e '\[MIME Cache\]' -e '' "$cache" 2>/dev/null)" = 0 ]; then
+      rm -f "$cache"
+    fi
+  fi
   # Folders last, each after those made inside it, and only when empty.
   for ((i = ${#lines[@]} - 1; i >= 0; i--)); do
     case ${lines[i]} in "dir $HOME"/*) rmdir "${lines[i]#dir }" 2>/dev/null ;; esac
   done
-  refresh_desktop_database
   zor_say "removed Zorvat File Manager"
 }
 

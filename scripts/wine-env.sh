@@ -12,7 +12,7 @@ zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
 # Extras: "package" (makensis and zip, for package.sh and the installer's tests), "desktop"
-# (desktop-file-validate, for the Linux install's tests), "screenshot" (xdotool, for screenshot.sh).
+# (desktop-file-utils for the Linux install, and gio for its tests), "screenshot" (xdotool, for screenshot.sh).
 zor_install_deps() {
   local -a want=()
   command -v cmake >/dev/null || want+=(cmake)
@@ -34,7 +34,10 @@ zor_install_deps() {
       command -v makensis >/dev/null || want+=(nsis)
       command -v zip >/dev/null || want+=(zip)
       ;;
-    desktop) command -v desktop-file-validate >/dev/null || want+=(desktop-file-utils) ;;
+    desktop)
+      command -v desktop-file-validate >/dev/null || want+=(desktop-file-utils)
+      command -v gio >/dev/null || want+=(libglib2.0-bin)
+      ;;
     screenshot) command -v xdotool >/dev/null || want+=(xdotool) ;;
     esac
   done

@@ -43,7 +43,7 @@ t_equal "exit code of install-linux.sh" 0 $?
 {
   cat "$home.before"
   for path in .local .local/bin .local/bin/zorvat .local/share .local/share/applications \
-    .local/share/applications/zorvat.desktop .local/share/icons .local/share/icons/hicolor .local/share/zorvat \
+    .local/share/applications/zorvat.desktop .local/share/applications/mimeinfo.cache .local/share/icons .local/share/icons/hicolor .local/share/zorvat \
     .local/share/zorvat/ZorExplorer.exe .local/share/zorvat/installed; do
     echo "./$path"
   done
@@ -60,11 +60,12 @@ for size in 16 32 48 256; do
     "$(identify -format '%wx%h' "$data/icons/hicolor/${size}x$size/apps/zorvat.png" 2>&1)"
 done
 
-t_case DesktopEntryIsValidAndOffersItselfForFolders
+t_case DesktopEntryIsValidAndOfferedForFolders
 t_equal "desktop-file-validate" "" "$(desktop-file-validate "$entry" 2>&1)"
 t_expect "MimeType=inode/directory;" grep -q -x 'MimeType=inode/directory;' "$entry"
 t_expect "Exec runs the launcher with the chosen folders" grep -q -x "Exec=$launcher %F" "$entry"
 t_expect "Icon names the installed icon" grep -q -x 'Icon=zorvat' "$entry"
+t_expect "GIO offers it for folders" grep -q -x -F "$(printf '\tzorvat.desktop')" <(gio mime inode/directory 2>&1)
 
 # wincontrol in the launcher's prefix, with the launcher's settings: Wine's services, which whichever process
 # comes first in a session starts, take them from it.
