@@ -7,7 +7,7 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
 
-zor_install_deps screenshot
+zor_install_deps
 mkdir -p "$ZOR_BUILD"
 zor_build --target ZorExplorer wincontrol
 here=$ZOR_BUILD/screenshot
@@ -35,16 +35,10 @@ head -c 48000 /dev/zero >"$root/Fotos 2024/Strand.bmp"
 "$wine" "$wincontrol" shortcut "$demo\\Fotos 2024 - Shortcut.lnk" "$demo\\Fotos 2024" >>"$ZOR_BUILD/wincontrol.log" 2>&1 ||
   zor_die "could not make the demo shortcut"
 
-zor_say "starting ZorExplorer.exe on the demo folder"
-"$wine" "$ZOR_BUILD/bin/ZorExplorer.exe" "$demo" >"$here/run.log" 2>&1 </dev/null &
+zor_say "starting ZorExplorer.exe on the demo folder, with a second tab on its photos"
+"$wine" "$ZOR_BUILD/bin/ZorExplorer.exe" "$demo" "$demo\\Fotos 2024" >"$here/run.log" 2>&1 </dev/null &
 "$wine" "$wincontrol" wait "$caption" 60 >>"$ZOR_BUILD/wincontrol.log" 2>&1 || zor_die "the main window did not appear"
-sleep 2
-# A program that takes no folder from its command line yet is sent there through its path box, as a user would.
-if ! "$wine" "$wincontrol" dump "$caption" 2>/dev/null | tr -d '\r' | grep -q -x -F "$(printf 'TEdit\t%s' "$demo")"; then
-  xdotool mousemove 200 70 click 1 key End shift+Home type --delay 20 "$demo"
-  xdotool key Return
-fi
-sleep "${ZOR_SCREENSHOT_DELAY:-3}"
+sleep "${ZOR_SCREENSHOT_DELAY:-4}"
 import -display "$DISPLAY" -window root "$ZOR_ROOT/docs/screenshot.png" || zor_die "could not take the screenshot"
 "$wine" "$wincontrol" close "$caption" >>"$ZOR_BUILD/wincontrol.log" 2>&1
 echo "screenshot: $ZOR_ROOT/docs/screenshot.png"

@@ -12,7 +12,7 @@ zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
 # Extras: "package" (makensis and zip, for package.sh and the installer's tests), "desktop"
-# (desktop-file-utils for the Linux install, and gio for its tests), "screenshot" (xdotool, for screenshot.sh).
+# (desktop-file-utils for the Linux install, and gio for its tests).
 zor_install_deps() {
   local -a want=()
   command -v cmake >/dev/null || want+=(cmake)
@@ -38,7 +38,6 @@ zor_install_deps() {
       command -v desktop-file-validate >/dev/null || want+=(desktop-file-utils)
       command -v gio >/dev/null || want+=(libglib2.0-bin)
       ;;
-    screenshot) command -v xdotool >/dev/null || want+=(xdotool) ;;
     esac
   done
   [ -f /usr/src/googletest/CMakeLists.txt ] || want+=(googletest)
