@@ -123,9 +123,7 @@ cache=$data/applications/mimeinfo.cache
 update_cache() { update-desktop-database "$data/applications" >/dev/null 2>&1 || zor_say "could not update $cache"; }
 
 install_program() {
-  zor_install_deps desktop
-  mkdir -p "$ZOR_BUILD"
-  zor_build --target ZorExplorer
+  zor_prepare desktop
   check_targets
   local size
   stage=$(mktemp -d) || zor_die "no temporary folder"

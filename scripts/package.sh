@@ -6,9 +6,7 @@
 set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
-zor_install_deps package
-mkdir -p "$ZOR_BUILD"
-zor_build --target ZorExplorer
+zor_prepare package
 grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$ZOR_BUILD/CMakeCache.txt" ||
   zor_die "$ZOR_BUILD is not a release build: the packages ship the release program"
 zor_say "making the packages in $ZOR_BUILD/dist"

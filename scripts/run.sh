@@ -6,9 +6,7 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
 
-zor_install_deps
-mkdir -p "$ZOR_BUILD"
-zor_build --target ZorExplorer wincontrol
+zor_prepare
 bin=$ZOR_BUILD/bin
 wine=$ZOR_ROOT/cmake/wine-run.sh
 caption="Zorvat File Manager v$(zor_version)"

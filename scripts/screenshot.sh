@@ -7,9 +7,7 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
 
-zor_install_deps
-mkdir -p "$ZOR_BUILD"
-zor_build --target ZorExplorer wincontrol
+zor_prepare
 here=$ZOR_BUILD/screenshot
 wine=$ZOR_ROOT/cmake/wine-run.sh
 wincontrol=$ZOR_BUILD/bin/wincontrol.exe

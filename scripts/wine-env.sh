@@ -66,6 +66,14 @@ zor_build() {
   cmake --build "$ZOR_BUILD" -j "$jobs" "$@" || zor_die "build failed"
 }
 
+# What every script that runs or ships the program does first: the packages it needs (with the extras named),
+# the build folder, and the program and wincontrol built.
+zor_prepare() {
+  zor_install_deps "$@"
+  mkdir -p "$ZOR_BUILD"
+  zor_build --target ZorExplorer wincontrol
+}
+
 zor_cleanup() {
   if [ -n "$ZOR_WINE_STARTED" ]; then
     WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
