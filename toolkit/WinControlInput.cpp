@@ -135,7 +135,14 @@ bool TWinControl::IsDialogKey(const MSG &msg) {
   for (HWND wnd = msg.hwnd; wnd && !control;
        wnd = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) ? GetParent(wnd) : nullptr)
     control = FindControl(wnd);
-  return control && control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
+  if (!control || control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) == 0)
+    return false;
+  // An Alt chord taken as a shortcut is still a key pressed with Alt: told of it, the window's default
+  // handling does not take the release of Alt for Alt pressed alone, which would open the menu bar (and
+  // take the next keys typed).
+  if (msg.message == WM_SYSKEYDOWN)
+    DefWindowProcW(GetAncestor(msg.hwnd, GA_ROOT), msg.message, msg.wParam, msg.lParam);
+  return true;
 }
 
 void TWinControl::CNKeyDown(TMessage &message) {

@@ -196,7 +196,27 @@ TEST_F(Keys, TheKeysThatPutTheFocusInThePathBoxSelectItsTextWhoseOwnKeysActOnItA
     EXPECT_EQ(box->SelStart(), 0);
     EXPECT_EQ(static_cast<size_t>(box->SelLength()), Utf8ToWide(temp.Path()).size());
   }
+  // Alt let go before the letter: no menu bar opens to take the keys typed next.
+  Active()->List->SetFocus();
+  INPUT altFirst[4] = {{INPUT_KEYBOARD, {.ki = {VK_MENU, 0, 0, 0, 0}}},
+                       {INPUT_KEYBOARD, {.ki = {'D', 0, 0, 0, 0}}},
+                       {INPUT_KEYBOARD, {.ki = {VK_MENU, 0, KEYEVENTF_KEYUP, 0, 0}}},
+                       {INPUT_KEYBOARD, {.ki = {'D', 0, KEYEVENTF_KEYUP, 0, 0}}}};
+  // Were a menu to open, its loop would hold the test: a timer ends it and tells.
+  static bool menuOpened = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 1000, [](HWND, UINT, UINT_PTR, DWORD) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE))
+      menuOpened = EndMenu();
+  });
+  SendInput(4, altFirst, sizeof(INPUT));
+  zortest::PumpFor(150);
   Type("x:\\typed");
+  zortest::PumpFor(1200);
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(menuOpened);
+  EXPECT_EQ(box->Text(), "x:\\typed");
   Press({VK_CONTROL, 'A'});
   EXPECT_EQ(box->SelLength(), 8) << "the text's, not the list's";
   EXPECT_EQ(Active()->List->SelCount(), 0);
