@@ -145,6 +145,13 @@ bool TForm::DialogKey(WORD key, TShiftState shift) {
   return true;
 }
 
+bool TForm::IsShortCut(WORD key, TShiftState shift) {
+  bool handled = false;
+  if (OnShortCut)
+    OnShortCut(this, key, shift, handled);
+  return handled;
+}
+
 void TForm::FocusActiveControl() {
   if (FActiveControl && FActiveControl->CanFocus())
     ::SetFocus(FActiveControl->Handle());

@@ -166,6 +166,10 @@ protected:
   // A key no control wanted, offered to the top-level control of the one with the focus; true when it took
   // it. The base takes none (a form moves the focus on Tab).
   virtual bool DialogKey(WORD key, TShiftState shift);
+  // A key with Ctrl or Alt, or a function key, offered to the top-level control of the one with the focus
+  // before anything else sees it, unless that control wants the key itself (WantSpecialKey: every key while
+  // it edits a label); true when taken. The base takes none (a form raises OnShortCut).
+  virtual bool IsShortCut(WORD key, TShiftState shift);
   // Color changed (CM_COLORCHANGED): the base repaints and passes the colour to children that follow it.
   virtual void CMColorChanged(TMessage &message);
   // The system's colours changed (CM_SYSCOLORCHANGE): the base lets the window's own handling see

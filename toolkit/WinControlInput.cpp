@@ -43,6 +43,20 @@ UINT SpecialKeyCode(WORD key) {
   }
 }
 
+// Keys that may be a window's shortcut: with Ctrl or Alt held, and the function keys; never a modifier alone.
+bool IsShortCutKey(WORD key, TShiftState shift) {
+  switch (key) {
+  case VK_SHIFT:
+  case VK_CONTROL:
+  case VK_MENU:
+  case VK_LWIN:
+  case VK_RWIN:
+    return false;
+  default:
+    return shift.Contains(ssCtrl) || shift.Contains(ssAlt) || (key >= VK_F1 && key <= VK_F24);
+  }
+}
+
 } // namespace
 
 bool TWinControl::DispatchInput(TMessage &message) {
@@ -126,8 +140,8 @@ void TWinControl::KeyPress(wchar_t &key) {
 }
 
 bool TWinControl::IsDialogKey(const MSG &msg) {
-  // Not while the mouse is captured (a drag in progress).
-  if (msg.message != WM_KEYDOWN || GetCapture())
+  // Not while the mouse is captured (a drag in progress). Keys with Alt come as system keys.
+  if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) || GetCapture())
     return false;
   // The key goes to a toolkit control, or to a window of a system control's own (its in-place edit): the
   // nearest toolkit control decides.
@@ -141,13 +155,20 @@ bool TWinControl::IsDialogKey(const MSG &msg) {
 void TWinControl::CNKeyDown(TMessage &message) {
   message.Result = 0;
   auto key = static_cast<WORD>(message.WParam);
+  if (!FHandle)
+    return;
+  const TShiftState shift = KeyboardShiftState();
+  if (IsShortCutKey(key, shift) && !WantSpecialKey(key, shift) && TopLevelControl()->IsShortCut(key, shift)) {
+    message.Result = 1;
+    return;
+  }
   UINT code = SpecialKeyCode(key);
-  if (!code || !FHandle)
+  if (!code)
     return;
   MSG msg = {FHandle, WM_KEYDOWN, message.WParam, message.LParam, 0, {0, 0}};
   if (Perform(WM_GETDLGCODE, message.WParam, reinterpret_cast<LPARAM>(&msg)) & (code | DLGC_WANTMESSAGE))
     return;
-  if (TopLevelControl()->DialogKey(key, KeyboardShiftState()))
+  if (TopLevelControl()->DialogKey(key, shift))
     message.Result = 1;
 }
 
@@ -168,6 +189,8 @@ void TWinControl::CMWantSpecialKey(TMessage &message) {
 bool TWinControl::WantSpecialKey(WORD, TShiftState) { return false; }
 
 bool TWinControl::DialogKey(WORD, TShiftState) { return false; }
+
+bool TWinControl::IsShortCut(WORD, TShiftState) { return false; }
 
 bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
 
