@@ -2,6 +2,7 @@
 // One tab of the main window: its header bar and the client area with the folder tree, the splitter and the
 // item list. The controls belong to the main window (the header) and to its main panel (the rest); the
 // record only names them.
+class TFilterBox;
 class TKdShellList;
 class TPanel;
 class TSplitter;
@@ -14,4 +15,6 @@ struct TExplorerTab {
   TTabShellTreeView *Tree = nullptr;
   TSplitter *Splitter = nullptr;
   TKdShellList *List = nullptr;
+  // Made when the user first filters the list (owned by the list's pane).
+  TFilterBox *FilterBox = nullptr;
 };

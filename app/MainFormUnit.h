@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/ExplorerTab.h"
+#include "app/StatusCounts.h"
 #include "app/TabPanel.h"
 #include "app/TabShellTreeView.h"
 #include "toolkit/Edit.h"
@@ -94,6 +95,12 @@ public:
   // Rewrites the status line for the drive of path: label, letter and free space; cleared for a path that
   // does not start with a drive letter (virtual folders, UNC paths).
   void UpdateStatusBar(const std::string &path);
+  // The counts beside the drive text in the status line.
+  TStatusCounts *StatusCounts() const { return FStatusCounts.get(); }
+  // The window's own keys, whichever of its controls has the focus (a label being edited keeps every key):
+  // Ctrl+F opens the active list's filter box.
+  bool FormShortCut(WORD key, TShiftState shift);
+
   // Bytes as the status line shows them: "0 B", "1.50 KB", "1024.00 MB", "5.00 GB".
   static std::string FormatSize(int64_t bytes);
   // The volume label of a drive, empty when it cannot be read.
@@ -125,4 +132,5 @@ private:
   std::vector<std::unique_ptr<TExplorerTab>> FTabs;
   TExplorerTab *FActiveTab = nullptr;
   std::vector<std::unique_ptr<TExplorerTab>> FClosedTabs;
+  std::unique_ptr<TStatusCounts> FStatusCounts;
 };
