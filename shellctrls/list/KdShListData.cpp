@@ -63,15 +63,10 @@ std::string TKdShListData::GetPath() { return IdListToPath(GetAbsIdList()); }
 
 bool TKdShListData::GetFileSize(uint64_t &size) {
   IShellFolder *folder = FFolder->ShellFolder();
-  LPCITEMIDLIST item = FRelIdList.get();
-  SFGAOF attributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
-  if (!folder || FAILED(folder->GetAttributesOf(1, &item, &attributes)) || !(attributes & SFGAO_FILESYSTEM) ||
-      ((attributes & SFGAO_FOLDER) && !(attributes & SFGAO_STREAM)))
-    return false;
   // Read off the item's list, which holds its find data: a selection of many thousands is summed without
-  // touching the disk.
+  // touching the disk. Items outside the file system have none.
   WIN32_FIND_DATAW data;
-  if (FAILED(SHGetDataFromIDListW(folder, item, SHGDFIL_FINDDATA, &data, sizeof data)) ||
+  if (!folder || FAILED(SHGetDataFromIDListW(folder, FRelIdList.get(), SHGDFIL_FINDDATA, &data, sizeof data)) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
   size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
