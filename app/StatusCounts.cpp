@@ -40,6 +40,7 @@ TListCounts CountList(TKdCustomShellList &list) {
     for (TListItem *item = list.Selected(); item; item = list.GetNextItem(item, sdAll, isSelected))
       add(item);
   }
+  counts.SizeText = list.SizeColumnText(counts.SelectedBytes);
   return counts;
 }
 
@@ -50,7 +51,7 @@ std::string CountsText(const TListCounts &counts) {
   if (counts.Selected > 0) {
     text += Separator + FormatCount(static_cast<uint64_t>(counts.Selected)) + " selected";
     if (counts.FilesSelected > 0)
-      text += ", " + FormatByteSize(counts.SelectedBytes);
+      text += ", " + counts.SizeText;
   }
   return text;
 }

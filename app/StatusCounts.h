@@ -1,7 +1,8 @@
 #pragma once
 // The counts of the status line, beside the drive text: how many rows the active tab's list shows ("N
 // items", "1 item"; with its name filter "K of N items shown"), and with a selection "K selected" followed,
-// when files are among them, by their total size in the shell's short form ("3 selected, 1.20 MB").
+// when files are among them, by their total size as the list's size column writes sizes ("3 selected,
+// 1,206 KB").
 // Inactive tabs never touch it. A list tells of its fills, refreshes, filter and selection changes as they
 // happen, often many at once (a filter change re-selects row by row); the text is counted once the messages
 // already waiting have been handled.
@@ -24,6 +25,8 @@ struct TListCounts {
   int Selected = 0;
   int FilesSelected = 0;
   uint64_t SelectedBytes = 0;
+  // SelectedBytes as the list's size column writes sizes.
+  std::string SizeText;
 };
 
 TListCounts CountList(TKdCustomShellList &list);

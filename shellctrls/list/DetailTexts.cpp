@@ -50,6 +50,13 @@ std::string FormatSizeKB(uint64_t bytes) {
   return text.replace(insert, 2, number);
 }
 
+std::string FormatKBSize(uint64_t bytes) {
+  wchar_t text[64] = {};
+  if (!StrFormatKBSizeW(static_cast<LONGLONG>(bytes), text, static_cast<UINT>(std::size(text))))
+    return {};
+  return WideToUtf8(text);
+}
+
 std::string FormatByteSize(uint64_t bytes) {
   wchar_t text[64] = {};
   if (!StrFormatByteSizeW(static_cast<LONGLONG>(bytes), text, static_cast<UINT>(std::size(text))))

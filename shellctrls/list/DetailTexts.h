@@ -17,7 +17,10 @@ std::string FormatCount(uint64_t value);
 // Whole kilobytes, any remainder counting as one more, with the user's thousands separator: "1,024KB".
 std::string FormatSizeKB(uint64_t bytes);
 
-// Bytes in the shell's own short form, as its size columns write them: "1000 bytes", "830 KB", "1.20 MB",
+// Whole kilobytes as the shell's size columns of files write them: "1 KB", "1,206 KB".
+std::string FormatKBSize(uint64_t bytes);
+
+// Bytes in the shell's own short form, as its size columns of drives write them: "1000 bytes", "830 KB", "1.20 MB",
 // "3.97 GB".
 std::string FormatByteSize(uint64_t bytes);
 

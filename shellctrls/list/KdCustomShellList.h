@@ -144,6 +144,9 @@ public:
   void SortRows();
   // 0 before the first fill, 1 for the folder's detail columns, 2 for the list's own columns.
   uint8_t ColumnSet() const { return FColumnSet; }
+  // A size of files as the list's size column writes one: the shell's form for its detail columns, the
+  // list's own for its own.
+  std::string SizeColumnText(uint64_t bytes) const;
 
   // The row's data when it is a shell row, else null.
   static TKdShListData *ShellData(const TListItem *item);

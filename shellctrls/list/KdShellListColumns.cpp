@@ -247,6 +247,10 @@ std::string TKdCustomShellList::GetDisplayText(TListItem *item, int column) {
   return data->GetColumnText(column);
 }
 
+std::string TKdCustomShellList::SizeColumnText(uint64_t bytes) const {
+  return FColumnSet == 2 ? FormatSizeKB(bytes) : FormatKBSize(bytes);
+}
+
 int TKdCustomShellList::GetDisplayImage(TListItem *item) {
   GetImageIndex(item);
   if (item->ImageIndex() < 1)
