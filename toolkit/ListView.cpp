@@ -272,6 +272,14 @@ void TCustomListView::ClearSelection() {
     FSavedSelection.clear();
     return;
   }
+  // Each row unselected would be drawn again on its own: with many, the list is drawn once at the end.
+  const bool many = SelCount() > 1;
+  if (many)
+    BeginUpdate();
+  TAtExit end([&] {
+    if (many)
+      EndUpdate();
+  });
   LVITEMW state = {};
   state.stateMask = LVIS_SELECTED;
   SendMessageW(wnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
@@ -386,23 +394,26 @@ void TCustomListView::ApplyRowFilter() {
   FItems.ApplyFilter(FRowFilter);
   if (!wnd)
     return;
-  // The control forgets the selection and focus of rows it no longer has at once, where unselecting every row
-  // would cost it one step (and one notification) per row.
-  SendMessageW(wnd, LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
-  FControlCount = FItems.ShownCount();
-  SendMessageW(wnd, LVM_SETITEMCOUNT, FControlCount, LVSICF_NOSCROLL);
-  if (allRowsSelected)
-    SelectAll();
-  for (TListItem *item : selected)
-    item->SetSelected(true);
-  if (focused && focused->Shown())
-    focused->SetFocused(true);
-  else if (FControlCount > 0)
-    FItems.ShownItem(0)->SetFocused(true);
+  {
+    // Drawn once at the end: the control would otherwise redraw its scroll bars and rows at every step.
+    BeginUpdate();
+    TAtExit end([this] { EndUpdate(); });
+    // The control forgets the selection and focus of rows it no longer has at once, where unselecting every
+    // row would cost it one step (and one notification) per row.
+    SendMessageW(wnd, LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
+    FControlCount = FItems.ShownCount();
+    SendMessageW(wnd, LVM_SETITEMCOUNT, FControlCount, LVSICF_NOSCROLL);
+    if (allRowsSelected)
+      SelectAll();
+    for (TListItem *item : selected)
+      item->SetSelected(true);
+    if (focused && focused->Shown())
+      focused->SetFocused(true);
+    else if (FControlCount > 0)
+      FItems.ShownItem(0)->SetFocused(true);
+  }
   if (TListItem *focus = ItemFocused())
     focus->MakeVisible(false);
-  if (FUpdateCount == 0)
-    InvalidateRect(wnd, nullptr, TRUE);
   if ((allSelected || !selected.empty()) && OnSelectionChange)
     OnSelectionChange(this);
 }
