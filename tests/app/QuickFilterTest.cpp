@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <memory>
@@ -24,17 +23,6 @@ using zortest::SendText;
 std::string KBSize(LONGLONG bytes) {
   wchar_t text[64] = {};
   StrFormatKBSizeW(bytes, text, 64);
-  return WideToUtf8(text);
-}
-
-// The text of a cell of the list as the control shows it.
-std::string CellText(TKdShellList *list, int row, int column) {
-  wchar_t text[256] = {};
-  LVITEMW item = {};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 256;
-  SendMessageW(list->Handle(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
   return WideToUtf8(text);
 }
 
@@ -84,7 +72,7 @@ TEST_F(QuickFilter, TheStatusCountsFollowTheSelectionAndTheFilterTypedAfterCtrlF
   SendText(L"ÉT");
   EXPECT_EQ(list()->ShownCount(), 1);
   // One file selected: its size as its row shows it.
-  const std::string size = CellText(list(), 0, 1);
+  const std::string size = zortest::ListCellText(list()->Handle(), 0, 1);
   EXPECT_TRUE(Says("1 of 4 items shown" + gap + "1 selected, " + size)) << form->StatusCounts()->Text() << " " << size;
 
   // A row a refresh brings obeys the filter.

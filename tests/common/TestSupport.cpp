@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <iterator>
 
@@ -145,6 +147,16 @@ bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs) {
       return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
+}
+
+std::string ListCellText(HWND list, int row, int column) {
+  wchar_t buffer[1024] = {};
+  LVITEMW item = {};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 1024;
+  SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  return WideToUtf8(buffer);
 }
 
 void SendChord(std::initializer_list<WORD> keys) {

@@ -85,6 +85,9 @@ std::string MakeManyByteFolder(const std::string &parent);
 void SendChord(std::initializer_list<WORD> keys);
 void SendText(const std::wstring &text);
 
+// The text a list view control shows in a cell.
+std::string ListCellText(HWND list, int row, int column);
+
 // Dispatches messages (through the application object) until done() holds or timeoutMs passes.
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);
 // Dispatches messages for about ms milliseconds.
