@@ -42,6 +42,8 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   File1 = NewItem(MainMenu1->Items(), "File1", "File");
   Exit1 = NewItem(File1, "Exit1", "Exit");
   Exit1->OnClick = [this](TObject *sender) { Exit1Click(sender); };
+  CreateViewMenu();
+  CreateGoMenu();
   SetMenu(MainMenu1);
 
   PanelMain = new TPanel(this);
@@ -58,7 +60,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   MiddlePanel->SetBevelOuter(bvLowered);
   MiddlePanel->SetAutoSize(true);
 
-  PathTextBox = new TEdit(this);
+  PathTextBox = new TPathTextBox(this);
   PathTextBox->Name = "PathTextBox";
   PathTextBox->SetParent(MiddlePanel);
   PathTextBox->SetBorderStyle(bsNone);
@@ -127,7 +129,6 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
 
   OnCreate = [this](TObject *sender) { FormCreate(sender); };
   OnShow = [this](TObject *sender) { FormShow(sender); };
-  OnShortCut = [this](TObject *, WORD key, TShiftState shift, bool &handled) { handled = FormShortCut(key, shift); };
 }
 
 TFormMainExplorer::~TFormMainExplorer() {
@@ -181,6 +182,9 @@ void TFormMainExplorer::WndProc(TMessage &message) {
     return;
   case WM_DESTROYCLOSEDTABS:
     DestroyClosedTabs();
+    return;
+  case WM_SHOWSTARTERROR:
+    ShowError(FStartError);
     return;
   default:
     TForm::WndProc(message);
@@ -236,6 +240,10 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   header->SetBevelOuter(bvLowered);
   header->SetPopupMenu(TabPopup);
   header->OnClick = [this](TObject *sender) { TabPanelClick(sender); };
+  header->OnMouseUp = [this, tab](TObject *, TMouseButton button, TShiftState, int, int) {
+    if (button == mbMiddle)
+      CloseTab(tab);
+  };
   tab->HeaderPanel = header;
 
   // Destroying the client area destroys everything in it.
@@ -272,7 +280,8 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   tree->SetBevelOuter(bvNone);
   tab->Tree = tree;
 
-  auto *list = new TKdShellList(listPane);
+  auto *list = new TTabShellList(listPane, tab);
+  list->OnFolderShown = [this](TExplorerTab *shown) { TabFolderShown(shown); };
   list->SetParent(listPane);
   list->SetAlign(alClient);
   list->SetViewStyle(vsReport);
@@ -290,6 +299,7 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
       tab->FilterBox->FilterChanged();
     FStatusCounts->Changed(tab);
   };
+  ApplyShowHidden(tab);
 
   if (folder)
     tree->SetCurrentFolder(folder);
@@ -309,6 +319,9 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   treePane->SetAlign(alLeft);
 
   SendMessageW(ListView_GetHeader(list->Handle()), WM_SETFONT, reinterpret_cast<WPARAM>(Label1->Font().Handle()), TRUE);
+  // What the tab went through while it was being made is no place to go back to.
+  tab->History.Start(tree->CurrentFolder().GetIdList());
+  UpdateGoMenu();
 }
 
 void TFormMainExplorer::StyleHeader(TTabPanel *header, bool active) {
@@ -345,6 +358,8 @@ void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
   if (hadFocus)
     tab->Tree->SetFocus();
   FStatusCounts->Update();
+  UpdateViewMenu();
+  UpdateGoMenu();
 }
 
 void TFormMainExplorer::ShellTreeViewExplorerChange(TObject *Sender, TTreeNode *) {
@@ -365,6 +380,7 @@ void TFormMainExplorer::ShellTreeViewExplorerChange(TObject *Sender, TTreeNode *
     return;
   PathTextBox->SetText(title);
   UpdateStatusBar(path);
+  UpdateGoMenu();
 }
 
 void TFormMainExplorer::TabPanelClick(TObject *Sender) {
@@ -387,22 +403,33 @@ void TFormMainExplorer::New1Click(TObject *) {
 void TFormMainExplorer::DuplicateTab1Click(TObject *) {
   if (!FActiveTab)
     return;
-  TabCreatePanel(&FActiveTab->Tree->CurrentFolder());
+  TExplorerTab *original = FActiveTab;
+  TabCreatePanel(&original->Tree->CurrentFolder());
+  FActiveTab->History = original->History;
+  UpdateGoMenu();
   DeleteTab1->SetEnabled(true);
 }
 
-void TFormMainExplorer::DeleteTab1Click(TObject *) {
+void TFormMainExplorer::DeleteTab1Click(TObject *) { CloseTab(FActiveTab); }
+
+void TFormMainExplorer::CloseTab(TExplorerTab *tab) {
   if (FTabs.size() < 2)
     return;
-  auto closing = std::find_if(FTabs.begin(), FTabs.end(), [&](const auto &tab) { return tab.get() == FActiveTab; });
+  auto closing = std::find_if(FTabs.begin(), FTabs.end(), [&](const auto &open) { return open.get() == tab; });
   if (closing == FTabs.end())
     return;
   const size_t index = static_cast<size_t>(closing - FTabs.begin());
   const size_t count = FTabs.size();
   std::unique_ptr<TExplorerTab> closed = std::move(*closing);
   FTabs.erase(closing);
+  FReopenable.push_back(std::move(closed->History));
+  if (FReopenable.size() > MaxClosedTabs)
+    FReopenable.erase(FReopenable.begin());
   // Index 0 is the newest: the next older tab, or the next newer one when the oldest was closed.
-  ActivateTab(FTabs[index == count - 1 ? index - 1 : index].get());
+  if (closed.get() == FActiveTab) {
+    ActivateTab(FTabs[index == count - 1 ? index - 1 : index].get());
+    PathTextBox->SetText(FActiveTab->HeaderPanel->Caption());
+  }
   closed->HeaderPanel->Hide();
   FClosedTabs.push_back(std::move(closed));
   if (HandleAllocated())
@@ -411,7 +438,6 @@ void TFormMainExplorer::DeleteTab1Click(TObject *) {
     DestroyClosedTabs();
   if (FTabs.size() == 1)
     DeleteTab1->SetEnabled(false);
-  PathTextBox->SetText(FActiveTab->HeaderPanel->Caption());
 }
 
 void TFormMainExplorer::DestroyClosedTabs() {
@@ -444,12 +470,6 @@ void TFormMainExplorer::UpdateStatusBar(const std::string &path) {
     StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
   }
   FStatusCounts->Update();
-}
-
-bool TFormMainExplorer::FormShortCut(WORD key, TShiftState shift) {
-  if (key == 'F' && shift == TShiftState(ssCtrl) && FActiveTab)
-    return OpenFilterBox(*FActiveTab);
-  return false;
 }
 
 namespace {

@@ -13,7 +13,7 @@ enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
 using TCloseEvent = std::function<void(TObject *Sender, TCloseAction &Action)>;
 using TCloseQueryEvent = std::function<void(TObject *Sender, bool &CanClose)>;
-// A key of the window's own (see TWinControl::IsShortCut); Handled true when the handler took it.
+// A key (or chord) the focused control does not want; Handled set to true takes it.
 using TShortCutEvent = std::function<void(TObject *Sender, WORD Key, TShiftState Shift, bool &Handled)>;
 
 class TForm : public TWinControl {
@@ -54,6 +54,7 @@ public:
   TNotifyEvent OnShow;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
+  // The window's own keys, offered before the focused control handles the key.
   TShortCutEvent OnShortCut;
 
 protected:

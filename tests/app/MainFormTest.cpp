@@ -117,12 +117,21 @@ TEST_F(MainForm, HasItsMenusWithCloseTabDisabled) {
   form->Show();
   HMENU bar = GetMenu(form->Handle());
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
   EXPECT_EQ(MenuText(bar, 0), "File");
   HMENU file = GetSubMenu(bar, 0);
   ASSERT_EQ(GetMenuItemCount(file), 1);
   EXPECT_EQ(MenuText(file, 0), "Exit");
   EXPECT_EQ(GetMenuItemID(file, 0), form->Exit1->Command());
+  EXPECT_EQ(MenuText(bar, 1), "View");
+  EXPECT_EQ(Captions(form->View1), "ShowHiddenItems1=Show Hidden Items|N2=-|Details1=Details|List1=List|"
+                                   "SmallIcons1=Small Icons|LargeIcons1=Large Icons|N3=-|Refresh1=Refresh\tF5");
+  EXPECT_TRUE(form->ShowHiddenItems1->Checked());
+  EXPECT_TRUE(form->Details1->Checked());
+  EXPECT_EQ(MenuText(bar, 2), "Go");
+  EXPECT_EQ(Captions(form->Go1), "Back1=Back\tAlt+Left|Forward1=Forward\tAlt+Right|UpOneLevel1=Parent Folder\tAlt+Up");
+  EXPECT_FALSE(form->Back1->Enabled());
+  EXPECT_FALSE(form->Forward1->Enabled());
 
   EXPECT_EQ(Captions(form->ListPopup->Items()), "Paste2Mitm=P&aste|N6=-|NewFolder1=New Folder|"
                                                 "NewTextFile1=New Text File|N7=-|Properties1Mitm=&Properties");

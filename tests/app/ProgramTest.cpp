@@ -18,9 +18,10 @@ struct RunningCopy {
   PROCESS_INFORMATION Process = {};
   HWND Window = nullptr;
 
-  // Starts the program built beside the tests, or the copy named by exe in its own folder.
-  bool Start(const std::string &exe = zortest::ExeDir() + "\\ZorExplorer.exe", const char *folder = nullptr) {
-    std::string commandLine = "\"" + exe + "\"";
+  // Starts the program built beside the tests, or the copy named by exe in its own folder, with arguments.
+  bool Start(const std::string &exe = zortest::ExeDir() + "\\ZorExplorer.exe", const char *folder = nullptr,
+             const std::string &arguments = {}) {
+    std::string commandLine = "\"" + exe + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
@@ -29,7 +30,7 @@ struct RunningCopy {
     // The main window, once shown with its caption.
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 30000) {
-      Window = FindWindowOf(Process.dwProcessId);
+      Window = FindWindowOf(Process.dwProcessId, "Zorvat File Manager v1.22");
       if (Window)
         return true;
       if (WaitForSingleObject(Process.hProcess, 100) == WAIT_OBJECT_0)
@@ -60,20 +61,24 @@ struct RunningCopy {
     }
   }
 
-private:
-  static HWND FindWindowOf(DWORD pid) {
+  // A shown top-level window of the copy with the caption, or of the class when the caption is null.
+  static HWND FindWindowOf(DWORD pid, const char *caption, const char *windowClass = nullptr) {
     struct Search {
       DWORD Pid;
+      const char *Caption;
+      const char *Class;
       HWND Found;
-    } search{pid, nullptr};
+    } search{pid, caption, windowClass, nullptr};
     EnumWindows(
         [](HWND wnd, LPARAM param) -> BOOL {
           auto *s = reinterpret_cast<Search *>(param);
           DWORD owner = 0;
           GetWindowThreadProcessId(wnd, &owner);
-          char caption[128] = {};
+          char caption[128] = {}, kind[64] = {};
           GetWindowTextA(wnd, caption, sizeof caption);
-          if (owner == s->Pid && IsWindowVisible(wnd) && std::string(caption) == "Zorvat File Manager v1.22") {
+          GetClassNameA(wnd, kind, sizeof kind);
+          if (owner == s->Pid && IsWindowVisible(wnd) &&
+              (s->Caption ? std::string(caption) == s->Caption : std::string(kind) == s->Class)) {
             s->Found = wnd;
             return FALSE;
           }
@@ -230,14 +235,9 @@ TEST(Program, ThreeTabsOpenedFromTheHeaderMenuOneBrowsedByKeyboardToAFolderOfFil
 class WineNetworkDrive {
 public:
   explicit WineNetworkDrive(const std::string &folder) {
-    using UnixFileName = char *(CDECL *)(const WCHAR *);
-    auto toUnix = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    char *unix = toUnix ? toUnix(Utf8ToWide(folder).c_str()) : nullptr;
-    if (!unix)
+    const std::string unixPath = zortest::UnixPathOf(folder);
+    if (unixPath.empty())
       return;
-    std::string unixPath = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
     char letter = 'Y';
     while (letter > 'D' && (GetLogicalDrives() & (1u << (letter - 'A'))))
       --letter;
@@ -392,6 +392,35 @@ TEST(Program, ACopyBesidePlantedLibrariesShowsItsWindowAndBrowsesWithoutLoadingA
   EXPECT_EQ(copy.Close(), 0u);
 
   EXPECT_EQ(FilesIn(dir / "*.loaded"), std::vector<std::string>());
+}
+
+} // namespace
+
+namespace {
+
+TEST(Program, FoldersOnItsCommandLineOpenInTabsAWindowsAndAUnixPathAndOneBoxNamesWhatCannotBeOpened) {
+  zortest::TempDir dir;
+  zortest::MakeDir(dir / "windows");
+  zortest::MakeDir(dir / "unix");
+  const std::string unix = IsRunningUnderWine() ? zortest::UnixPathOf(dir / "unix") : dir / "unix";
+  RunningCopy copy;
+  ASSERT_TRUE(copy.Start(zortest::ExeDir() + "\\ZorExplorer.exe", nullptr,
+                         "\"" + dir / "windows" + "\" \"" + unix + "\" \"/no where\""));
+  HWND box = nullptr;
+  ASSERT_TRUE(zortest::PumpUntil(
+      [&] { return (box = RunningCopy::FindWindowOf(copy.Process.dwProcessId, nullptr, "#32770")); }, 10000));
+  std::string text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    text += TextOf(child) + "|";
+  EXPECT_NE(text.find("ERROR: Unable to open:\n/no where|"), std::string::npos) << text;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+
+  std::vector<HWND> headers = HeaderBars(copy.Window);
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_TRUE(zortest::PumpUntil([&] { return TextOf(headers[0]) == dir / "windows"; }, 10000)) << TextOf(headers[0]);
+  EXPECT_TRUE(zortest::PumpUntil([&] { return TextOf(headers[1]).ends_with("\\unix"); }, 10000)) << TextOf(headers[1]);
+  EXPECT_EQ(TextOf(PathBox(copy.Window)), dir / "windows");
+  EXPECT_EQ(copy.Close(), 0u);
 }
 
 } // namespace

@@ -269,6 +269,18 @@ TKdIdListPtr ParsePath(const std::string &name) {
   return list;
 }
 
+std::string UnixPathOf(const std::string &path) {
+  using UnixFileName = char *(CDECL *)(const WCHAR *);
+  auto toUnix = reinterpret_cast<UnixFileName>(
+      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char *unix = toUnix ? toUnix(Utf8ToWide(path).c_str()) : nullptr;
+  if (!unix)
+    return {};
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
 std::string ExeDir() {
   wchar_t buffer[MAX_PATH + 1] = {};
   GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);

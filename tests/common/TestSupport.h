@@ -172,6 +172,9 @@ private:
 // The shell's absolute ID list of a path or parse name; fails the test when the shell cannot parse it.
 TKdIdListPtr ParsePath(const std::string &name);
 
+// The Unix name Wine gives a Windows path; "" outside Wine.
+std::string UnixPathOf(const std::string &path);
+
 // Folder holding the running test executable (the program and tools are built beside it).
 std::string ExeDir();
 
