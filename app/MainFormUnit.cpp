@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/FilterBox.h"
 #include "app/Version.h"
 #include "shellctrls/list/DetailTexts.h"
 #include "toolkit/Application.h"
@@ -99,6 +100,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   StatusBarLabel->SetTop(4);
   StatusBarLabel->Font().SetName("Tahoma");
   StatusBarLabel->Font().SetHeight(-13);
+  FStatusCounts = std::make_unique<TStatusCounts>(Panel1, StatusBarLabel, [this] { return FActiveTab; });
 
   ListPopup = new TPopupMenu(this);
   ListPopup->Name = "ListPopup";
@@ -291,6 +293,13 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   tree->SetShellList(list);
   list->SetBorderStyle(bsNone);
   tab->List = list;
+  list->OnFillComplete = [this, tab](TObject *) { FStatusCounts->Changed(tab); };
+  list->OnSelectionChange = [this, tab](TObject *) { FStatusCounts->Changed(tab); };
+  list->OnNameFilterChange = [this, tab](TObject *) {
+    if (tab->FilterBox)
+      tab->FilterBox->FilterChanged();
+    FStatusCounts->Changed(tab);
+  };
   ApplyShowHidden(tab);
 
   if (folder)
@@ -349,6 +358,7 @@ void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
     tab->Tree->Repaint();
   if (hadFocus)
     tab->Tree->SetFocus();
+  FStatusCounts->Update();
   UpdateViewMenu();
   UpdateGoMenu();
 }
@@ -454,12 +464,13 @@ void TFormMainExplorer::UpdateStatusBar(const std::string &path) {
   // Only "X:" with a letter names a drive: virtual folders can have paths like "::{GUID}".
   if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) {
     StatusBarLabel->SetCaption("");
-    return;
+  } else {
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    std::string label = BGetVolumeInfo(letter);
+    int64_t free = DiskFree(letter - 64);
+    StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
   }
-  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-  std::string label = BGetVolumeInfo(letter);
-  int64_t free = DiskFree(letter - 64);
-  StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
+  FStatusCounts->Update();
 }
 
 namespace {

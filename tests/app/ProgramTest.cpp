@@ -123,26 +123,9 @@ TEST(Program, StartsWhenItsMutexCannotBeCreated) {
 }
 
 // Input as a user gives it, to whichever window has the focus.
-void Key(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
-  zortest::PumpFor(150);
-}
+void Key(WORD key) { zortest::SendChord({key}); }
 
-void Type(const std::wstring &text) {
-  for (wchar_t c : text) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wScan = input[1].ki.wScan = c;
-    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-  }
-  zortest::PumpFor(150);
-}
+void Type(const std::wstring &text) { zortest::SendText(text); }
 
 void Click(POINT screen, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
   SetCursorPos(screen.x, screen.y);
