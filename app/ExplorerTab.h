@@ -1,8 +1,11 @@
 #pragma once
 // One tab of the main window: its header bar and the client area with the folder tree, the splitter and the
-// item list. The controls belong to the main window (the header) and to its main panel (the rest); the
-// record only names them.
-class TKdShellList;
+// item list, and the folders the tab has shown. The controls belong to the main window (the header) and to
+// its main panel (the rest); the record only names them.
+#include "app/TabHistory.h"
+#include "app/TabShellList.h"
+
+class TFilterBox;
 class TPanel;
 class TSplitter;
 class TTabPanel;
@@ -13,5 +16,8 @@ struct TExplorerTab {
   TPanel *ClientPanel = nullptr;
   TTabShellTreeView *Tree = nullptr;
   TSplitter *Splitter = nullptr;
-  TKdShellList *List = nullptr;
+  TTabShellList *List = nullptr;
+  TTabHistory History;
+  // Made when the user first filters the list (owned by the list's pane).
+  TFilterBox *FilterBox = nullptr;
 };

@@ -46,6 +46,11 @@ void TFormMainExplorer::ShowError(const std::string &text) {
 }
 
 void TFormMainExplorer::PathTextBoxKeyDown(TObject *, WORD &key, TShiftState) {
+  if (key == VK_ESCAPE) {
+    key = 0;
+    PathTextBoxEscape();
+    return;
+  }
   if (key != VK_RETURN || !FActiveTab)
     return;
   TTabShellTreeView *tree = FActiveTab->Tree;

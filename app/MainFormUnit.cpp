@@ -7,6 +7,8 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/FilterBox.h"
+#include "app/Version.h"
 #include "shellctrls/list/DetailTexts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Splitter.h"
@@ -41,6 +43,8 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   File1 = NewItem(MainMenu1->Items(), "File1", "File");
   Exit1 = NewItem(File1, "Exit1", "Exit");
   Exit1->OnClick = [this](TObject *sender) { Exit1Click(sender); };
+  CreateViewMenu();
+  CreateGoMenu();
   SetMenu(MainMenu1);
 
   PanelMain = new TPanel(this);
@@ -57,7 +61,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   MiddlePanel->SetBevelOuter(bvLowered);
   MiddlePanel->SetAutoSize(true);
 
-  PathTextBox = new TEdit(this);
+  PathTextBox = new TPathTextBox(this);
   PathTextBox->Name = "PathTextBox";
   PathTextBox->SetParent(MiddlePanel);
   PathTextBox->SetBorderStyle(bsNone);
@@ -96,6 +100,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   StatusBarLabel->SetTop(4);
   StatusBarLabel->Font().SetName("Tahoma");
   StatusBarLabel->Font().SetHeight(-13);
+  FStatusCounts = std::make_unique<TStatusCounts>(Panel1, StatusBarLabel, [this] { return FActiveTab; });
 
   ListPopup = new TPopupMenu(this);
   ListPopup->Name = "ListPopup";
@@ -179,6 +184,9 @@ void TFormMainExplorer::WndProc(TMessage &message) {
   case WM_DESTROYCLOSEDTABS:
     DestroyClosedTabs();
     return;
+  case WM_SHOWSTARTERROR:
+    ShowError(FStartError);
+    return;
   default:
     TForm::WndProc(message);
   }
@@ -209,7 +217,7 @@ void TFormMainExplorer::FormShow(TObject *) {
   AppTitle = "Zorvat File Manager";
   if (Application)
     Application->SetTitle(AppTitle);
-  SetCaption(AppTitle + " v1.22");
+  SetCaption(AppTitle + " v" ZOR_VERSION_TEXT);
   if (FActiveTab)
     FActiveTab->Tree->SetFocus();
 }
@@ -233,6 +241,10 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   header->SetBevelOuter(bvLowered);
   header->SetPopupMenu(TabPopup);
   header->OnClick = [this](TObject *sender) { TabPanelClick(sender); };
+  header->OnMouseUp = [this, tab](TObject *, TMouseButton button, TShiftState, int, int) {
+    if (button == mbMiddle)
+      CloseTab(tab);
+  };
   tab->HeaderPanel = header;
 
   // Destroying the client area destroys everything in it.
@@ -269,7 +281,8 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   tree->SetBevelOuter(bvNone);
   tab->Tree = tree;
 
-  auto *list = new TKdShellList(listPane);
+  auto *list = new TTabShellList(listPane, tab);
+  list->OnFolderShown = [this](TExplorerTab *shown) { TabFolderShown(shown); };
   list->SetParent(listPane);
   list->SetAlign(alClient);
   list->SetViewStyle(vsReport);
@@ -280,6 +293,14 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   tree->SetShellList(list);
   list->SetBorderStyle(bsNone);
   tab->List = list;
+  list->OnFillComplete = [this, tab](TObject *) { FStatusCounts->Changed(tab); };
+  list->OnSelectionChange = [this, tab](TObject *) { FStatusCounts->Changed(tab); };
+  list->OnNameFilterChange = [this, tab](TObject *) {
+    if (tab->FilterBox)
+      tab->FilterBox->FilterChanged();
+    FStatusCounts->Changed(tab);
+  };
+  ApplyShowHidden(tab);
 
   if (folder)
     tree->SetCurrentFolder(folder);
@@ -299,6 +320,9 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   treePane->SetAlign(alLeft);
 
   SendMessageW(ListView_GetHeader(list->Handle()), WM_SETFONT, reinterpret_cast<WPARAM>(Label1->Font().Handle()), TRUE);
+  // What the tab went through while it was being made is no place to go back to.
+  tab->History.Start(tree->CurrentFolder().GetIdList());
+  UpdateGoMenu();
 }
 
 void TFormMainExplorer::StyleHeader(TTabPanel *header, bool active) {
@@ -334,6 +358,9 @@ void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
     tab->Tree->Repaint();
   if (hadFocus)
     tab->Tree->SetFocus();
+  FStatusCounts->Update();
+  UpdateViewMenu();
+  UpdateGoMenu();
 }
 
 void TFormMainExplorer::ShellTreeViewExplorerChange(TObject *Sender, TTreeNode *) {
@@ -354,6 +381,7 @@ void TFormMainExplorer::ShellTreeViewExplorerChange(TObject *Sender, TTreeNode *
     return;
   PathTextBox->SetText(title);
   UpdateStatusBar(path);
+  UpdateGoMenu();
 }
 
 void TFormMainExplorer::TabPanelClick(TObject *Sender) {
@@ -376,22 +404,33 @@ void TFormMainExplorer::New1Click(TObject *) {
 void TFormMainExplorer::DuplicateTab1Click(TObject *) {
   if (!FActiveTab)
     return;
-  TabCreatePanel(&FActiveTab->Tree->CurrentFolder());
+  TExplorerTab *original = FActiveTab;
+  TabCreatePanel(&original->Tree->CurrentFolder());
+  FActiveTab->History = original->History;
+  UpdateGoMenu();
   DeleteTab1->SetEnabled(true);
 }
 
-void TFormMainExplorer::DeleteTab1Click(TObject *) {
+void TFormMainExplorer::DeleteTab1Click(TObject *) { CloseTab(FActiveTab); }
+
+void TFormMainExplorer::CloseTab(TExplorerTab *tab) {
   if (FTabs.size() < 2)
     return;
-  auto closing = std::find_if(FTabs.begin(), FTabs.end(), [&](const auto &tab) { return tab.get() == FActiveTab; });
+  auto closing = std::find_if(FTabs.begin(), FTabs.end(), [&](const auto &open) { return open.get() == tab; });
   if (closing == FTabs.end())
     return;
   const size_t index = static_cast<size_t>(closing - FTabs.begin());
   const size_t count = FTabs.size();
   std::unique_ptr<TExplorerTab> closed = std::move(*closing);
   FTabs.erase(closing);
+  FReopenable.push_back(std::move(closed->History));
+  if (FReopenable.size() > MaxClosedTabs)
+    FReopenable.erase(FReopenable.begin());
   // Index 0 is the newest: the next older tab, or the next newer one when the oldest was closed.
-  ActivateTab(FTabs[index == count - 1 ? index - 1 : index].get());
+  if (closed.get() == FActiveTab) {
+    ActivateTab(FTabs[index == count - 1 ? index - 1 : index].get());
+    PathTextBox->SetText(FActiveTab->HeaderPanel->Caption());
+  }
   closed->HeaderPanel->Hide();
   FClosedTabs.push_back(std::move(closed));
   if (HandleAllocated())
@@ -400,7 +439,6 @@ void TFormMainExplorer::DeleteTab1Click(TObject *) {
     DestroyClosedTabs();
   if (FTabs.size() == 1)
     DeleteTab1->SetEnabled(false);
-  PathTextBox->SetText(FActiveTab->HeaderPanel->Caption());
 }
 
 void TFormMainExplorer::DestroyClosedTabs() {
@@ -426,12 +464,13 @@ void TFormMainExplorer::UpdateStatusBar(const std::string &path) {
   // Only "X:" with a letter names a drive: virtual folders can have paths like "::{GUID}".
   if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) {
     StatusBarLabel->SetCaption("");
-    return;
+  } else {
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    std::string label = BGetVolumeInfo(letter);
+    int64_t free = DiskFree(letter - 64);
+    StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
   }
-  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-  std::string label = BGetVolumeInfo(letter);
-  int64_t free = DiskFree(letter - 64);
-  StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
+  FStatusCounts->Update();
 }
 
 namespace {

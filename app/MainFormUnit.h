@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/ExplorerTab.h"
+#include "app/PathCompletion.h"
+#include "app/StatusCounts.h"
 #include "app/TabPanel.h"
 #include "app/TabShellTreeView.h"
 #include "toolkit/Edit.h"
@@ -32,7 +35,7 @@ public:
 
   TPanel *PanelMain;
   TPanel *MiddlePanel;
-  TEdit *PathTextBox;
+  TPathTextBox *PathTextBox;
   TPanel *Panel1;
   TLabel *Label1;
   TLabel *StatusBarLabel;
@@ -52,6 +55,19 @@ public:
   TMainMenu *MainMenu1;
   TMenuItem *File1;
   TMenuItem *Exit1;
+  TMenuItem *View1;
+  TMenuItem *ShowHiddenItems1;
+  TMenuItem *N2;
+  TMenuItem *Details1;
+  TMenuItem *List1;
+  TMenuItem *SmallIcons1;
+  TMenuItem *LargeIcons1;
+  TMenuItem *N3;
+  TMenuItem *Refresh1;
+  TMenuItem *Go1;
+  TMenuItem *Back1;
+  TMenuItem *Forward1;
+  TMenuItem *UpOneLevel1;
 
   int InstanceNumber() const { return FInstanceNumber; }
   void SetInstanceNumber(int value);
@@ -86,6 +102,36 @@ public:
   void ParentFolder1Click(TObject *Sender);
   void Exit1Click(TObject *Sender);
 
+  // Opens each argument of the command line in a tab of its own, the first on top and active; the ones
+  // that cannot be opened are named in one error box once the window shows. Without any that can be
+  // opened the window stays as it started.
+  void OpenStartFolders(const std::vector<std::string> &arguments);
+
+  // Closes a tab (never the last); the active one gives way as "Close Tab" says. It is remembered for
+  // ReopenClosedTab.
+  void CloseTab(TExplorerTab *tab);
+  // Opens the most recently closed tab again, on its folder with its history (the last MaxClosedTabs).
+  void ReopenClosedTab();
+  static constexpr size_t MaxClosedTabs = 10;
+  // Shows the tab step places further down the headers (up for a negative step), wrapping.
+  void SwitchTab(int step);
+  // Shows the tab at index (0: the top header); nothing when there is none.
+  void ShowTab(size_t index);
+
+  // The active tab's history: the folder before (after) the one shown, and the parent folder.
+  void Back1Click(TObject *Sender);
+  void Forward1Click(TObject *Sender);
+  void UpOneLevel1Click(TObject *Sender);
+  // Puts the focus in the path box with its text selected.
+  void FocusPathBox();
+
+  void ShowHiddenItems1Click(TObject *Sender);
+  // The active list's style ("Details", "List", "Small Icons", "Large Icons").
+  void ViewStyleClick(TViewStyle style);
+  // Reads the active tab's folders again.
+  void Refresh1Click(TObject *Sender);
+  bool ShowHiddenItems() const { return FShowHidden; }
+
   // Called with a new text file's full name right before it is created (tests make a file appear there).
   static std::function<void(const std::string &fileName)> BeforeCreateTextFile;
   // Opens a new text file (owner, full name, folder); by default with the file's associated program.
@@ -94,6 +140,9 @@ public:
   // Rewrites the status line for the drive of path: label, letter and free space; cleared for a path that
   // does not start with a drive letter (virtual folders, UNC paths).
   void UpdateStatusBar(const std::string &path);
+  // The counts beside the drive text in the status line.
+  TStatusCounts *StatusCounts() const { return FStatusCounts.get(); }
+
   // Bytes as the status line shows them: "0 B", "1.50 KB", "1024.00 MB", "5.00 GB".
   static std::string FormatSize(int64_t bytes);
   // The volume label of a drive, empty when it cannot be read.
@@ -104,6 +153,9 @@ protected:
   void CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
+  // The window's keys (tabs, history, path box, refresh, the list's filter), wherever the focus is but in
+  // text being edited.
+  bool IsShortCut(WORD key, TShiftState shift) override;
   // The mouse's back button goes up one folder in the active tab; its forward button only says so.
   void WMAppCommand(TMessage &message);
 
@@ -111,6 +163,8 @@ private:
   // Posted to itself: the controls of closed tabs go once the message that closed them has returned (a tab
   // closed from its own header's menu is still inside that header's message then).
   static constexpr UINT WM_DESTROYCLOSEDTABS = WM_APP + 1;
+  // Posted to itself: the error box naming command-line arguments that could not be opened.
+  static constexpr UINT WM_SHOWSTARTERROR = WM_APP + 2;
 
   void ActivateTab(TExplorerTab *tab);
   void ShowError(const std::string &text);
@@ -121,8 +175,26 @@ private:
   TMenuItem *NewItem(TMenuItem *parent, const std::string &name, const std::string &caption);
   void PublishInstanceNumber();
 
+  void OpenStartFolder(TExplorerTab *tab, const TStartFolder &folder);
+  // The active tab's list shows another folder.
+  void TabFolderShown(TExplorerTab *tab);
+  // Back (-1) or forward (1) in the active tab's history.
+  void StepHistory(int direction);
+  void PathTextBoxEscape();
+  void CreateViewMenu();
+  void CreateGoMenu();
+  // The View menu's marks and the Go menu's states follow the active tab.
+  void UpdateViewMenu();
+  void UpdateGoMenu();
+  void ApplyShowHidden(TExplorerTab *tab);
+
   int FInstanceNumber = 0;
   std::vector<std::unique_ptr<TExplorerTab>> FTabs;
   TExplorerTab *FActiveTab = nullptr;
   std::vector<std::unique_ptr<TExplorerTab>> FClosedTabs;
+  std::unique_ptr<TStatusCounts> FStatusCounts;
+  // What ReopenClosedTab brings back, the most recent last.
+  std::vector<TTabHistory> FReopenable;
+  std::string FStartError;
+  bool FShowHidden = true;
 };

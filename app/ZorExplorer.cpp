@@ -1,6 +1,7 @@
 // Entry sequence of ZorExplorer.exe: unit start, instance numbering, main window, message loop, unit end.
 #include <windows.h>
 
+#include "app/CommandLine.h"
 #include "app/InstanceMutex.h"
 #include "app/MainFormUnit.h"
 #include "shellctrls/UKdShellControls.h"
@@ -21,6 +22,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       application.Initialize();
       auto *form = application.CreateForm<TFormMainExplorer>();
       form->SetInstanceNumber(number);
+      form->OpenStartFolders(CommandLineArguments(GetCommandLineW()));
       application.Run();
     } catch (...) {
       application.HandleException(nullptr);

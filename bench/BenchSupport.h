@@ -1,10 +1,11 @@
 #pragma once
-// Small helpers the benchmark programs share: a millisecond clock, removing the folders they made, and the
-// rows that bench/run.sh gathers into its table.
+// Small helpers the benchmark programs share: a millisecond clock, message pumps, removing the folders they
+// made, and the rows that bench/run.sh gathers into its table.
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace zorbench {
@@ -36,6 +37,28 @@ inline double NowMs() {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
   return static_cast<double>(counter.QuadPart) / frequency;
+}
+
+// Dispatches the messages waiting.
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// Dispatches messages until done() holds (true) or limitMs pass (false).
+inline bool PumpUntil(const std::function<bool()> &done, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limitMs)
+      return false;
+    Pump();
+    if (!done())
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
 }
 
 void RemoveFolder(const std::string &path);

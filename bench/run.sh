@@ -8,7 +8,7 @@ source "$(dirname "$0")/../scripts/wine-env.sh"
 trap zor_cleanup EXIT
 
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(ChangeLatencyBench ShellTreeBench ShellListBench TabsBench StartupBench)
+[ ${#benches[@]} -gt 0 ] || benches=(ChangeLatencyBench ShellTreeBench ShellListBench TabsBench StartupBench PathCompletionBench FilterBench)
 
 zor_install_deps
 mkdir -p "$ZOR_BUILD"

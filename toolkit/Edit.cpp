@@ -54,3 +54,30 @@ void TEdit::WndProc(TMessage &message) {
   }
   TWinControl::WndProc(message);
 }
+
+bool TEdit::WantSpecialKey(WORD key, TShiftState shift) {
+  if (shift.Contains(ssAlt))
+    return key == VK_BACK;
+  if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || (key >= VK_F1 && key <= VK_F24))
+    return false;
+  if (!shift.Contains(ssCtrl))
+    return true;
+  switch (key) {
+  case 'A':
+  case 'C':
+  case 'V':
+  case 'X':
+  case 'Y':
+  case 'Z':
+  case VK_LEFT:
+  case VK_RIGHT:
+  case VK_HOME:
+  case VK_END:
+  case VK_BACK:
+  case VK_DELETE:
+  case VK_INSERT:
+    return true;
+  default:
+    return false;
+  }
+}

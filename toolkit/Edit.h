@@ -17,4 +17,7 @@ public:
 protected:
   void CreateParams(TCreateParams &params) override;
   void WndProc(TMessage &message) override;
+  // The keys that edit the text: typing, moving and selecting, and the clipboard and undo chords. Tab,
+  // Enter, Escape, the function keys and every other chord stay the window's.
+  bool WantSpecialKey(WORD key, TShiftState shift) override;
 };

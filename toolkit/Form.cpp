@@ -1,6 +1,24 @@
 #include "toolkit/Form.h"
 
+#include <utility>
+
 #include "toolkit/Application.h"
+
+namespace {
+
+// Every form shows the program's own icon, the executable's icon resource named MAINICON, in the sizes the
+// platform draws captions and task switchers with; a program without one keeps the platform's default.
+// Shared icons belong to the module: nothing frees them.
+void ShowProgramIcon(HWND wnd) {
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    int size = GetSystemMetrics(metric);
+    if (HANDLE icon = LoadImageW(module, L"MAINICON", IMAGE_ICON, size, size, LR_SHARED))
+      SendMessageW(wnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
+} // namespace
 
 TForm::TForm(TComponent *AOwner) : TWinControl(AOwner) {
   SetVisible(false);
@@ -56,6 +74,7 @@ void TForm::CreateWnd() {
   if (FMenu)
     FMenu->SetWindowHandle(Handle());
   TWinControl::CreateWnd();
+  ShowProgramIcon(WindowHandle());
 }
 
 void TForm::DestroyWnd() {
@@ -143,6 +162,13 @@ bool TForm::DialogKey(WORD key, TShiftState shift) {
   if (next && next != focus)
     ::SetFocus(next);
   return true;
+}
+
+bool TForm::IsShortCut(WORD key, TShiftState shift) {
+  bool handled = false;
+  if (OnShortCut)
+    OnShortCut(this, key, shift, handled);
+  return handled;
 }
 
 void TForm::FocusActiveControl() {

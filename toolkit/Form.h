@@ -13,6 +13,8 @@ enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
 using TCloseEvent = std::function<void(TObject *Sender, TCloseAction &Action)>;
 using TCloseQueryEvent = std::function<void(TObject *Sender, bool &CanClose)>;
+// A key (or chord) the focused control does not want; Handled set to true takes it.
+using TShortCutEvent = std::function<void(TObject *Sender, WORD Key, TShiftState Shift, bool &Handled)>;
 
 class TForm : public TWinControl {
 public:
@@ -52,6 +54,8 @@ public:
   TNotifyEvent OnShow;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
+  // The window's own keys, offered before the focused control handles the key.
+  TShortCutEvent OnShortCut;
 
 protected:
   void CreateParams(TCreateParams &params) override;
@@ -62,6 +66,8 @@ protected:
   bool HasMenuBar() const override { return FMenu != nullptr; }
   // Tab and Shift+Tab move the focus to the next or previous control that takes it (WS_TABSTOP).
   bool DialogKey(WORD key, TShiftState shift) override;
+  // Raises OnShortCut.
+  bool IsShortCut(WORD key, TShiftState shift) override;
   void VisibleChanged() override;
   void Notification(TComponent *component, bool inserted) override;
 

@@ -109,9 +109,11 @@ public:
   virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
   virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
 
-  // Dialog-style navigation for a key the message loop is about to dispatch: the nearest control of the
-  // window it goes to may want it (CM_WANTSPECIALKEY, WM_GETDLGCODE); if not, its top-level control may
-  // take it (DialogKey). True when the key was taken and must not be dispatched.
+  // The window's shortcuts and dialog-style navigation for a key the message loop is about to dispatch
+  // (a key or an Alt chord): the nearest control of the window it goes to may want it (WantSpecialKey);
+  // if not, its top-level control may take it as a shortcut (IsShortCut); if not, a Tab, arrow, Enter or
+  // Escape the control does not want either (WM_GETDLGCODE) may be taken by the top-level control
+  // (DialogKey). True when the key was taken and must not be dispatched.
   static bool IsDialogKey(const MSG &msg);
 
   TKeyEvent OnKeyDown;
@@ -160,11 +162,14 @@ protected:
   // WM_MENUSELECT, WM_MENUCHAR, and WM_MEASUREITEM and WM_DRAWITEM for ODT_MENU items. The base gives them
   // to the window's own handling.
   virtual void MenuMessage(TMessage &message);
-  // Whether the control takes Tab, an arrow, Enter or Escape itself rather than leave it to dialog-style
-  // navigation (reached through CM_WANTSPECIALKEY); the base wants none.
+  // Whether the control takes a key itself rather than leave it to the window's shortcuts and to
+  // dialog-style navigation (also reached through CM_WANTSPECIALKEY); the base wants none.
   virtual bool WantSpecialKey(WORD key, TShiftState shift);
-  // A key no control wanted, offered to the top-level control of the one with the focus; true when it took
-  // it. The base takes none (a form moves the focus on Tab).
+  // A key the focused control does not want, offered to its top-level control as a shortcut before
+  // anything else sees it; true when it took it. The base takes none.
+  virtual bool IsShortCut(WORD key, TShiftState shift);
+  // A Tab, arrow, Enter or Escape no control wanted, offered to the top-level control of the one with the
+  // focus; true when it took it. The base takes none (a form moves the focus on Tab).
   virtual bool DialogKey(WORD key, TShiftState shift);
   // Color changed (CM_COLORCHANGED): the base repaints and passes the colour to children that follow it.
   virtual void CMColorChanged(TMessage &message);

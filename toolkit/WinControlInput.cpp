@@ -126,8 +126,8 @@ void TWinControl::KeyPress(wchar_t &key) {
 }
 
 bool TWinControl::IsDialogKey(const MSG &msg) {
-  // Not while the mouse is captured (a drag in progress).
-  if (msg.message != WM_KEYDOWN || GetCapture())
+  // Not while the mouse is captured (a drag in progress). Alt chords come as system keys.
+  if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) || GetCapture())
     return false;
   // The key goes to a toolkit control, or to a window of a system control's own (its in-place edit): the
   // nearest toolkit control decides.
@@ -135,19 +135,38 @@ bool TWinControl::IsDialogKey(const MSG &msg) {
   for (HWND wnd = msg.hwnd; wnd && !control;
        wnd = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) ? GetParent(wnd) : nullptr)
     control = FindControl(wnd);
-  return control && control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
+  if (!control || control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) == 0)
+    return false;
+  // An Alt chord taken as a shortcut is still a key pressed with Alt: told of it, the window's default
+  // handling does not take the release of Alt for Alt pressed alone, which would open the menu bar (and
+  // take the next keys typed).
+  if (msg.message == WM_SYSKEYDOWN)
+    DefWindowProcW(GetAncestor(msg.hwnd, GA_ROOT), msg.message, msg.wParam, msg.lParam);
+  return true;
 }
 
 void TWinControl::CNKeyDown(TMessage &message) {
   message.Result = 0;
+  if (!FHandle)
+    return;
   auto key = static_cast<WORD>(message.WParam);
+  const TShiftState shift = KeyboardShiftState();
+  // A key the control takes itself (every key of a label being edited, the text keys of an edit box) is
+  // never the window's shortcut.
+  if (WantSpecialKey(key, shift))
+    return;
+  TWinControl *top = TopLevelControl();
+  if (top->IsShortCut(key, shift)) {
+    message.Result = 1;
+    return;
+  }
   UINT code = SpecialKeyCode(key);
-  if (!code || !FHandle)
+  if (!code)
     return;
   MSG msg = {FHandle, WM_KEYDOWN, message.WParam, message.LParam, 0, {0, 0}};
   if (Perform(WM_GETDLGCODE, message.WParam, reinterpret_cast<LPARAM>(&msg)) & (code | DLGC_WANTMESSAGE))
     return;
-  if (TopLevelControl()->DialogKey(key, KeyboardShiftState()))
+  if (top->DialogKey(key, shift))
     message.Result = 1;
 }
 
@@ -168,6 +187,8 @@ void TWinControl::CMWantSpecialKey(TMessage &message) {
 bool TWinControl::WantSpecialKey(WORD, TShiftState) { return false; }
 
 bool TWinControl::DialogKey(WORD, TShiftState) { return false; }
+
+bool TWinControl::IsShortCut(WORD, TShiftState) { return false; }
 
 bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
 

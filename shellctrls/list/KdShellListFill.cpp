@@ -54,6 +54,7 @@ void TKdCustomShellList::FillList() {
     BeginUpdate();
     TAtExit end([this] { EndUpdate(); });
     ClearRows();
+    EndNameFilterForFolder(FFolder.GetIdList());
     ComPtr<IShellFolder> folder;
     HRESULT hr = BindToShellFolder(FFolder.GetIdList(), folder);
     if (FAILED(hr)) {
@@ -71,8 +72,8 @@ void TKdCustomShellList::FillList() {
     EnumerateFolder(folder.Get(), FFolder.GetIdList());
   }
   SortRows();
-  if (Items().Count() > 0)
-    Items()[0]->SetFocused(true);
+  if (ShownCount() > 0)
+    ShownItem(0)->SetFocused(true);
   if (ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon) {
     Perform(WM_VSCROLL, SB_TOP, 0);
     Perform(WM_HSCROLL, SB_TOP, 0);

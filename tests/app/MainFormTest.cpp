@@ -3,9 +3,12 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
 
@@ -76,6 +79,34 @@ TEST_F(MainForm, OpensMaximizedOnTheWorkAreaWithItsTitle) {
   EXPECT_EQ(AppTitle, "Zorvat File Manager");
 }
 
+// An icon drawn at size x size on white, as pixels.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+  return zortest::DrawnOnWhite(size, size,
+                               [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); })
+      .Pixels;
+}
+
+// The tests carry the program's icon resource as the program does; the window's caption and task-switcher
+// icons are the program's, each in the size the platform draws it.
+TEST_F(MainForm, ShowsTheProgramsIconInTheSizesThePlatformDrawsIt) {
+  form->Show();
+  HMODULE program = LoadLibraryExW(Utf8ToWide(zortest::ExeDir() + "\\ZorExplorer.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(program, nullptr);
+  for (auto [which, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+    int size = GetSystemMetrics(metric);
+    auto shown = reinterpret_cast<HICON>(SendMessageW(form->Handle(), WM_GETICON, which, 0));
+    ASSERT_NE(shown, nullptr) << "icon " << which;
+    auto own = static_cast<HICON>(LoadImageW(program, L"MAINICON", IMAGE_ICON, size, size, 0));
+    ASSERT_NE(own, nullptr);
+    std::vector<COLORREF> expected = IconPixels(own, size);
+    EXPECT_EQ(IconPixels(shown, size), expected) << "icon " << which;
+    EXPECT_NE(expected, std::vector<COLORREF>(static_cast<size_t>(size) * size, RGB(255, 255, 255)));
+    DestroyIcon(own);
+  }
+  FreeLibrary(program);
+}
+
 TEST_F(MainForm, HoldsTheControlsOfItsFormTable) {
   form->Show();
   EXPECT_EQ(form->PanelMain->Parent(), form.get());
@@ -117,12 +148,21 @@ TEST_F(MainForm, HasItsMenusWithCloseTabDisabled) {
   form->Show();
   HMENU bar = GetMenu(form->Handle());
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
   EXPECT_EQ(MenuText(bar, 0), "File");
   HMENU file = GetSubMenu(bar, 0);
   ASSERT_EQ(GetMenuItemCount(file), 1);
   EXPECT_EQ(MenuText(file, 0), "Exit");
   EXPECT_EQ(GetMenuItemID(file, 0), form->Exit1->Command());
+  EXPECT_EQ(MenuText(bar, 1), "View");
+  EXPECT_EQ(Captions(form->View1), "ShowHiddenItems1=Show Hidden Items|N2=-|Details1=Details|List1=List|"
+                                   "SmallIcons1=Small Icons|LargeIcons1=Large Icons|N3=-|Refresh1=Refresh\tF5");
+  EXPECT_TRUE(form->ShowHiddenItems1->Checked());
+  EXPECT_TRUE(form->Details1->Checked());
+  EXPECT_EQ(MenuText(bar, 2), "Go");
+  EXPECT_EQ(Captions(form->Go1), "Back1=Back\tAlt+Left|Forward1=Forward\tAlt+Right|UpOneLevel1=Parent Folder\tAlt+Up");
+  EXPECT_FALSE(form->Back1->Enabled());
+  EXPECT_FALSE(form->Forward1->Enabled());
 
   EXPECT_EQ(Captions(form->ListPopup->Items()), "Paste2Mitm=P&aste|N6=-|NewFolder1=New Folder|"
                                                 "NewTextFile1=New Text File|N7=-|Properties1Mitm=&Properties");

@@ -18,9 +18,10 @@ struct RunningCopy {
   PROCESS_INFORMATION Process = {};
   HWND Window = nullptr;
 
-  // Starts the program built beside the tests, or the copy named by exe in its own folder.
-  bool Start(const std::string &exe = zortest::ExeDir() + "\\ZorExplorer.exe", const char *folder = nullptr) {
-    std::string commandLine = "\"" + exe + "\"";
+  // Starts the program built beside the tests, or the copy named by exe in its own folder, with arguments.
+  bool Start(const std::string &exe = zortest::ExeDir() + "\\ZorExplorer.exe", const char *folder = nullptr,
+             const std::string &arguments = {}) {
+    std::string commandLine = "\"" + exe + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
@@ -29,7 +30,7 @@ struct RunningCopy {
     // The main window, once shown with its caption.
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 30000) {
-      Window = FindWindowOf(Process.dwProcessId);
+      Window = FindWindowOf(Process.dwProcessId, "Zorvat File Manager v1.22");
       if (Window)
         return true;
       if (WaitForSingleObject(Process.hProcess, 100) == WAIT_OBJECT_0)
@@ -60,20 +61,24 @@ struct RunningCopy {
     }
   }
 
-private:
-  static HWND FindWindowOf(DWORD pid) {
+  // A shown top-level window of the copy with the caption, or of the class when the caption is null.
+  static HWND FindWindowOf(DWORD pid, const char *caption, const char *windowClass = nullptr) {
     struct Search {
       DWORD Pid;
+      const char *Caption;
+      const char *Class;
       HWND Found;
-    } search{pid, nullptr};
+    } search{pid, caption, windowClass, nullptr};
     EnumWindows(
         [](HWND wnd, LPARAM param) -> BOOL {
           auto *s = reinterpret_cast<Search *>(param);
           DWORD owner = 0;
           GetWindowThreadProcessId(wnd, &owner);
-          char caption[128] = {};
+          char caption[128] = {}, kind[64] = {};
           GetWindowTextA(wnd, caption, sizeof caption);
-          if (owner == s->Pid && IsWindowVisible(wnd) && std::string(caption) == "Zorvat File Manager v1.22") {
+          GetClassNameA(wnd, kind, sizeof kind);
+          if (owner == s->Pid && IsWindowVisible(wnd) &&
+              (s->Caption ? std::string(caption) == s->Caption : std::string(kind) == s->Class)) {
             s->Found = wnd;
             return FALSE;
           }
@@ -118,26 +123,9 @@ TEST(Program, StartsWhenItsMutexCannotBeCreated) {
 }
 
 // Input as a user gives it, to whichever window has the focus.
-void Key(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
-  zortest::PumpFor(150);
-}
+void Key(WORD key) { zortest::SendChord({key}); }
 
-void Type(const std::wstring &text) {
-  for (wchar_t c : text) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wScan = input[1].ki.wScan = c;
-    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-  }
-  zortest::PumpFor(150);
-}
+void Type(const std::wstring &text) { zortest::SendText(text); }
 
 void Click(POINT screen, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
   SetCursorPos(screen.x, screen.y);
@@ -241,20 +229,63 @@ TEST(Program, ThreeTabsOpenedFromTheHeaderMenuOneBrowsedByKeyboardToAFolderOfFil
   EXPECT_EQ(copy.Close(), 0u);
 }
 
+// The sizes of the icon group named MAINICON in a module, and whether it is the module's first icon group
+// (the one the shell shows for the file and for shortcuts to it).
+struct IconGroup {
+  std::vector<int> Sizes;
+  bool First = false;
+};
+
+IconGroup ProgramIcon(HMODULE module) {
+#pragma pack(push, 2)
+  struct Entry {
+    BYTE Width, Height, Colors, Reserved;
+    WORD Planes, BitCount;
+    DWORD Bytes;
+    WORD Id;
+  };
+  struct Directory {
+    WORD Reserved, Type, Count;
+    Entry Entries[1];
+  };
+#pragma pack(pop)
+  IconGroup group;
+  HRSRC found = FindResourceW(module, L"MAINICON", MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+  auto *directory = found ? static_cast<const Directory *>(LockResource(LoadResource(module, found))) : nullptr;
+  for (WORD i = 0; directory && i < directory->Count; ++i)
+    group.Sizes.push_back(directory->Entries[i].Width ? directory->Entries[i].Width : 256);
+  std::sort(group.Sizes.begin(), group.Sizes.end());
+  std::wstring first;
+  EnumResourceNamesW(
+      module, MAKEINTRESOURCEW(14),
+      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
+        *reinterpret_cast<std::wstring *>(param) = IS_INTRESOURCE(name) ? L"#" : name;
+        return FALSE;
+      },
+      reinterpret_cast<LONG_PTR>(&first));
+  group.First = first == L"MAINICON";
+  return group;
+}
+
+TEST(Program, CarriesItsIconInFourSizesAsTheFilesFirstIcon) {
+  HMODULE module = LoadLibraryExW(Utf8ToWide(zortest::ExeDir() + "\\ZorExplorer.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr);
+  IconGroup group = ProgramIcon(module);
+  EXPECT_EQ(group.Sizes, (std::vector<int>{16, 32, 48, 256}));
+  EXPECT_TRUE(group.First);
+  FreeLibrary(module);
+}
+
 // A drive that Wine reports as a network drive, on a folder of the test, for as long as it lives: the program's
 // tree asks the network library about every such drive. It is made through the request of Wine's mount
 // manager that its configuration tool uses; Windows knows no such request, so there Made() is false.
 class WineNetworkDrive {
 public:
   explicit WineNetworkDrive(const std::string &folder) {
-    using UnixFileName = char *(CDECL *)(const WCHAR *);
-    auto toUnix = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    char *unix = toUnix ? toUnix(Utf8ToWide(folder).c_str()) : nullptr;
-    if (!unix)
+    const std::string unixPath = zortest::UnixPathOf(folder);
+    if (unixPath.empty())
       return;
-    std::string unixPath = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
     char letter = 'Y';
     while (letter > 'D' && (GetLogicalDrives() & (1u << (letter - 'A'))))
       --letter;
@@ -409,6 +440,35 @@ TEST(Program, ACopyBesidePlantedLibrariesShowsItsWindowAndBrowsesWithoutLoadingA
   EXPECT_EQ(copy.Close(), 0u);
 
   EXPECT_EQ(FilesIn(dir / "*.loaded"), std::vector<std::string>());
+}
+
+} // namespace
+
+namespace {
+
+TEST(Program, FoldersOnItsCommandLineOpenInTabsAWindowsAndAUnixPathAndOneBoxNamesWhatCannotBeOpened) {
+  zortest::TempDir dir;
+  zortest::MakeDir(dir / "windows");
+  zortest::MakeDir(dir / "unix");
+  const std::string unix = IsRunningUnderWine() ? zortest::UnixPathOf(dir / "unix") : dir / "unix";
+  RunningCopy copy;
+  ASSERT_TRUE(copy.Start(zortest::ExeDir() + "\\ZorExplorer.exe", nullptr,
+                         "\"" + dir / "windows" + "\" \"" + unix + "\" \"/no where\""));
+  HWND box = nullptr;
+  ASSERT_TRUE(zortest::PumpUntil(
+      [&] { return (box = RunningCopy::FindWindowOf(copy.Process.dwProcessId, nullptr, "#32770")); }, 10000));
+  std::string text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    text += TextOf(child) + "|";
+  EXPECT_NE(text.find("ERROR: Unable to open:\n/no where|"), std::string::npos) << text;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+
+  std::vector<HWND> headers = HeaderBars(copy.Window);
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_TRUE(zortest::PumpUntil([&] { return TextOf(headers[0]) == dir / "windows"; }, 10000)) << TextOf(headers[0]);
+  EXPECT_TRUE(zortest::PumpUntil([&] { return TextOf(headers[1]).ends_with("\\unix"); }, 10000)) << TextOf(headers[1]);
+  EXPECT_EQ(TextOf(PathBox(copy.Window)), dir / "windows");
+  EXPECT_EQ(copy.Close(), 0u);
 }
 
 } // namespace

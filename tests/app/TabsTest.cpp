@@ -211,6 +211,51 @@ TEST_F(Tabs, TheMouseBackButtonGoesUpOneFolderAndTheForwardButtonOnlySaysSo) {
   EXPECT_EQ(form->PathTextBox->Text(), shown);
 }
 
+TEST_F(Tabs, TheViewMenuHidesHiddenItemsInEveryTabSetsTheActiveListsStyleAndReadsTheFolderAgain) {
+  TempDir temp;
+  zortest::MakeDir(temp / "shown");
+  zortest::MakeDir(temp / "secret");
+  zortest::WriteFileText(temp / "secret.txt");
+  for (const char *hidden : {"secret", "secret.txt"})
+    SetFileAttributesA((temp / hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Tab(0)->Tree->SetCurrentPath(temp.Path());
+  ASSERT_TRUE(Shows(Tab(0), temp.Path()));
+  form->DuplicateTab1Click(nullptr);
+  ASSERT_TRUE(Shows(Tab(0), temp.Path()));
+  auto seen = [&](TExplorerTab *tab) {
+    TTreeNode *folder = tab->Tree->Selected();
+    folder->Expand(false);
+    return std::to_string(tab->List->Items().Count()) + " rows, " + std::to_string(folder->Count()) + " nodes";
+  };
+  ASSERT_TRUE(PumpUntil([&] { return seen(Tab(0)) == "3 rows, 2 nodes"; }, 5000)) << seen(Tab(0));
+
+  form->ShowHiddenItems1->Click();
+  EXPECT_FALSE(form->ShowHiddenItems1->Checked());
+  for (size_t i = 0; i < 2; ++i)
+    EXPECT_EQ(seen(Tab(i)), "1 rows, 1 nodes") << i;
+  form->New1Click(nullptr);
+  Tab(0)->Tree->SetCurrentPath(temp.Path());
+  ASSERT_TRUE(Shows(Tab(0), temp.Path()));
+  EXPECT_EQ(seen(Tab(0)), "1 rows, 1 nodes") << "a new tab too";
+  form->ShowHiddenItems1->Click();
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(seen(Tab(i)), "3 rows, 2 nodes") << i;
+
+  // The style is the active tab's; the marks follow the tab shown.
+  form->List1->Click();
+  EXPECT_EQ(Tab(0)->List->ViewStyle(), vsList);
+  EXPECT_TRUE(form->List1->Checked());
+  EXPECT_FALSE(form->Details1->Checked());
+  form->TabPanelClick(Tab(1)->HeaderPanel);
+  EXPECT_EQ(Tab(1)->List->ViewStyle(), vsReport);
+  EXPECT_TRUE(form->Details1->Checked());
+  EXPECT_FALSE(form->List1->Checked());
+
+  zortest::WriteFileText(temp / "new.txt");
+  form->Refresh1->Click();
+  EXPECT_EQ(Tab(1)->List->Items().Count(), 4) << "at once, not after the change is noticed";
+}
+
 TEST_F(Tabs, ThreeTabsOneOnAFolderWithFilesAsTheScreenShowsThem) {
   TempDir temp;
   const std::string projects = temp / "Projects";

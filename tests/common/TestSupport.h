@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,15 @@ std::string Repeat(const std::string &text, size_t count);
 // Makes two nested folders in parent whose names hold 105 characters of three UTF-8 bytes each, so that the
 // inner one's path is far shorter than MAX_PATH in characters and far longer in bytes; returns that path.
 std::string MakeManyByteFolder(const std::string &parent);
+
+// Keys as a user presses them, through the system's input to whichever window has the focus: the chord's
+// keys down in order and up in reverse (SendChord({VK_CONTROL, 'F'})), or text typed character by character.
+// Messages are dispatched for a while afterwards.
+void SendChord(std::initializer_list<WORD> keys);
+void SendText(const std::wstring &text);
+
+// The text a list view control shows in a cell.
+std::string ListCellText(HWND list, int row, int column);
 
 // Dispatches messages (through the application object) until done() holds or timeoutMs passes.
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);
@@ -161,6 +171,9 @@ private:
 
 // The shell's absolute ID list of a path or parse name; fails the test when the shell cannot parse it.
 TKdIdListPtr ParsePath(const std::string &name);
+
+// The Unix name Wine gives a Windows path; "" outside Wine.
+std::string UnixPathOf(const std::string &path);
 
 // Folder holding the running test executable (the program and tools are built beside it).
 std::string ExeDir();
