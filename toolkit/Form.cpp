@@ -4,7 +4,7 @@
 
 TForm::TForm(TComponent *AOwner) : TWinControl(AOwner) {
   SetVisible(false);
-  UpdateBounds(100, 100, 640, 480);
+  UpdateBounds(100, 100, ScaleValue(640), ScaleValue(480));
 }
 
 TForm::~TForm() {
@@ -56,6 +56,17 @@ void TForm::CreateWnd() {
   if (FMenu)
     FMenu->SetWindowHandle(Handle());
   TWinControl::CreateWnd();
+  // The window may have come up on a monitor of another resolution than the one the form was laid out at.
+  ScaleForPPI(WindowPixelsPerInch(WindowHandle()));
+}
+
+void TForm::WMDpiChanged(int ppi, const RECT &suggested) {
+  // Laid out once, in the new place: the bounds the layout starts from are those of the old one scaled.
+  DisableAlign();
+  ScaleForPPI(ppi);
+  SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  EnableAlign();
 }
 
 void TForm::DestroyWnd() {
@@ -248,6 +259,10 @@ void TForm::WndProc(TMessage &message) {
     return;
   case CM_RELEASE:
     delete this;
+    return;
+  case WM_DPICHANGED:
+    WMDpiChanged(LOWORD(message.WParam), *reinterpret_cast<const RECT *>(message.LParam));
+    message.Result = 0;
     return;
   default:
     break;
