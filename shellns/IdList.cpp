@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -340,6 +341,29 @@ HIMAGELIST GetSystemImageList(int size) {
   SHFILEINFOA info = {};
   return reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (size == 0 ? SHGFI_SMALLICON : 0)));
+}
+
+HIMAGELIST GetSystemImageListOfSize(int pixels) {
+  // The small and the large lists, then the larger ones the shell keeps besides.
+  std::vector<HIMAGELIST> lists = {GetSystemImageList(0), GetSystemImageList(1)};
+  for (int kind : {SHIL_EXTRALARGE, SHIL_JUMBO}) {
+    void *list = nullptr;
+    if (SUCCEEDED(SHGetImageList(kind, IID_IImageListOfSystem, &list)) && list)
+      lists.push_back(static_cast<HIMAGELIST>(list));
+  }
+  HIMAGELIST nearest = nullptr;
+  int nearestWidth = 0;
+  for (HIMAGELIST list : lists) {
+    int width = 0, height = 0;
+    if (!list || !ImageList_GetIconSize(list, &width, &height))
+      continue;
+    const int distance = std::abs(width - pixels), best = std::abs(nearestWidth - pixels);
+    if (!nearest || distance < best || (distance == best && width < nearestWidth)) {
+      nearest = list;
+      nearestWidth = width;
+    }
+  }
+  return nearest;
 }
 
 void RevalidateDriveList() {

@@ -18,12 +18,11 @@ TKdCustomShellList::TKdCustomShellList(TComponent *AOwner)
   FFolder.OnChange = [this](TObject *) { FolderChanged(); };
   // A label edit holds fills and refreshes until the control reports its end.
   FGate.SetEditing([this] { return LabelEditInProgress(); });
-  FSmallImages = new TImageList(this, 16, 16);
+  FSmallImages = new TImageList(this, ScaleValue(16), ScaleValue(16));
   FSmallImages->SetShareImages(true);
-  FSmallImages->SetHandle(GetSystemImageList(0));
-  FLargeImages = new TImageList(this, 32, 32);
+  FLargeImages = new TImageList(this, ScaleValue(32), ScaleValue(32));
   FLargeImages->SetShareImages(true);
-  FLargeImages->SetHandle(GetSystemImageList(1));
+  TakeSystemImageLists();
   SetSmallImages(FSmallImages);
   SetLargeImages(FLargeImages);
   IconOptions().SetAutoArrange(true);
@@ -44,6 +43,16 @@ TKdCustomShellList::~TKdCustomShellList() {
   SetLargeImages(nullptr);
   delete std::exchange(FSmallImages, nullptr);
   delete std::exchange(FLargeImages, nullptr);
+}
+
+void TKdCustomShellList::TakeSystemImageLists() {
+  FSmallImages->SetHandle(GetSystemImageListOfSize(ScaleValue(16)));
+  FLargeImages->SetHandle(GetSystemImageListOfSize(ScaleValue(32)));
+}
+
+void TKdCustomShellList::ChangeScale(int newPPI, int oldPPI) {
+  TKdCustomListView::ChangeScale(newPPI, oldPPI);
+  TakeSystemImageLists();
 }
 
 void TKdCustomShellList::ClearRows() {

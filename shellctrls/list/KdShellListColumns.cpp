@@ -119,7 +119,7 @@ void TKdCustomShellList::BuildFixedColumns() {
     LoadColumnWidths();
   else
     for (int i = 0; i < 4; ++i)
-      Columns()[i]->SetWidth(WordAt(buffer, i));
+      Columns()[i]->SetWidth(ScaleValue(WordAt(buffer, i)));
   std::memcpy(shared.Snapshot, buffer, sizeof buffer);
   shared.SnapshotSize = size;
   FColumnSet = 2;
@@ -129,7 +129,8 @@ void TKdCustomShellList::BuildFixedColumns() {
 void TKdCustomShellList::BuildDetailColumns(IShellDetails *details) {
   const bool fileSystem = !IdListToPath(FCurrentIdList.get()).empty();
   const bool sharedEmpty = Shared().Widths.Size() == 0;
-  const double scale = GetSystemMetrics(SM_CXSCREEN) / 1280.0;
+  // Widths for the screen's width, both at 96 dpi.
+  const double scale = ScreenWidthAt96() / 1280.0;
   static const int scaledWidths[] = {360, 110, 270, 140};
   Columns().BeginUpdate();
   TAtExit end([this] { Columns().EndUpdate(); });
@@ -142,13 +143,13 @@ void TKdCustomShellList::BuildDetailColumns(IShellDetails *details) {
     TListColumn *column = Columns().Add();
     column->SetCaption(StrRetToString(nullptr, record.str));
     if (!fileSystem || sharedEmpty)
-      column->SetWidth(record.cxChar * 7);
+      column->SetWidth(ScaleValue(record.cxChar * 7));
     // The control draws its first column left-justified whatever it is told (Windows does; Wine's folders
     // ask for every column right-justified).
     column->SetAlignment(i == 0 ? taLeftJustify : AlignmentOf(record.fmt));
     FreeStrRet(record.str);
     if (i < 4)
-      column->SetWidth(static_cast<int>(scale * scaledWidths[i]));
+      column->SetWidth(ScaleValue(static_cast<int>(scale * scaledWidths[i])));
   }
   if (fileSystem && !sharedEmpty)
     LoadColumnWidths();
@@ -160,8 +161,9 @@ void TKdCustomShellList::SaveColumnWidths() {
   TMemoryStream &widths = Shared().Widths;
   widths.Clear();
   widths.WriteValue<int32_t>(Columns().Count());
+  // At 96 dpi: the lists of other tabs may be laid out at another resolution by the time they read them.
   for (int i = 0; i < Columns().Count(); ++i)
-    widths.WriteValue<int32_t>(Columns()[i]->Width());
+    widths.WriteValue<int32_t>(MulDiv(Columns()[i]->Width(), DefaultPixelsPerInch, CurrentPPI()));
 }
 
 void TKdCustomShellList::LoadColumnWidths() {
@@ -171,7 +173,7 @@ void TKdCustomShellList::LoadColumnWidths() {
     return;
   const int32_t count = widths.ReadValue<int32_t>();
   for (int i = 0; i < count && i < Columns().Count() && widths.Remaining() >= 4; ++i)
-    Columns()[i]->SetWidth(widths.ReadValue<int32_t>());
+    Columns()[i]->SetWidth(ScaleValue(widths.ReadValue<int32_t>()));
 }
 
 // --- sorting ---

@@ -64,12 +64,18 @@ TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner)
   FBaseFolder.OnChange = [this](TObject *) { BaseFolderChanged(); };
   FCurrentFolder.OnChange = [this](TObject *) { CurrentFolderChanged(); };
   SetShowRoot(false);
-  FImages = new TImageList(this, 16, 16);
+  // The system's list of 16 pixels at 96 dpi.
+  FImages = new TImageList(this, ScaleValue(16), ScaleValue(16));
   SetImages(FImages);
-  FImages->SetHandle(GetSystemImageList(0));
+  FImages->SetHandle(GetSystemImageListOfSize(ScaleValue(16)));
   FImages->SetShareImages(true);
   DeviceChangeHandler()->RegisterHandler(
       this, [this](TKdDeviceChangeHandler *, TKdMessage &message) { DeviceChange(message); });
+}
+
+void TKdCustomShellTree::ChangeScale(int newPPI, int oldPPI) {
+  TKdCustomTreeView::ChangeScale(newPPI, oldPPI);
+  FImages->SetHandle(GetSystemImageListOfSize(ScaleValue(16)));
 }
 
 TKdCustomShellTree::~TKdCustomShellTree() {
