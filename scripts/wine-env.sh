@@ -6,6 +6,7 @@ ZOR_BUILD=${ZOR_BUILD_DIR:-$ZOR_ROOT/build}
 case "$ZOR_BUILD" in /*) ;; *) ZOR_BUILD=$ZOR_ROOT/$ZOR_BUILD ;; esac
 ZOR_XVFB_PID=
 ZOR_WINE_STARTED=
+ZOR_DPI_SET=
 
 zor_say() { printf '==> %s\n' "$*" >&2; }
 zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -48,6 +49,10 @@ zor_build() {
 }
 
 zor_cleanup() {
+  if [ -n "$ZOR_DPI_SET" ]; then
+    "$ZOR_ROOT/cmake/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+      >>"$ZOR_BUILD/wine-reg.log" 2>&1 || true
+  fi
   if [ -n "$ZOR_WINE_STARTED" ]; then
     WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX=$WINEPREFIX wineserver -w >/dev/null 2>&1 || true
@@ -120,4 +125,22 @@ zor_start_wine() {
   done
   cat "$ZOR_BUILD/wine-reg.log" >&2
   zor_die "could not write the Wine registry"
+}
+
+# Wine gives every program of a session one resolution, the prefix's "LogPixels" (dots per inch), read when
+# the session starts. With ZOR_DPI set (144 for 150 %, 192 for 200 %) this writes it and starts the session
+# anew; zor_cleanup writes 96 back, so that the tests, which share the prefix, always run at 96.
+zor_apply_dpi() {
+  [ -n "${ZOR_DPI:-}" ] || return 0
+  local wine=$ZOR_ROOT/cmake/wine-run.sh
+  ZOR_DPI_SET=1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ZOR_DPI" /f \
+    >>"$ZOR_BUILD/wine-reg.log" 2>&1 || zor_die "could not write the Wine registry"
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  wineserver -p >>"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
+  if [ -f "$ZOR_BUILD/bin/wincontrol.exe" ]; then
+    "$wine" "$ZOR_BUILD/bin/wincontrol.exe" desktop >>"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
+  fi
+  zor_say "Wine runs this session at $ZOR_DPI dots per inch"
 }
