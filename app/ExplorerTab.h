@@ -5,6 +5,7 @@
 #include "app/TabHistory.h"
 #include "app/TabShellList.h"
 
+class TFilterBox;
 class TPanel;
 class TSplitter;
 class TTabPanel;
@@ -17,4 +18,6 @@ struct TExplorerTab {
   TSplitter *Splitter = nullptr;
   TTabShellList *List = nullptr;
   TTabHistory History;
+  // Made when the user first filters the list (owned by the list's pane).
+  TFilterBox *FilterBox = nullptr;
 };

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/FilterBox.h"
+#include "app/Version.h"
 #include "shellctrls/list/DetailTexts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Splitter.h"
@@ -100,6 +102,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   StatusBarLabel->SetTop(StatusBarLabel->ScaleValue(4));
   StatusBarLabel->Font().SetName("Tahoma");
   StatusBarLabel->Font().SetHeight(-13);
+  FStatusCounts = std::make_unique<TStatusCounts>(Panel1, StatusBarLabel, [this] { return FActiveTab; });
 
   ListPopup = new TPopupMenu(this);
   ListPopup->Name = "ListPopup";
@@ -216,7 +219,7 @@ void TFormMainExplorer::FormShow(TObject *) {
   AppTitle = "Zorvat File Manager";
   if (Application)
     Application->SetTitle(AppTitle);
-  SetCaption(AppTitle + " v1.22");
+  SetCaption(AppTitle + " v" ZOR_VERSION_TEXT);
   if (FActiveTab)
     FActiveTab->Tree->SetFocus();
 }
@@ -292,6 +295,13 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   tree->SetShellList(list);
   list->SetBorderStyle(bsNone);
   tab->List = list;
+  list->OnFillComplete = [this, tab](TObject *) { FStatusCounts->Changed(tab); };
+  list->OnSelectionChange = [this, tab](TObject *) { FStatusCounts->Changed(tab); };
+  list->OnNameFilterChange = [this, tab](TObject *) {
+    if (tab->FilterBox)
+      tab->FilterBox->FilterChanged();
+    FStatusCounts->Changed(tab);
+  };
   ApplyShowHidden(tab);
 
   if (folder)
@@ -326,6 +336,8 @@ void TFormMainExplorer::ChangeScale(int newPPI, int oldPPI) {
   // The lists have given their headers their own new fonts, and the font lent before is gone.
   for (const auto &tab : FTabs)
     LendHeaderFont(tab->List);
+  // The counts follow the drive text, whose width is another now.
+  FStatusCounts->Update();
 }
 
 void TFormMainExplorer::StyleHeader(TTabPanel *header, bool active) {
@@ -361,6 +373,7 @@ void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
     tab->Tree->Repaint();
   if (hadFocus)
     tab->Tree->SetFocus();
+  FStatusCounts->Update();
   UpdateViewMenu();
   UpdateGoMenu();
 }
@@ -466,12 +479,13 @@ void TFormMainExplorer::UpdateStatusBar(const std::string &path) {
   // Only "X:" with a letter names a drive: virtual folders can have paths like "::{GUID}".
   if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) {
     StatusBarLabel->SetCaption("");
-    return;
+  } else {
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    std::string label = BGetVolumeInfo(letter);
+    int64_t free = DiskFree(letter - 64);
+    StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
   }
-  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-  std::string label = BGetVolumeInfo(letter);
-  int64_t free = DiskFree(letter - 64);
-  StatusBarLabel->SetCaption(label + " (" + letter + ":) Free: " + FormatSize(free));
+  FStatusCounts->Update();
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/ExplorerTab.h"
 #include "app/PathCompletion.h"
+#include "app/StatusCounts.h"
 #include "app/TabPanel.h"
 #include "app/TabShellTreeView.h"
 #include "toolkit/Edit.h"
@@ -139,6 +140,9 @@ public:
   // Rewrites the status line for the drive of path: label, letter and free space; cleared for a path that
   // does not start with a drive letter (virtual folders, UNC paths).
   void UpdateStatusBar(const std::string &path);
+  // The counts beside the drive text in the status line.
+  TStatusCounts *StatusCounts() const { return FStatusCounts.get(); }
+
   // Bytes as the status line shows them: "0 B", "1.50 KB", "1024.00 MB", "5.00 GB".
   static std::string FormatSize(int64_t bytes);
   // The volume label of a drive, empty when it cannot be read.
@@ -149,7 +153,8 @@ protected:
   void CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
-  // The window's keys (tabs, history, path box, refresh), wherever the focus is but in text being edited.
+  // The window's keys (tabs, history, path box, refresh, the list's filter), wherever the focus is but in
+  // text being edited.
   bool IsShortCut(WORD key, TShiftState shift) override;
   // The mouse's back button goes up one folder in the active tab; its forward button only says so.
   void WMAppCommand(TMessage &message);
@@ -191,6 +196,7 @@ private:
   std::vector<std::unique_ptr<TExplorerTab>> FTabs;
   TExplorerTab *FActiveTab = nullptr;
   std::vector<std::unique_ptr<TExplorerTab>> FClosedTabs;
+  std::unique_ptr<TStatusCounts> FStatusCounts;
   // What ReopenClosedTab brings back, the most recent last.
   std::vector<TTabHistory> FReopenable;
   std::string FStartError;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/FilterBox.h"
 #include "shellctrls/commands/KdDefaultKeys.h"
 
 namespace {
@@ -62,6 +63,8 @@ bool TFormMainExplorer::IsShortCut(WORD key, TShiftState shift) {
   case RefreshKey:
     Refresh1Click(nullptr);
     return true;
+  case scCtrl | 'F':
+    return FActiveTab && OpenFilterBox(*FActiveTab);
   default:
     break;
   }

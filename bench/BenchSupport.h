@@ -1,7 +1,9 @@
 #pragma once
-// Small helpers the benchmark programs share: a millisecond clock and removing the folders they made.
+// Small helpers the benchmark programs share: a millisecond clock, message pumps and removing the folders they
+// made.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace zorbench {
@@ -15,6 +17,28 @@ inline double NowMs() {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
   return static_cast<double>(counter.QuadPart) / frequency;
+}
+
+// Dispatches the messages waiting.
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// Dispatches messages until done() holds (true) or limitMs pass (false).
+inline bool PumpUntil(const std::function<bool()> &done, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limitMs)
+      return false;
+    Pump();
+    if (!done())
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
 }
 
 void RemoveFolder(const std::string &path);

@@ -21,12 +21,19 @@
 #include <string>
 #include <vector>
 
+#include "BenchFolders.h"
 #include "BenchSupport.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/SysUtils.h"
+
+using zorbench::CreateEmptyFile;
+using zorbench::EnumerateFloor;
+using zorbench::FileName;
+using zorbench::MakeFolder;
+using zorbench::Pump;
 
 // Every C++ allocation of the program (the list, its rows, the toolkit) is counted here; the shell's own
 // ID lists come from the shell's allocator and are not. Under Wine the process's private bytes cannot be
@@ -76,84 +83,6 @@ int64_t PrivateBytes() {
     if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
       total += static_cast<int64_t>(info.RegionSize);
   return total;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-std::wstring FileName(const std::wstring &dir, int i) {
-  wchar_t name[32];
-  swprintf(name, 32, L"\\file%06d.txt", i);
-  return dir + name;
-}
-
-void CreateEmptyFile(const std::wstring &path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE)
-    CloseHandle(file);
-}
-
-int CountEntries(const std::wstring &dir) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
-    return 0;
-  int count = 0;
-  do
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      ++count;
-  while (FindNextFileW(find, &data));
-  FindClose(find);
-  return count;
-}
-
-// The folder of count files, made unless a previous run left it complete.
-void MakeFolder(const std::wstring &dir, int count) {
-  CreateDirectoryW(dir.c_str(), nullptr);
-  if (CountEntries(dir) == count)
-    return;
-  std::printf("  making %d files (kept for the next run)...\n", count);
-  std::fflush(stdout);
-  for (int i = 0; i < count; ++i)
-    CreateEmptyFile(FileName(dir, i));
-}
-
-// The floor: every item of the folder enumerated and asked for its attributes once, as the list's admission
-// asks, its list kept as a row keeps it. The lists are handed to keep, or freed once the time is taken.
-double EnumerateFloor(const std::string &path, std::vector<LPITEMIDLIST> *keep) {
-  std::vector<LPITEMIDLIST> own;
-  std::vector<LPITEMIDLIST> &lists = keep ? *keep : own;
-  const double start = Seconds();
-  TKdIdListPtr list;
-  ParseDisplayNameToIdList(path, list);
-  ComPtr<IShellFolder> folder;
-  BindToShellFolder(list.get(), folder);
-  ComPtr<IEnumIDList> enumerator;
-  folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, enumerator.Put());
-  LPITEMIDLIST batch[256];
-  for (;;) {
-    ULONG fetched = 0;
-    HRESULT hr = enumerator->Next(256, batch, &fetched);
-    if (FAILED(hr))
-      break;
-    for (ULONG i = 0; i < fetched; ++i) {
-      SFGAOF attributes = 0x720B0000;
-      LPCITEMIDLIST item = batch[i];
-      folder->GetAttributesOf(1, &item, &attributes);
-      lists.push_back(batch[i]);
-    }
-    if (hr != S_OK || fetched == 0)
-      break;
-  }
-  const double elapsed = Seconds() - start;
-  for (LPITEMIDLIST p : own)
-    ShellMemFree(p);
-  return elapsed;
 }
 
 // Just enough of a browser for a folder view to fill itself.

@@ -22,28 +22,10 @@
 #include "shellns/UKdShell95.h"
 
 using zorbench::NowMs;
+using zorbench::Pump;
+using zorbench::PumpUntil;
 
 namespace {
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-bool PumpUntil(const std::function<bool()> &done, DWORD limitMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > limitMs)
-      return false;
-    Pump();
-    if (!done())
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
 
 // Every item of folder with its attributes and in-folder name: what the tree's or the list's nodes need.
 void EnumerateWithNames(IShellFolder *folder, SHCONTF flags) {

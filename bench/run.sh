@@ -8,10 +8,10 @@ trap zor_cleanup EXIT
 
 zor_install_deps
 mkdir -p "$ZOR_BUILD"
-zor_build --target ChangeLatencyBench ShellTreeBench ShellListBench TabsBench PathCompletionBench wincontrol
+zor_build --target ChangeLatencyBench ShellTreeBench ShellListBench TabsBench PathCompletionBench FilterBench wincontrol
 zor_start_xvfb
 zor_start_wine
-for bench in ChangeLatencyBench ShellTreeBench ShellListBench TabsBench PathCompletionBench; do
+for bench in ChangeLatencyBench ShellTreeBench ShellListBench TabsBench PathCompletionBench FilterBench; do
   zor_say "running $bench"
   # Output to a file, never a pipe: Wine's background services inherit it.
   out=$ZOR_BUILD/$bench.log

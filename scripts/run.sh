@@ -6,12 +6,10 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
 
-zor_install_deps screenshot
-mkdir -p "$ZOR_BUILD"
-zor_build --target ZorExplorer wincontrol
+zor_prepare
 bin=$ZOR_BUILD/bin
 wine=$ZOR_ROOT/cmake/wine-run.sh
-caption="Zorvat File Manager v1.22"
+caption="Zorvat File Manager v$(zor_version)"
 
 if [ -n "${DISPLAY:-}" ]; then
   zor_start_wine

@@ -7,7 +7,7 @@ source "$(dirname "$0")/wine-env.sh"
 # CTest unmounts the transfer tests' small disk itself; this covers a run that is stopped on the way.
 trap 'zor_cleanup; "$ZOR_ROOT/tests/small-disk.sh" unmount "$ZOR_BUILD/small-disk"' EXIT
 
-zor_install_deps
+zor_install_deps package desktop
 mkdir -p "$ZOR_BUILD"
 zor_build
 zor_start_xvfb

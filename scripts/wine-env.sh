@@ -12,7 +12,8 @@ zor_say() { printf '==> %s\n' "$*" >&2; }
 zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Installs the Debian packages behind every command the scripts use, asking apt only for what is missing.
-# With "screenshot" it also brings ImageMagick's import, which only run.sh needs.
+# Extras: "package" (makensis and zip, for package.sh and the installer's tests), "desktop"
+# (desktop-file-utils for the Linux install, and gio for its tests).
 zor_install_deps() {
   local -a want=()
   command -v cmake >/dev/null || want+=(cmake)
@@ -24,7 +25,22 @@ zor_install_deps() {
   dpkg -s fonts-wine >/dev/null 2>&1 || want+=(fonts-wine)
   command -v Xvfb >/dev/null || want+=(xvfb)
   command -v xdpyinfo >/dev/null || want+=(x11-utils)
-  [ "${1:-}" = screenshot ] && ! command -v import >/dev/null && want+=(imagemagick)
+  # The build makes the program's icon with ImageMagick, which also takes the screenshots (a convert elsewhere
+  # on the PATH may be another tool).
+  [ -x /usr/bin/convert ] || want+=(imagemagick)
+  local extra
+  for extra in "$@"; do
+    case $extra in
+    package)
+      command -v makensis >/dev/null || want+=(nsis)
+      command -v zip >/dev/null || want+=(zip)
+      ;;
+    desktop)
+      command -v desktop-file-validate >/dev/null || want+=(desktop-file-utils)
+      command -v gio >/dev/null || want+=(libglib2.0-bin)
+      ;;
+    esac
+  done
   [ -f /usr/src/googletest/CMakeLists.txt ] || want+=(googletest)
   [ ${#want[@]} -eq 0 ] && return 0
   zor_say "installing: ${want[*]}"
@@ -36,6 +52,9 @@ zor_install_deps() {
     || zor_die "could not install: ${want[*]}"
 }
 
+# The program's version, as app/Version.h gives it.
+zor_version() { sed -n 's/^#define ZOR_VERSION_TEXT "\(.*\)"$/\1/p' "$ZOR_ROOT/app/Version.h"; }
+
 zor_build() {
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
@@ -46,6 +65,14 @@ zor_build() {
   fi
   zor_say "building"
   cmake --build "$ZOR_BUILD" -j "$jobs" "$@" || zor_die "build failed"
+}
+
+# What every script that runs or ships the program does first: the packages it needs (with the extras named),
+# the build folder, and the program and wincontrol built.
+zor_prepare() {
+  zor_install_deps "$@"
+  mkdir -p "$ZOR_BUILD"
+  zor_build --target ZorExplorer wincontrol
 }
 
 zor_cleanup() {
@@ -93,11 +120,12 @@ zor_start_xvfb() {
   zor_die "could not start a virtual display (Xvfb)"
 }
 
-# Creates the project's Wine prefix on first use and starts one wine server for the whole run.
+# Creates the project's Wine prefix (or the one named) on first use and starts one wine server for the whole run.
 zor_start_wine() {
-  export WINEPREFIX=$ZOR_BUILD/wineprefix
+  export WINEPREFIX=${1:-$ZOR_BUILD/wineprefix}
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  # No Mono or Gecko dialogs; and no menu entries, desktop folders or file types made by Wine in the home.
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
   export WINEARCH=win64
   local wine=$ZOR_ROOT/cmake/wine-run.sh
   ZOR_WINE_STARTED=1

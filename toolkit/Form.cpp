@@ -1,6 +1,25 @@
 #include "toolkit/Form.h"
 
+#include <utility>
+
 #include "toolkit/Application.h"
+
+namespace {
+
+// Every form shows the program's own icon, the executable's icon resource named MAINICON, in the sizes the
+// platform draws captions and task switchers with at the window's resolution (the system's metrics are those
+// of its own); a program without one keeps the platform's default. Shared icons belong to the module: nothing
+// frees them.
+void ShowProgramIcon(HWND wnd, int ppi) {
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    int size = MulDiv(GetSystemMetrics(metric), ppi, SystemPixelsPerInch());
+    if (HANDLE icon = LoadImageW(module, L"MAINICON", IMAGE_ICON, size, size, LR_SHARED))
+      SendMessageW(wnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
+} // namespace
 
 TForm::TForm(TComponent *AOwner) : TWinControl(AOwner) {
   SetVisible(false);
@@ -58,6 +77,7 @@ void TForm::CreateWnd() {
   TWinControl::CreateWnd();
   // The window may have come up on a monitor of another resolution than the one the form was laid out at.
   ScaleForPPI(WindowPixelsPerInch(WindowHandle()));
+  ShowProgramIcon(WindowHandle(), CurrentPPI());
 }
 
 void TForm::WMDpiChanged(int ppi, const RECT &suggested) {
@@ -67,6 +87,7 @@ void TForm::WMDpiChanged(int ppi, const RECT &suggested) {
   SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   EnableAlign();
+  ShowProgramIcon(WindowHandle(), CurrentPPI());
 }
 
 void TForm::DestroyWnd() {

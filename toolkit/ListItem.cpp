@@ -73,6 +73,21 @@ int TListItem::Index() const {
   return valid() ? FIndex : -1;
 }
 
+int TListItem::ShownIndex() const {
+  if (!FOwner->FFiltered)
+    return Index();
+  if (!Shown())
+    return -1;
+  const auto &shown = FOwner->FShown;
+  auto valid = [&] {
+    return FShownIndex >= 0 && FShownIndex < static_cast<int>(shown.size()) && shown[FShownIndex] == this;
+  };
+  if (valid())
+    return FShownIndex;
+  FOwner->RenumberShown();
+  return valid() ? FShownIndex : -1;
+}
+
 const std::string &TListItem::Caption() const { return FCaption ? *FCaption : EmptyText(); }
 
 void TListItem::SetCaption(const std::string &value) {
@@ -116,8 +131,10 @@ void TListItem::SetDropTarget(bool value) { SetFlag(DropFlag, value); }
 
 bool TListItem::Selected() const {
   TCustomListView *list = ListView();
-  if (HWND wnd = list->WindowHandle())
-    return SendMessageW(wnd, LVM_GETITEMSTATE, Index(), LVIS_SELECTED) & LVIS_SELECTED;
+  if (HWND wnd = list->WindowHandle()) {
+    const int shown = ShownIndex();
+    return shown >= 0 && (SendMessageW(wnd, LVM_GETITEMSTATE, shown, LVIS_SELECTED) & LVIS_SELECTED);
+  }
   const auto &saved = list->FSavedSelection;
   return std::find(saved.begin(), saved.end(), this) != saved.end();
 }
@@ -132,16 +149,22 @@ void TListItem::SetSelected(bool value) {
       list->FSavedSelection.push_back(this);
     return;
   }
+  // A hidden row is never selected: commands on the selection act on what the user sees.
+  const int shown = ShownIndex();
+  if (shown < 0)
+    return;
   LVITEMW state = {};
   state.stateMask = LVIS_SELECTED;
   state.state = value ? LVIS_SELECTED : 0;
-  SendMessageW(wnd, LVM_SETITEMSTATE, Index(), reinterpret_cast<LPARAM>(&state));
+  SendMessageW(wnd, LVM_SETITEMSTATE, shown, reinterpret_cast<LPARAM>(&state));
 }
 
 bool TListItem::Focused() const {
   TCustomListView *list = ListView();
-  if (HWND wnd = list->WindowHandle())
-    return SendMessageW(wnd, LVM_GETITEMSTATE, Index(), LVIS_FOCUSED) & LVIS_FOCUSED;
+  if (HWND wnd = list->WindowHandle()) {
+    const int shown = ShownIndex();
+    return shown >= 0 && (SendMessageW(wnd, LVM_GETITEMSTATE, shown, LVIS_FOCUSED) & LVIS_FOCUSED);
+  }
   return list->FSavedFocus == this;
 }
 
@@ -155,37 +178,42 @@ void TListItem::SetFocused(bool value) {
       list->FSavedFocus = nullptr;
     return;
   }
+  const int shown = ShownIndex();
+  if (shown < 0)
+    return;
   LVITEMW state = {};
   state.stateMask = LVIS_FOCUSED;
   state.state = value ? LVIS_FOCUSED : 0;
-  SendMessageW(wnd, LVM_SETITEMSTATE, Index(), reinterpret_cast<LPARAM>(&state));
+  SendMessageW(wnd, LVM_SETITEMSTATE, shown, reinterpret_cast<LPARAM>(&state));
 }
 
 bool TListItem::EditCaption() {
   TCustomListView *list = ListView();
-  if (!list->WindowHandle())
+  if (!list->WindowHandle() || ShownIndex() < 0)
     return false;
   list->SetFocus();
-  return SendMessageW(list->WindowHandle(), LVM_EDITLABELW, Index(), 0) != 0;
+  return SendMessageW(list->WindowHandle(), LVM_EDITLABELW, ShownIndex(), 0) != 0;
 }
 
 RECT TListItem::DisplayRect(TDisplayCode code) const {
   RECT rect = {0, 0, 0, 0};
   static const int codes[] = {LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL, LVIR_SELECTBOUNDS};
-  if (HWND wnd = ListView()->WindowHandle()) {
+  HWND wnd = ListView()->WindowHandle();
+  if (wnd && ShownIndex() >= 0) {
     rect.left = codes[code];
-    if (!SendMessageW(wnd, LVM_GETITEMRECT, Index(), reinterpret_cast<LPARAM>(&rect)))
+    if (!SendMessageW(wnd, LVM_GETITEMRECT, ShownIndex(), reinterpret_cast<LPARAM>(&rect)))
       rect = {0, 0, 0, 0};
   }
   return rect;
 }
 
 void TListItem::MakeVisible(bool partialOK) {
-  if (HWND wnd = ListView()->WindowHandle())
-    SendMessageW(wnd, LVM_ENSUREVISIBLE, Index(), partialOK);
+  HWND wnd = ListView()->WindowHandle();
+  if (wnd && ShownIndex() >= 0)
+    SendMessageW(wnd, LVM_ENSUREVISIBLE, ShownIndex(), partialOK);
 }
 
-void TListItem::Update() const { ListView()->RedrawItem(Index()); }
+void TListItem::Update() const { ListView()->RedrawItem(ShownIndex()); }
 
 void TListItem::Delete() { FOwner->Delete(Index()); }
 
@@ -197,7 +225,9 @@ void TListItems::FreeAll() {
   for (TListItem *item : FItems)
     item->~TListItem();
   FItems.clear();
+  FShown.clear();
   FNumberedUpTo = 0;
+  FShownNumberedUpTo = 0;
   FFreeSlots.clear();
   FBlocks.clear();
   FBlockUsed = 0;
@@ -248,6 +278,60 @@ void TListItems::Renumber() const {
   FNumberedUpTo = FItems.size();
 }
 
+void TListItems::RenumberShown() const {
+  for (size_t i = FShownNumberedUpTo; i < FShown.size(); ++i)
+    FShown[i]->FShownIndex = static_cast<int>(i);
+  FShownNumberedUpTo = FShown.size();
+}
+
+TListItem *TListItems::ShownItem(int position) const {
+  if (!FFiltered)
+    return Item(position);
+  if (position < 0 || position >= static_cast<int>(FShown.size()))
+    throw EListError(FormatStr("List index out of bounds (%d)", position));
+  return FShown[static_cast<size_t>(position)];
+}
+
+void TListItems::ApplyFilter(const std::function<bool(TListItem *)> &filter) {
+  FFiltered = static_cast<bool>(filter);
+  FShown.clear();
+  FShownNumberedUpTo = 0;
+  for (TListItem *item : FItems)
+    item->SetFlagQuietly(TListItem::HiddenFlag, FFiltered && !filter(item));
+  if (FFiltered)
+    ListShown();
+}
+
+void TListItems::ListShown() {
+  if (!FFiltered)
+    return;
+  FShown.clear();
+  FShownNumberedUpTo = 0;
+  for (TListItem *item : FItems)
+    if (item->Shown())
+      FShown.push_back(item);
+}
+
+void TListItems::AddShown(TListItem *item) {
+  if (!FFiltered || !item->Shown())
+    return;
+  // New rows come last, so they are shown last.
+  item->FShownIndex = static_cast<int>(FShown.size());
+  FShown.push_back(item);
+  if (FShownNumberedUpTo + 1 == FShown.size())
+    FShownNumberedUpTo = FShown.size();
+}
+
+void TListItems::RemoveShown(TListItem *item) {
+  if (!FFiltered || !item->Shown())
+    return;
+  const int position = item->ShownIndex();
+  if (position < 0)
+    return;
+  FShown.erase(FShown.begin() + position);
+  FShownNumberedUpTo = std::min(FShownNumberedUpTo, static_cast<size_t>(position));
+}
+
 TListItem *TListItems::Add(std::unique_ptr<TObject> data) {
   // Room in steps of AllocBy, but never in steps so small that appending many rows copies the list often.
   if (FItems.size() == FItems.capacity() && FOwner->FAllocBy > 0)
@@ -260,6 +344,8 @@ TListItem *TListItems::Add(std::unique_ptr<TObject> data) {
     FNumberedUpTo = FItems.size();
   try {
     FOwner->InsertItem(item);
+    // A row that arrives while a row filter is on is shown only when it passes.
+    item->SetFlagQuietly(TListItem::HiddenFlag, FFiltered && !FOwner->PassesRowFilter(item));
   } catch (...) {
     // A row whose insertion failed is not shown.
     FItems.pop_back();
@@ -267,6 +353,7 @@ TListItem *TListItems::Add(std::unique_ptr<TObject> data) {
     FreeItem(item);
     throw;
   }
+  AddShown(item);
   FOwner->SyncCount();
   return item;
 }
@@ -278,14 +365,16 @@ void TListItems::Delete(int index) {
   index = item->Index();
   if (index < 0)
     return;
+  const int shown = item->ShownIndex();
+  RemoveShown(item);
   FItems.erase(FItems.begin() + index);
   FNumberedUpTo = std::min(FNumberedUpTo, static_cast<size_t>(index));
   FOwner->ForgetSavedState(item);
   // The control moves the selection and focus of the rows below up by one.
   HWND wnd = FOwner->WindowHandle();
-  if (wnd && index < FOwner->FControlCount) {
+  if (wnd && shown >= 0 && shown < FOwner->FControlCount) {
     --FOwner->FControlCount;
-    SendMessageW(wnd, LVM_DELETEITEM, index, 0);
+    SendMessageW(wnd, LVM_DELETEITEM, shown, 0);
   }
   FreeItem(item);
   FOwner->SyncCount();
@@ -302,6 +391,7 @@ void TListItems::Clear() {
       int index = item->Index();
       if (index < 0)
         continue;
+      RemoveShown(item);
       FItems.erase(FItems.begin() + index);
       FNumberedUpTo = std::min(FNumberedUpTo, static_cast<size_t>(index));
       FOwner->ForgetSavedState(item);

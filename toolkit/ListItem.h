@@ -2,9 +2,13 @@
 // The rows of a list view. The list view keeps them itself and shows them through a virtual (owner-data)
 // control, so a row costs no window message when it is made and only the memory of a TListItem: texts are
 // asked for when a row is drawn, and a row keeps a caption or sub-item texts only once they are set.
+//
+// A row filter of the list view makes the control show some rows only, in row order: the rows all stay here
+// (Count, Item, Index), and the shown ones have a place in the control besides (ShownCount, ShownItem).
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +52,10 @@ public:
   TCustomListView *ListView() const;
   // The row's position in the list.
   int Index() const;
+  // Whether the list view's row filter lets the control show the row.
+  bool Shown() const { return !(FFlags & HiddenFlag); }
+  // The row's place among the shown rows (its place in the control), -1 for a hidden row.
+  int ShownIndex() const;
 
   // Empty until set: a list that supplies its texts on demand need not store them.
   const std::string &Caption() const;
@@ -95,8 +103,12 @@ private:
 
   static constexpr uint8_t CutFlag = 0x01;
   static constexpr uint8_t DropFlag = 0x02;
+  static constexpr uint8_t HiddenFlag = 0x04;
 
   void SetFlag(uint8_t flag, bool value);
+  void SetFlagQuietly(uint8_t flag, bool value) {
+    FFlags = static_cast<uint8_t>(value ? (FFlags | flag) : (FFlags & ~flag));
+  }
 
   TListItems *FOwner;
   std::unique_ptr<TObject> FData;
@@ -104,6 +116,8 @@ private:
   std::unique_ptr<std::vector<std::string>> FSubTexts;
   // Position in the owner's list as last numbered; checked against the list before use.
   mutable int FIndex = -1;
+  // Position among the shown rows as last numbered, while a row filter is on; checked like FIndex.
+  mutable int FShownIndex = -1;
   int FImageIndex = -1;
   uint16_t FSubItemCount = 0;
   int8_t FOverlayIndex = -1;
@@ -131,6 +145,10 @@ public:
   // Deletes every row, the last first.
   void Clear();
 
+  // The rows the control shows: all of them, or those the list view's row filter passes, in row order.
+  int ShownCount() const { return FFiltered ? static_cast<int>(FShown.size()) : Count(); }
+  TListItem *ShownItem(int position) const;
+
   void BeginUpdate();
   void EndUpdate();
 
@@ -140,6 +158,14 @@ private:
 
   // Rows numbered from FNumberedUpTo on may carry stale positions.
   void Renumber() const;
+  void RenumberShown() const;
+  // Marks every row shown or hidden by filter (empty: no filter, all shown) and lists the shown ones.
+  void ApplyFilter(const std::function<bool(TListItem *)> &filter);
+  // The shown rows listed again in row order (after a sort).
+  void ListShown();
+  // A row just added or about to go, in the list of shown rows.
+  void AddShown(TListItem *item);
+  void RemoveShown(TListItem *item);
   void CheckIndex(int index) const;
   // Destroys every row without the hooks (the list view going away).
   void FreeAll();
@@ -155,6 +181,10 @@ private:
   TCustomListView *FOwner;
   std::vector<TListItem *> FItems;
   mutable size_t FNumberedUpTo = 0;
+  // While a row filter is on: the shown rows, in row order.
+  bool FFiltered = false;
+  std::vector<TListItem *> FShown;
+  mutable size_t FShownNumberedUpTo = 0;
   std::vector<std::unique_ptr<TItemBlock>> FBlocks;
   size_t FBlockUsed = 0;
   std::vector<void *> FFreeSlots;

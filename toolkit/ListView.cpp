@@ -210,9 +210,9 @@ void TCustomListView::EndUpdate() {
 
 void TCustomListView::SyncCount() {
   HWND wnd = WindowHandle();
-  if (!wnd || FUpdateCount > 0 || FControlCount == FItems.Count())
+  if (!wnd || FUpdateCount > 0 || FControlCount == FItems.ShownCount())
     return;
-  FControlCount = FItems.Count();
+  FControlCount = FItems.ShownCount();
   SendMessageW(wnd, LVM_SETITEMCOUNT, FControlCount, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
@@ -278,6 +278,14 @@ void TCustomListView::ClearSelection() {
     FSavedSelection.clear();
     return;
   }
+  // Each row unselected would be drawn again on its own: with many, the list is drawn once at the end.
+  const bool many = SelCount() > 1;
+  if (many)
+    BeginUpdate();
+  TAtExit end([&] {
+    if (many)
+      EndUpdate();
+  });
   LVITEMW state = {};
   state.stateMask = LVIS_SELECTED;
   SendMessageW(wnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
@@ -297,8 +305,10 @@ TListItem *TCustomListView::GetNextItem(TListItem *start, TSearchDirection direc
     flags |= LVNI_FOCUSED;
   if (states & isSelected)
     flags |= LVNI_SELECTED;
-  int index = static_cast<int>(SendMessageW(wnd, LVM_GETNEXTITEM, start ? start->Index() : -1, flags));
-  return index >= 0 && index < FItems.Count() ? FItems.Item(index) : nullptr;
+  const int from = start ? start->ShownIndex() : -1;
+  if (start && from < 0)
+    return nullptr;
+  return ItemOfNotification(static_cast<int>(SendMessageW(wnd, LVM_GETNEXTITEM, from, flags)));
 }
 
 TListItem *TCustomListView::GetItemAt(int x, int y) const {
@@ -308,9 +318,7 @@ TListItem *TCustomListView::GetItemAt(int x, int y) const {
   LVHITTESTINFO hit = {};
   hit.pt = {x, y};
   int index = static_cast<int>(SendMessageW(wnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-  if (index < 0 || index >= FItems.Count() || !(hit.flags & LVHT_ONITEM))
-    return nullptr;
-  return FItems.Item(index);
+  return hit.flags & LVHT_ONITEM ? ItemOfNotification(index) : nullptr;
 }
 
 void TCustomListView::CustomSort(const TLVSortCompare &compare) {
@@ -328,11 +336,12 @@ void TCustomListView::CustomSort(const TLVSortCompare &compare) {
   FItems.FItems.swap(sorted);
   FItems.FNumberedUpTo = 0;
   FItems.Renumber();
+  FItems.ListShown();
   HWND wnd = WindowHandle();
   if (!wnd)
     return;
   // The control keeps selection and focus by position: put them back on their rows.
-  if (static_cast<int>(selected.size()) < FItems.Count()) {
+  if (static_cast<int>(selected.size()) < FItems.ShownCount()) {
     ClearSelection();
     for (TListItem *item : selected)
       item->SetSelected(true);
@@ -363,6 +372,56 @@ void TCustomListView::AlphaSort() {
                           static_cast<int>(kb.size())) -
            CSTR_EQUAL;
   });
+}
+
+void TCustomListView::ItemStateChanged(const NMLISTVIEW &change) {
+  if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) && OnSelectionChange)
+    OnSelectionChange(this);
+}
+
+void TCustomListView::SetRowFilter(TLVRowFilter filter) {
+  FRowFilter = std::move(filter);
+  ApplyRowFilter();
+}
+
+void TCustomListView::ApplyRowFilter() {
+  HWND wnd = WindowHandle();
+  // What was selected and focused, by row. When every row of the list was selected, every row still shown is:
+  // one message says so.
+  const bool allSelected = wnd && FControlCount > 0 && SelCount() == FControlCount;
+  const bool allRowsSelected = allSelected && !FItems.FFiltered;
+  std::vector<TListItem *> selected;
+  if (allSelected && !allRowsSelected)
+    selected = FItems.FShown;
+  else if (wnd && !allSelected && SelCount() > 0)
+    for (TListItem *item = Selected(); item; item = GetNextItem(item, sdAll, isSelected))
+      selected.push_back(item);
+  TListItem *focused = wnd ? ItemFocused() : nullptr;
+  FItems.ApplyFilter(FRowFilter);
+  if (!wnd)
+    return;
+  {
+    // Drawn once at the end: the control would otherwise redraw its scroll bars and rows at every step.
+    BeginUpdate();
+    TAtExit end([this] { EndUpdate(); });
+    // The control forgets the selection and focus of rows it no longer has at once, where unselecting every
+    // row would cost it one step (and one notification) per row.
+    SendMessageW(wnd, LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
+    FControlCount = FItems.ShownCount();
+    SendMessageW(wnd, LVM_SETITEMCOUNT, FControlCount, LVSICF_NOSCROLL);
+    if (allRowsSelected)
+      SelectAll();
+    for (TListItem *item : selected)
+      item->SetSelected(true);
+    if (focused && focused->Shown())
+      focused->SetFocused(true);
+    else if (FControlCount > 0)
+      FItems.ShownItem(0)->SetFocused(true);
+  }
+  if (TListItem *focus = ItemFocused())
+    focus->MakeVisible(false);
+  if ((allSelected || !selected.empty()) && OnSelectionChange)
+    OnSelectionChange(this);
 }
 
 bool TCustomListView::IsEditing() const { return EditHandle() != nullptr; }
@@ -433,7 +492,7 @@ void TCustomListView::WndProc(TMessage &message) {
 }
 
 TListItem *TCustomListView::ItemOfNotification(int index) const {
-  return index >= 0 && index < FItems.Count() ? FItems.Item(index) : nullptr;
+  return index >= 0 && index < FItems.ShownCount() ? FItems.ShownItem(index) : nullptr;
 }
 
 void TCustomListView::CNNotify(TMessage &message) {
@@ -471,6 +530,15 @@ void TCustomListView::CNNotify(TMessage &message) {
   case NM_CUSTOMDRAW:
     CustomDraw(message);
     return;
+  case LVN_ITEMCHANGED:
+    ItemStateChanged(*reinterpret_cast<NMLISTVIEW *>(message.LParam));
+    return;
+  case LVN_ODSTATECHANGED: {
+    const auto &range = *reinterpret_cast<NMLVODSTATECHANGE *>(message.LParam);
+    if ((range.uNewState ^ range.uOldState) & LVIS_SELECTED && OnSelectionChange)
+      OnSelectionChange(this);
+    return;
+  }
   default:
     DefaultHandler(message);
     return;
@@ -515,11 +583,11 @@ int TCustomListView::FindItem(const NMLVFINDITEMW &find) {
   const LVFINDINFOW &info = find.lvfi;
   if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz)
     return -1;
-  int count = FItems.Count();
+  int count = FItems.ShownCount();
   int start = std::clamp(find.iStart, 0, count);
   int wanted = lstrlenW(info.psz);
   auto matches = [&](int index) {
-    std::wstring text = Utf8ToWide(GetDisplayText(FItems.Item(index), 0));
+    std::wstring text = Utf8ToWide(GetDisplayText(FItems.ShownItem(index), 0));
     int length = static_cast<int>(text.size());
     if (info.flags & LVFI_PARTIAL) {
       if (length < wanted)

@@ -42,6 +42,8 @@ using TLVCustomDrawEvent = std::function<void(TObject *Sender, const RECT &ARect
 // with; State holds CDIS_ flags; DefaultDraw false leaves the row undrawn.
 using TLVCustomDrawItemEvent = std::function<void(TObject *Sender, TListItem *Item, UINT State, bool &DefaultDraw)>;
 using TLVSortCompare = std::function<int(TListItem *Item1, TListItem *Item2)>;
+// True for a row the control is to show.
+using TLVRowFilter = std::function<bool(TListItem *Item)>;
 
 class TIconOptions {
 public:
@@ -109,6 +111,17 @@ public:
   // The default order: OnCompare when assigned, else the rows' shown captions by the user's locale.
   void AlphaSort();
 
+  // A view over the rows: with a filter the control shows only the rows it passes, in row order, and rows
+  // added later only when they pass; Items keeps every row. Rows that stay shown keep their selection and
+  // focus; hidden rows lose theirs. An empty filter shows every row again.
+  void SetRowFilter(TLVRowFilter filter);
+  // Tests every row again (what the filter passes changed).
+  void ApplyRowFilter();
+  bool RowFilterActive() const { return static_cast<bool>(FRowFilter); }
+  // The rows the control shows, by their place in it.
+  int ShownCount() const { return FItems.ShownCount(); }
+  TListItem *ShownItem(int position) const { return FItems.ShownItem(position); }
+
   // A label edit is in progress.
   bool IsEditing() const;
   // The edit box of the label edit in progress, or null.
@@ -129,6 +142,8 @@ public:
   TLVEditedEvent OnEdited;
   TLVCustomDrawEvent OnCustomDraw;
   TLVCustomDrawItemEvent OnCustomDrawItem;
+  // The selection changed (by the user or by code; one change may be told more than once).
+  TNotifyEvent OnSelectionChange;
 
 protected:
   void CreateParams(TCreateParams &params) override;
@@ -169,6 +184,9 @@ private:
   friend class TIconOptions;
 
   void UpdateStyle();
+  bool PassesRowFilter(TListItem *item) const { return !FRowFilter || FRowFilter(item); }
+  // Tells OnSelectionChange of a state change the control reports.
+  void ItemStateChanged(const NMLISTVIEW &change);
   void SetImages(TImageList *&field, TImageList *value);
   void UpdateImageLists();
   // Tells the control the row count when it differs from what it knows.
@@ -202,4 +220,5 @@ private:
   // Selection and focus while there is no window (set before it exists, or carried over its recreation).
   std::vector<TListItem *> FSavedSelection;
   TListItem *FSavedFocus = nullptr;
+  TLVRowFilter FRowFilter;
 };

@@ -199,8 +199,8 @@ std::unique_ptr<TKdLvCustomDraw> TKdCustomListView::DoCustomDraw(NMLVCUSTOMDRAW 
   TListItem *item = nullptr;
   if (stage & CDDS_ITEM) {
     auto index = static_cast<int>(record->nmcd.dwItemSpec);
-    if (index >= 0 && index < Items().Count())
-      item = Items()[index];
+    if (index >= 0 && index < ShownCount())
+      item = ShownItem(index);
   }
   if (OnDrawAnyStage) {
     draw = CreateCustomDraw(record, result);

@@ -1,5 +1,7 @@
 #include "shellctrls/list/DetailTexts.h"
 
+#include <shlwapi.h>
+
 #include <iterator>
 
 #include "shellctrls/KdResString.h"
@@ -34,6 +36,8 @@ std::string UserLocaleText(LCTYPE type, const std::string &fallback) {
   return WideToUtf8(buffer);
 }
 
+std::string FormatCount(uint64_t value) { return GroupThousands(value); }
+
 std::string FormatSizeKB(uint64_t bytes) {
   // Integer arithmetic: a floating-point quotient would lose the remainder of sizes past 2^53 bytes.
   const uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
@@ -44,6 +48,28 @@ std::string FormatSizeKB(uint64_t bytes) {
   if (insert == std::string::npos)
     return number + text;
   return text.replace(insert, 2, number);
+}
+
+std::string FormatKBSize(uint64_t bytes) {
+  wchar_t text[64] = {};
+  if (!StrFormatKBSizeW(static_cast<LONGLONG>(bytes), text, static_cast<UINT>(std::size(text))))
+    return {};
+  return WideToUtf8(text);
+}
+
+std::string FormatByteSize(uint64_t bytes) {
+  wchar_t text[64] = {};
+  if (!StrFormatByteSizeW(static_cast<LONGLONG>(bytes), text, static_cast<UINT>(std::size(text))))
+    return {};
+  return WideToUtf8(text);
+}
+
+std::string DriveSpaceText(const std::string &root, bool total) {
+  TKdErrorModeScope errorMode;
+  ULARGE_INTEGER available = {}, size = {};
+  if (!GetDiskFreeSpaceExW(Utf8ToWide(root).c_str(), &available, &size, nullptr))
+    return {};
+  return FormatByteSize(total ? size.QuadPart : available.QuadPart);
 }
 
 std::string FormatFileTime(const FILETIME &time) {

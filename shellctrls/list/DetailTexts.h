@@ -11,8 +11,22 @@
 // page; fallback when it cannot be read (a text the user set empty stays empty).
 std::string UserLocaleText(LCTYPE type, const std::string &fallback);
 
+// A count with the user's thousands separator: "100,000".
+std::string FormatCount(uint64_t value);
+
 // Whole kilobytes, any remainder counting as one more, with the user's thousands separator: "1,024KB".
 std::string FormatSizeKB(uint64_t bytes);
+
+// Whole kilobytes as the shell's size columns of files write them: "1 KB", "1,206 KB".
+std::string FormatKBSize(uint64_t bytes);
+
+// Bytes in the shell's own short form, as its size columns of drives write them: "1000 bytes", "830 KB", "1.20 MB",
+// "3.97 GB".
+std::string FormatByteSize(uint64_t bytes);
+
+// The total (or the free, available to the user) size of a drive by its root ("C:\") in the shell's short
+// form; "" for a drive that cannot tell (no medium).
+std::string DriveSpaceText(const std::string &root, bool total);
 
 // Size and modified texts of a file-system item; both empty for virtual items and drive roots, the size
 // empty for folders.

@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "shellctrls/KdOptionSet.h"
@@ -112,6 +113,19 @@ public:
   const std::string &FileFilter() const { return FFileFilter; }
   void SetFileFilter(const std::string &value);
 
+  // A quick filter over the rows already read: only the rows whose shown name contains text (in any letter
+  // case, in any script) are shown, and rows that a refresh or a fill of the same folder brings obey it;
+  // showing another folder ends it. The rows stay what the folder holds (Items), so refreshes, the
+  // selection, drags and renames work on them as before: the filter only decides which the control shows.
+  // Empty text shows every row.
+  void SetNameFilter(const std::string &text);
+  const std::string &NameFilter() const { return FNameFilter; }
+  // Makes the keys the filter matches rows by now (a filter being opened), so that no typed character waits
+  // for them.
+  void PrepareNameFilter();
+  // The name filter's text changed, also when showing another folder ended it.
+  TNotifyEvent OnNameFilterChange;
+
   // The linked tree, or null. Set by the tree when its ShellList names this list.
   IKdShellTreeLink *ShellTree() const { return FShellTree; }
   void SetShellTree(IKdShellTreeLink *value);
@@ -130,6 +144,9 @@ public:
   void SortRows();
   // 0 before the first fill, 1 for the folder's detail columns, 2 for the list's own columns.
   uint8_t ColumnSet() const { return FColumnSet; }
+  // A size of files as the list's size column writes one: the shell's form for its detail columns, the
+  // list's own for its own.
+  std::string SizeColumnText(uint64_t bytes) const;
 
   // The row's data when it is a shell row, else null.
   static TKdShListData *ShellData(const TListItem *item);
@@ -312,6 +329,11 @@ private:
   ComPtr<IDropTarget> RowDropTarget(TListItem *&row, LPCITEMIDLIST &idList);
   ComPtr<IDropTarget> FolderDropTarget();
   void ParseFilterPatterns();
+  bool RowPassesNameFilter(TListItem *item);
+  // The folded shown name of a row, made once (see PrepareNameFilter).
+  const std::wstring &MatchKeyOf(TKdShListData &data);
+  // Ends the name filter when the list is about to show a folder other than the one it shows.
+  void EndNameFilterForFolder(LPCITEMIDLIST folder);
   bool CollectFilterNames(const std::string &pattern);
   void BuildFixedColumns();
   void BuildDetailColumns(IShellDetails *details);
@@ -341,6 +363,11 @@ private:
   // Upper-cased names that passed the filter, between PrepareFilter and ReleaseFilter.
   std::unique_ptr<TStringList> FFilterNames;
   std::unique_ptr<TStringList> FFilterPatterns;
+  std::string FNameFilter;
+  // The filter text folded as the keys are.
+  std::wstring FNameFilterKey;
+  // Per extension (folded): whether the shell leaves it out of the names it shows, learnt from one item each.
+  std::unordered_map<std::wstring, bool> FHiddenExtensions;
   IKdShellTreeLink *FShellTree = nullptr;
   TComponent *FShellTreeComponent = nullptr;
   int FSortNumber = 1;
@@ -352,6 +379,9 @@ private:
   // How the last enumeration of a fill ended, for FillList to report once the rows are shown.
   HRESULT FEnumResult = S_OK;
   uint8_t FColumnSet = 0;
+  // Under Wine, My Computer's shell answers the drives' sizes modulo 4 GiB: the list writes its "Size" and
+  // "Size available" columns of drive rows itself.
+  bool FOwnDriveSizes = false;
   bool FWidthsShared = false;
   // The system's lists of 16 and 32 pixels at 96 dpi, scaled to the control's resolution.
   TImageList *FSmallImages = nullptr;

@@ -38,7 +38,10 @@ void TKdShListData::SetRelIdList(TKdIdListPtr list) {
   ResetCache();
 }
 
-void TKdShListData::ResetCache() { FCache.reset(); }
+void TKdShListData::ResetCache() {
+  FCache.reset();
+  FMatchKey.reset();
+}
 
 LPCITEMIDLIST TKdShListData::GetAbsIdList() {
   TCache &cache = Cache();
@@ -57,6 +60,18 @@ const std::string &TKdShListData::GetName() {
 }
 
 std::string TKdShListData::GetPath() { return IdListToPath(GetAbsIdList()); }
+
+bool TKdShListData::GetFileSize(uint64_t &size) {
+  IShellFolder *folder = FFolder->ShellFolder();
+  // Read off the item's list, which holds its find data: a selection of many thousands is summed without
+  // touching the disk. Items outside the file system have none.
+  WIN32_FIND_DATAW data;
+  if (!folder || FAILED(SHGetDataFromIDListW(folder, FRelIdList.get(), SHGDFIL_FINDDATA, &data, sizeof data)) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
 
 SFGAOF TKdShListData::GetAttributes() {
   SFGAOF attributes = Shell32v6() ? 0x704F0037 : 0x700F0037;

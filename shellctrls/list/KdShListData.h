@@ -7,6 +7,7 @@
 
 #include <shlobj.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,15 @@ public:
   LPCITEMIDLIST GetAbsIdList();
   // The shell's name of the item in its folder, asked for once.
   const std::string &GetName();
+  // Whether GetName has been asked (the row was drawn, or someone wanted its name).
+  bool NameLoaded() const { return FCache && FCache->NameLoaded; }
+  // The key the list's name filter matches this item by, once the list has made it; null before, and again
+  // after the item changed (ResetCache).
+  const std::wstring *MatchKey() const { return FMatchKey.get(); }
+  void SetMatchKey(std::wstring key) { FMatchKey = std::make_unique<std::wstring>(std::move(key)); }
+  // The size of a file-system file from what the folder handed out for it; false for folders and virtual
+  // items.
+  bool GetFileSize(uint64_t &size);
   // File-system path; "" for virtual items. Not kept.
   std::string GetPath();
   // The item's SFGAO_ attributes, asked of the folder on every call (they change: read-only, hidden...).
@@ -69,4 +79,5 @@ private:
   IKdShellFolderContext *FFolder;
   TKdIdListPtr FRelIdList;
   std::unique_ptr<TCache> FCache;
+  std::unique_ptr<std::wstring> FMatchKey;
 };

@@ -7,6 +7,8 @@
 
 #include "shellctrls/KdResString.h"
 #include "shellctrls/UKdShConsts.h"
+#include "shellctrls/list/DetailTexts.h"
+#include "shellns/WineHost.h"
 #include "toolkit/MemoryStream.h"
 #include "toolkit/Registry.h"
 #include "toolkit/SysUtils.h"
@@ -88,6 +90,7 @@ void TKdCustomShellList::SetupColumns(IShellDetails *details) {
     BuildDetailColumns(details);
   else
     BuildFixedColumns();
+  FOwnDriveSizes = details && IsRunningUnderWine() && FindSpecialFolder(FCurrentIdList.get()) == CSIDL_DRIVES;
   UpdateHeaderFormats();
   // A sort by a column the new folder lacks falls back to the first, whichever its direction was.
   if (Columns().Count() < std::abs(FSortNumber))
@@ -237,7 +240,17 @@ std::string TKdCustomShellList::GetDisplayText(TListItem *item, int column) {
     return {};
   if (item->SubItems().HasText(column - 1) || !data)
     return item->SubItems()[column - 1];
+  // Wine's My Computer: File, Type, Size, Size available.
+  if (FOwnDriveSizes && (column == 2 || column == 3)) {
+    const std::string path = data->GetPath();
+    if (path.size() == 3 && path[1] == ':' && path[2] == '\\')
+      return DriveSpaceText(path, column == 2);
+  }
   return data->GetColumnText(column);
+}
+
+std::string TKdCustomShellList::SizeColumnText(uint64_t bytes) const {
+  return FColumnSet == 2 ? FormatSizeKB(bytes) : FormatKBSize(bytes);
 }
 
 int TKdCustomShellList::GetDisplayImage(TListItem *item) {

@@ -51,6 +51,7 @@ void TKdCustomShellList::FillList() {
   {
     TCursorSaver hourglass(crHourGlass);
     ClearRows();
+    EndNameFilterForFolder(FFolder.GetIdList());
     BeginUpdate();
     TAtExit end([this] { EndUpdate(); });
     ComPtr<IShellFolder> folder;
@@ -70,8 +71,8 @@ void TKdCustomShellList::FillList() {
     EnumerateFolder(folder.Get(), FFolder.GetIdList());
   }
   SortRows();
-  if (Items().Count() > 0)
-    Items()[0]->SetFocused(true);
+  if (ShownCount() > 0)
+    ShownItem(0)->SetFocused(true);
   if (ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon) {
     Perform(WM_VSCROLL, SB_TOP, 0);
     Perform(WM_HSCROLL, SB_TOP, 0);

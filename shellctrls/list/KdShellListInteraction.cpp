@@ -344,8 +344,8 @@ std::unique_ptr<TKdLvCustomDraw> TKdCustomShellList::DoCustomDraw(NMLVCUSTOMDRAW
   TListItem *item = nullptr;
   if (stage & CDDS_ITEM) {
     const auto index = static_cast<int>(record->nmcd.dwItemSpec);
-    if (index >= 0 && index < Items().Count())
-      item = Items()[index];
+    if (index >= 0 && index < ShownCount())
+      item = ShownItem(index);
   }
   DoCustomDrawSh(draw.get(), item, ShellData(item));
   draw->Apply();

@@ -22,24 +22,9 @@ using zortest::PumpUntil;
 using zortest::TempDir;
 
 // Keys pressed in order and released the other way round.
-void Press(std::initializer_list<WORD> chord) {
-  std::vector<INPUT> input;
-  for (WORD key : chord)
-    input.push_back(INPUT{INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}});
-  for (auto key = std::rbegin(chord); key != std::rend(chord); ++key)
-    input.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*key, 0, KEYEVENTF_KEYUP, 0, 0}}});
-  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-  zortest::PumpFor(150);
-}
+void Press(std::initializer_list<WORD> chord) { zortest::SendChord(chord); }
 
-void Type(const std::string &text) {
-  for (wchar_t c : Utf8ToWide(text)) {
-    INPUT input[2] = {{INPUT_KEYBOARD, {.ki = {0, c, KEYEVENTF_UNICODE, 0, 0}}},
-                      {INPUT_KEYBOARD, {.ki = {0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, 0, 0}}}};
-    SendInput(2, input, sizeof(INPUT));
-  }
-  zortest::PumpFor(150);
-}
+void Type(const std::string &text) { zortest::SendText(Utf8ToWide(text)); }
 
 // Pasted as a user pastes, so that any text reaches the box.
 void Paste(const std::string &text) {

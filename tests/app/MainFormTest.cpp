@@ -3,9 +3,12 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "toolkit/Application.h"
 #include "toolkit/SysUtils.h"
 
@@ -74,6 +77,34 @@ TEST_F(MainForm, OpensMaximizedOnTheWorkAreaWithItsTitle) {
   EXPECT_STREQ(caption, "Zorvat File Manager v1.22");
   EXPECT_EQ(Application->Title(), "Zorvat File Manager");
   EXPECT_EQ(AppTitle, "Zorvat File Manager");
+}
+
+// An icon drawn at size x size on white, as pixels.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+  return zortest::DrawnOnWhite(size, size,
+                               [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); })
+      .Pixels;
+}
+
+// The tests carry the program's icon resource as the program does; the window's caption and task-switcher
+// icons are the program's, each in the size the platform draws it.
+TEST_F(MainForm, ShowsTheProgramsIconInTheSizesThePlatformDrawsIt) {
+  form->Show();
+  HMODULE program = LoadLibraryExW(Utf8ToWide(zortest::ExeDir() + "\\ZorExplorer.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(program, nullptr);
+  for (auto [which, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+    int size = GetSystemMetrics(metric);
+    auto shown = reinterpret_cast<HICON>(SendMessageW(form->Handle(), WM_GETICON, which, 0));
+    ASSERT_NE(shown, nullptr) << "icon " << which;
+    auto own = static_cast<HICON>(LoadImageW(program, L"MAINICON", IMAGE_ICON, size, size, 0));
+    ASSERT_NE(own, nullptr);
+    std::vector<COLORREF> expected = IconPixels(own, size);
+    EXPECT_EQ(IconPixels(shown, size), expected) << "icon " << which;
+    EXPECT_NE(expected, std::vector<COLORREF>(static_cast<size_t>(size) * size, RGB(255, 255, 255)));
+    DestroyIcon(own);
+  }
+  FreeLibrary(program);
 }
 
 TEST_F(MainForm, HoldsTheControlsOfItsFormTable) {

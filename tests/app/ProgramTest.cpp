@@ -123,26 +123,9 @@ TEST(Program, StartsWhenItsMutexCannotBeCreated) {
 }
 
 // Input as a user gives it, to whichever window has the focus.
-void Key(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
-  zortest::PumpFor(150);
-}
+void Key(WORD key) { zortest::SendChord({key}); }
 
-void Type(const std::wstring &text) {
-  for (wchar_t c : text) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wScan = input[1].ki.wScan = c;
-    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-  }
-  zortest::PumpFor(150);
-}
+void Type(const std::wstring &text) { zortest::SendText(text); }
 
 void Click(POINT screen, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
   SetCursorPos(screen.x, screen.y);
@@ -244,6 +227,54 @@ TEST(Program, ThreeTabsOpenedFromTheHeaderMenuOneBrowsedByKeyboardToAFolderOfFil
   zortest::PumpFor(1000);
   EXPECT_TRUE(zortest::ShownWindowPicture(main).SaveBmp("app-end-to-end.bmp"));
   EXPECT_EQ(copy.Close(), 0u);
+}
+
+// The sizes of the icon group named MAINICON in a module, and whether it is the module's first icon group
+// (the one the shell shows for the file and for shortcuts to it).
+struct IconGroup {
+  std::vector<int> Sizes;
+  bool First = false;
+};
+
+IconGroup ProgramIcon(HMODULE module) {
+#pragma pack(push, 2)
+  struct Entry {
+    BYTE Width, Height, Colors, Reserved;
+    WORD Planes, BitCount;
+    DWORD Bytes;
+    WORD Id;
+  };
+  struct Directory {
+    WORD Reserved, Type, Count;
+    Entry Entries[1];
+  };
+#pragma pack(pop)
+  IconGroup group;
+  HRSRC found = FindResourceW(module, L"MAINICON", MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+  auto *directory = found ? static_cast<const Directory *>(LockResource(LoadResource(module, found))) : nullptr;
+  for (WORD i = 0; directory && i < directory->Count; ++i)
+    group.Sizes.push_back(directory->Entries[i].Width ? directory->Entries[i].Width : 256);
+  std::sort(group.Sizes.begin(), group.Sizes.end());
+  std::wstring first;
+  EnumResourceNamesW(
+      module, MAKEINTRESOURCEW(14),
+      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
+        *reinterpret_cast<std::wstring *>(param) = IS_INTRESOURCE(name) ? L"#" : name;
+        return FALSE;
+      },
+      reinterpret_cast<LONG_PTR>(&first));
+  group.First = first == L"MAINICON";
+  return group;
+}
+
+TEST(Program, CarriesItsIconInFourSizesAsTheFilesFirstIcon) {
+  HMODULE module = LoadLibraryExW(Utf8ToWide(zortest::ExeDir() + "\\ZorExplorer.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr);
+  IconGroup group = ProgramIcon(module);
+  EXPECT_EQ(group.Sizes, (std::vector<int>{16, 32, 48, 256}));
+  EXPECT_TRUE(group.First);
+  FreeLibrary(module);
 }
 
 // A drive that Wine reports as a network drive, on a folder of the test, for as long as it lives: the program's

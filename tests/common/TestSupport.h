@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,15 @@ std::string MakeManyByteFolder(const std::string &parent);
 // (WM_DPICHANGED), suggesting the place it has now, or suggested when given. Under Wine, where one resolution
 // holds for a whole session, this is how a test sees the program at another.
 void MoveToDpi(HWND window, int ppi, const RECT *suggested = nullptr);
+
+// Keys as a user presses them, through the system's input to whichever window has the focus: the chord's
+// keys down in order and up in reverse (SendChord({VK_CONTROL, 'F'})), or text typed character by character.
+// Messages are dispatched for a while afterwards.
+void SendChord(std::initializer_list<WORD> keys);
+void SendText(const std::wstring &text);
+
+// The text a list view control shows in a cell.
+std::string ListCellText(HWND list, int row, int column);
 
 // Dispatches messages (through the application object) until done() holds or timeoutMs passes.
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);

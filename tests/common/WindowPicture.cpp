@@ -31,6 +31,14 @@ TPicture Capture(int width, int height, const std::function<void(HDC)> &draw) {
 
 } // namespace
 
+TPicture DrawnOnWhite(int width, int height, const std::function<void(HDC)> &draw) {
+  return Capture(width, height, [&](HDC dc) {
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    draw(dc);
+  });
+}
+
 TPicture PrintWindowPicture(HWND wnd, LPARAM flags, int width, int height, COLORREF background) {
   return Capture(width, height, [&](HDC dc) {
     HBRUSH brush = CreateSolidBrush(background);

@@ -3,6 +3,7 @@
 // (read back from its window DC, frame included).
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct TPicture {
   bool SaveBmp(const std::string &path) const;
 };
 
+// What draw puts on a width x height bitmap first filled with white.
+TPicture DrawnOnWhite(int width, int height, const std::function<void(HDC)> &draw);
 // The window draws on a width x height bitmap first filled with background.
 TPicture PrintWindowPicture(HWND wnd, LPARAM flags, int width, int height, COLORREF background);
 // Once the window and its children have painted everything.

@@ -184,15 +184,7 @@ public:
   }
 
   // The text the control shows in a cell.
-  std::string Text(int row, int column = 0) const {
-    wchar_t buffer[1024] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    SendMessageW(List->Handle(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return WideToUtf8(buffer);
-  }
+  std::string Text(int row, int column = 0) const { return ListCellText(List->Handle(), row, column); }
 
   std::vector<std::string> Names() const {
     std::vector<std::string> names;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/TestSupport.h"
+#include "common/WindowPicture.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/SysUtils.h"
 
@@ -27,22 +28,8 @@ std::string Lower(std::string s) {
 std::vector<COLORREF> ImagePixels(HIMAGELIST list, int index) {
   int width = 0, height = 0;
   ImageList_GetIconSize(list, &width, &height);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all = {0, 0, width, height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      pixels.push_back(GetPixel(dc, x, y));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  return zortest::DrawnOnWhite(width, height, [&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL); })
+      .Pixels;
 }
 
 // First in this file: the fix runs once per process, and no other test file asks for the image lists.
