@@ -92,11 +92,12 @@ zor_cleanup() {
 
 # Starts a virtual display and points DISPLAY at it. It must come before the first Wine process: a wine
 # server whose first client had no display gives every later window the null driver.
+# ZOR_SCREEN gives its size (default 1280x1024; 2560x2048 shows a 200 % screen of the same room).
 zor_start_xvfb() {
   local n=90 i
   for _ in $(seq 1 20); do
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${ZOR_SCREEN:-1280x1024}x24" -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
     ZOR_XVFB_PID=$!
     for i in $(seq 1 100); do
       # Another run may have taken the same number a moment earlier: ours must be the one that answers.
