@@ -8,19 +8,20 @@ TFilterBox::TFilterBox(TKdCustomShellList *list) : TPanel(list->Parent()), FList
   SetVisible(false);
   SetParent(list->Parent());
   SetAlign(alTop);
-  SetHeight(26);
+  // Sizes at 96 dpi, scaled to the pane's resolution.
+  SetHeight(ScaleValue(26));
   SetBevelOuter(bvNone);
 
   Caption = new TLabel(this);
   Caption->SetParent(this);
   Caption->SetCaption("Filter:");
-  Caption->SetLeft(6);
-  Caption->SetTop(6);
+  Caption->SetLeft(ScaleValue(6));
+  Caption->SetTop(ScaleValue(6));
 
   Edit = new TEdit(this);
   Edit->Name = "FilterEdit";
   Edit->SetParent(this);
-  Edit->SetBounds(48, 2, 320, 22);
+  Edit->SetBounds(ScaleValue(48), ScaleValue(2), ScaleValue(320), ScaleValue(22));
   Edit->OnChange = [this](TObject *) { FList->SetNameFilter(Edit->Text()); };
   Edit->OnKeyDown = [this](TObject *, WORD &key, TShiftState shift) { EditKeyDown(key, shift); };
 }

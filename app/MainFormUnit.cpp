@@ -30,7 +30,8 @@ constexpr WORD MouseBrowserForward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_FORW
 
 TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   Name = "FormMainExplorer";
-  SetBounds(50, 50, 812, 615);
+  // Sizes here are pixels at 96 dpi, scaled to the resolution the window is laid out at.
+  SetBounds(ScaleValue(50), ScaleValue(50), ScaleValue(812), ScaleValue(615));
   SetCaption("Zorvat File Manager");
   SetColor(clBtnFace);
   Font().SetName("Tahoma");
@@ -56,7 +57,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   MiddlePanel = new TPanel(this);
   MiddlePanel->Name = "MiddlePanel";
   MiddlePanel->SetParent(PanelMain);
-  MiddlePanel->SetHeight(24);
+  MiddlePanel->SetHeight(MiddlePanel->ScaleValue(24));
   MiddlePanel->SetAlign(alTop);
   MiddlePanel->SetBevelOuter(bvLowered);
   MiddlePanel->SetAutoSize(true);
@@ -72,7 +73,8 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   PathTextBox->Font().SetHeight(-13);
   // 802 wide at the designed size: the panel's width inside its bevel, which it keeps when the window is
   // resized.
-  PathTextBox->SetBounds(1, 1, MiddlePanel->ClientWidth() - 2, 22);
+  const int inside = PathTextBox->ScaleValue(1);
+  PathTextBox->SetBounds(inside, inside, MiddlePanel->ClientWidth() - 2 * inside, PathTextBox->ScaleValue(22));
   PathTextBox->SetAnchors(akLeft | akRight | akTop);
   PathTextBox->OnClick = [this](TObject *sender) { PathTextBoxClick(sender); };
   PathTextBox->OnKeyDown = [this](TObject *sender, WORD &key, TShiftState shift) {
@@ -82,7 +84,7 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   Panel1 = new TPanel(this);
   Panel1->Name = "Panel1";
   Panel1->SetParent(this);
-  Panel1->SetHeight(24);
+  Panel1->SetHeight(Panel1->ScaleValue(24));
   Panel1->SetAlign(alBottom);
   Panel1->SetBevelOuter(bvLowered);
 
@@ -96,8 +98,8 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   StatusBarLabel = new TLabel(this);
   StatusBarLabel->Name = "StatusBarLabel";
   StatusBarLabel->SetParent(Panel1);
-  StatusBarLabel->SetLeft(4);
-  StatusBarLabel->SetTop(4);
+  StatusBarLabel->SetLeft(StatusBarLabel->ScaleValue(4));
+  StatusBarLabel->SetTop(StatusBarLabel->ScaleValue(4));
   StatusBarLabel->Font().SetName("Tahoma");
   StatusBarLabel->Font().SetHeight(-13);
   FStatusCounts = std::make_unique<TStatusCounts>(Panel1, StatusBarLabel, [this] { return FActiveTab; });
@@ -234,7 +236,7 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   header->SetParent(this);
   header->SetVisible(true);
   header->SetAlign(alTop);
-  header->SetHeight(24);
+  header->SetHeight(header->ScaleValue(24));
   header->BringToFront();
   header->Font().SetSize(10);
   header->Font().SetName("Tahoma");
@@ -259,7 +261,7 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   treePane->SetParent(client);
   treePane->SetAlign(alLeft);
   treePane->SetBevelOuter(bvLowered);
-  treePane->SetWidth(GetSystemMetrics(SM_CXSCREEN) == 1280 ? 350 : 275);
+  treePane->SetWidth(treePane->ScaleValue(ScreenWidthAt96() == 1280 ? 350 : 275));
 
   auto *listPane = new TPanel(client);
   listPane->SetParent(client);
@@ -319,10 +321,23 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   tab->Splitter = splitter;
   treePane->SetAlign(alLeft);
 
-  SendMessageW(ListView_GetHeader(list->Handle()), WM_SETFONT, reinterpret_cast<WPARAM>(Label1->Font().Handle()), TRUE);
+  LendHeaderFont(list);
   // What the tab went through while it was being made is no place to go back to.
   tab->History.Start(tree->CurrentFolder().GetIdList());
   UpdateGoMenu();
+}
+
+void TFormMainExplorer::LendHeaderFont(TKdShellList *list) {
+  SendMessageW(ListView_GetHeader(list->Handle()), WM_SETFONT, reinterpret_cast<WPARAM>(Label1->Font().Handle()), TRUE);
+}
+
+void TFormMainExplorer::ChangeScale(int newPPI, int oldPPI) {
+  TForm::ChangeScale(newPPI, oldPPI);
+  // The lists have given their headers their own new fonts, and the font lent before is gone.
+  for (const auto &tab : FTabs)
+    LendHeaderFont(tab->List);
+  // The counts follow the drive text, whose width is another now.
+  FStatusCounts->Update();
 }
 
 void TFormMainExplorer::StyleHeader(TTabPanel *header, bool active) {

@@ -158,6 +158,8 @@ protected:
   bool IsShortCut(WORD key, TShiftState shift) override;
   // The mouse's back button goes up one folder in the active tab; its forward button only says so.
   void WMAppCommand(TMessage &message);
+  // The lists' column headers get the new font of Label1 too.
+  void ChangeScale(int newPPI, int oldPPI) override;
 
 private:
   // Posted to itself: the controls of closed tabs go once the message that closed them has returned (a tab
@@ -169,6 +171,8 @@ private:
   void ActivateTab(TExplorerTab *tab);
   void ShowError(const std::string &text);
   void StyleHeader(TTabPanel *header, bool active);
+  // The column header of a tab's list shows Label1's font.
+  void LendHeaderFont(TKdShellList *list);
   void DestroyTab(std::unique_ptr<TExplorerTab> tab);
   void DestroyClosedTabs();
 

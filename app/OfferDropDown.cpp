@@ -5,20 +5,22 @@
 #include <algorithm>
 
 #include "toolkit/Application.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/SysUtils.h"
 
 namespace {
 
 const wchar_t *const WindowClass = L"TOfferDropDown";
 
-int FontRowHeight(HFONT font) {
+// A row: the font's height and 2 pixels at 96 dpi.
+int FontRowHeight(HFONT font, int ppi) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
   TEXTMETRICW metrics = {};
   GetTextMetricsW(dc, &metrics);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return metrics.tmHeight + 2;
+  return metrics.tmHeight + ScaleValue(2, ppi);
 }
 
 } // namespace
@@ -32,7 +34,7 @@ void TOfferDropDown::Destroy() {
   FList = nullptr;
 }
 
-bool TOfferDropDown::Create(HWND owner, HFONT font) {
+bool TOfferDropDown::Create(HWND owner, HFONT font, int ppi) {
   static const ATOM atom = [] {
     WNDCLASSW cls = {};
     cls.lpfnWndProc = WindowProc;
@@ -43,7 +45,8 @@ bool TOfferDropDown::Create(HWND owner, HFONT font) {
   }();
   (void)atom;
   FFont = font;
-  FRowHeight = FontRowHeight(font);
+  FRowHeight = FontRowHeight(font, ppi);
+  FTextLeft = ScaleValue(2, ppi);
   FWindow = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WindowClass, L"", WS_POPUP | WS_BORDER, 0, 0, 0, 0,
                             owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!FWindow)
@@ -59,8 +62,8 @@ bool TOfferDropDown::Create(HWND owner, HFONT font) {
   return true;
 }
 
-void TOfferDropDown::Show(HWND owner, HFONT font, const RECT &below, int visibleRows) {
-  if (!FWindow && !Create(owner, font))
+void TOfferDropDown::Show(HWND owner, HFONT font, int ppi, const RECT &below, int visibleRows) {
+  if (!FWindow && !Create(owner, font, ppi))
     return;
   // Only the number of rows changes hands: their texts are read when they are drawn.
   SendMessageW(FList, LB_SETCOUNT, FOffers.size(), 0);
@@ -102,7 +105,7 @@ void TOfferDropDown::DrawRow(const DRAWITEMSTRUCT &item) const {
   SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   HGDIOBJ old = SelectObject(item.hDC, FFont);
   RECT text = item.rcItem;
-  text.left += 2;
+  text.left += FTextLeft;
   const std::wstring offer = Utf8ToWide(FOffers[item.itemID]);
   DrawTextW(item.hDC, offer.c_str(), static_cast<int>(offer.size()), &text,
             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
@@ -117,7 +120,7 @@ LRESULT CALLBACK TOfferDropDown::WindowProc(HWND wnd, UINT msg, WPARAM wParam, L
     return MA_NOACTIVATE;
   case WM_MEASUREITEM:
     reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight =
-        static_cast<UINT>(self ? self->FRowHeight : FontRowHeight(nullptr));
+        static_cast<UINT>(self ? self->FRowHeight : FontRowHeight(nullptr, DefaultPixelsPerInch));
     return TRUE;
   case WM_DRAWITEM:
     if (self)

@@ -18,8 +18,9 @@ public:
   TOfferDropDown &operator=(const TOfferDropDown &) = delete;
 
   // Shows the offers' rows under the screen rectangle below (as wide as it, at most visibleRows high), over
-  // the top-level window owner; the window is made on first use with font.
-  void Show(HWND owner, HFONT font, const RECT &below, int visibleRows);
+  // the top-level window owner; the window is made on first use with font, its margins scaled to ppi (dots
+  // per inch). A font of another resolution needs the window destroyed first.
+  void Show(HWND owner, HFONT font, int ppi, const RECT &below, int visibleRows);
   void Hide();
   // The window goes (it is made again when next shown).
   void Destroy();
@@ -35,7 +36,7 @@ public:
 private:
   static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-  bool Create(HWND owner, HFONT font);
+  bool Create(HWND owner, HFONT font, int ppi);
   void DrawRow(const DRAWITEMSTRUCT &item) const;
 
   const std::vector<std::string> &FOffers;
@@ -43,6 +44,8 @@ private:
   HWND FList = nullptr;
   HFONT FFont = nullptr;
   int FRowHeight = 16;
+  // Room left of a row's text.
+  int FTextLeft = 2;
   // Where the window was last shown, in screen coordinates.
   RECT FPlace = {};
 };

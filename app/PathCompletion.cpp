@@ -50,6 +50,13 @@ void TPathTextBox::DestroyWnd() {
   TEdit::DestroyWnd();
 }
 
+void TPathTextBox::FontChanged() {
+  TEdit::FontChanged();
+  // The drop-down is made with the box's font (gone now) and rows of its height: it is made anew when next shown.
+  CloseOffers();
+  FDropDown.Destroy();
+}
+
 void TPathTextBox::CloseOffers() {
   FOffers.clear();
   FDropDown.Hide();
@@ -149,8 +156,8 @@ void TPathTextBox::ShowDropDown() {
   }
   RECT box;
   GetWindowRect(Handle(), &box);
-  FDropDown.Show(GetAncestor(Handle(), GA_ROOT), reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)), box,
-                 VisibleRows);
+  FDropDown.Show(GetAncestor(Handle(), GA_ROOT), reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)),
+                 CurrentPPI(), box, VisibleRows);
 }
 
 void TPathTextBox::MoveHighlight(int step) {

@@ -43,6 +43,8 @@ protected:
   void DoExit() override;
   // Text the program sets (another tab's folder) closes the offers made for what was typed.
   void TextChanged() override;
+  // A new font (another resolution) closes the offers.
+  void FontChanged() override;
 
 private:
   // Posted by the reader when a listing is ready.

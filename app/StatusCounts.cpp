@@ -88,7 +88,7 @@ void TStatusCounts::Update() {
   TExplorerTab *tab = FActiveTab();
   const std::string text = tab && tab->List ? CountsText(CountList(*tab->List)) : std::string();
   const bool drive = !FDriveLabel->Caption().empty();
-  FLabel->SetLeft(drive ? FDriveLabel->Left() + FDriveLabel->Width() + Gap : FDriveLabel->Left());
+  FLabel->SetLeft(drive ? FDriveLabel->Left() + FDriveLabel->Width() + FLabel->ScaleValue(Gap) : FDriveLabel->Left());
   if (text != FLabel->Caption())
     FLabel->SetCaption(text);
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Zorvat File Manager and starts it under Wine. With a display it simply runs. Without one it runs on
 # a virtual display, saves a screenshot of the main window to build/screenshot.png and closes the program
-# as a user would (WM_CLOSE to the main window).
+# as a user would (WM_CLOSE to the main window). ZOR_DPI=192 runs it at 192 dots per inch (see wine-env.sh).
 set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
@@ -13,12 +13,14 @@ caption="Zorvat File Manager v$(zor_version)"
 
 if [ -n "${DISPLAY:-}" ]; then
   zor_start_wine
+  zor_apply_dpi
   "$wine" "$bin/ZorExplorer.exe"
   exit $?
 fi
 
 zor_start_xvfb
 zor_start_wine
+zor_apply_dpi
 zor_say "starting ZorExplorer.exe on the virtual display $DISPLAY"
 "$wine" "$bin/ZorExplorer.exe" >"$ZOR_BUILD/run.log" 2>&1 </dev/null &
 app=$!

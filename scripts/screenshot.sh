@@ -2,7 +2,8 @@
 # Takes the README's picture, docs/screenshot.png: the release program on a virtual display, in a Wine prefix
 # and home of its own (build/screenshot/), open on a demo folder this script makes in that prefix (folders,
 # files with names in several scripts, a shortcut), so that it shows what a new user sees and nothing of the
-# machine it runs on.
+# machine it runs on. ZOR_DPI=144 or 192 takes it at that resolution
+# (written to the same file: copy it away before the next run).
 set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 trap zor_cleanup EXIT
@@ -19,6 +20,7 @@ mkdir -p "$here/home"
 export HOME=$here/home USER=zorvat LOGNAME=zorvat
 zor_start_xvfb
 zor_start_wine "$here/prefix"
+zor_apply_dpi
 
 demo='C:\Demo'
 root=$WINEPREFIX/drive_c/Demo

@@ -6,6 +6,7 @@ ZOR_BUILD=${ZOR_BUILD_DIR:-$ZOR_ROOT/build}
 case "$ZOR_BUILD" in /*) ;; *) ZOR_BUILD=$ZOR_ROOT/$ZOR_BUILD ;; esac
 ZOR_XVFB_PID=
 ZOR_WINE_STARTED=
+ZOR_DPI_SET=
 
 zor_say() { printf '==> %s\n' "$*" >&2; }
 zor_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -75,6 +76,10 @@ zor_prepare() {
 }
 
 zor_cleanup() {
+  if [ -n "$ZOR_DPI_SET" ]; then
+    "$ZOR_ROOT/cmake/wine-run.sh" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+      >>"$ZOR_BUILD/wine-reg.log" 2>&1 || true
+  fi
   if [ -n "$ZOR_WINE_STARTED" ]; then
     WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX=$WINEPREFIX wineserver -w >/dev/null 2>&1 || true
@@ -87,11 +92,12 @@ zor_cleanup() {
 
 # Starts a virtual display and points DISPLAY at it. It must come before the first Wine process: a wine
 # server whose first client had no display gives every later window the null driver.
+# ZOR_SCREEN gives its size (default 1280x1024; 2560x2048 shows a 200 % screen of the same room).
 zor_start_xvfb() {
   local n=90 i
   for _ in $(seq 1 20); do
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${ZOR_SCREEN:-1280x1024}x24" -nolisten tcp >"$ZOR_BUILD/xvfb.log" 2>&1 &
     ZOR_XVFB_PID=$!
     for i in $(seq 1 100); do
       # Another run may have taken the same number a moment earlier: ours must be the one that answers.
@@ -148,4 +154,22 @@ zor_start_wine() {
   done
   cat "$ZOR_BUILD/wine-reg.log" >&2
   zor_die "could not write the Wine registry"
+}
+
+# Wine gives every program of a session one resolution, the prefix's "LogPixels" (dots per inch), read when
+# the session starts. With ZOR_DPI set (144 for 150 %, 192 for 200 %) this writes it and starts the session
+# anew; zor_cleanup writes 96 back, so that the tests, which share the prefix, always run at 96.
+zor_apply_dpi() {
+  [ -n "${ZOR_DPI:-}" ] || return 0
+  local wine=$ZOR_ROOT/cmake/wine-run.sh
+  ZOR_DPI_SET=1
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ZOR_DPI" /f \
+    >>"$ZOR_BUILD/wine-reg.log" 2>&1 || zor_die "could not write the Wine registry"
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  wineserver -p >>"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
+  if [ -f "$ZOR_BUILD/bin/wincontrol.exe" ]; then
+    "$wine" "$ZOR_BUILD/bin/wincontrol.exe" desktop >>"$ZOR_BUILD/wineserver.log" 2>&1 </dev/null
+  fi
+  zor_say "Wine runs this session at $ZOR_DPI dots per inch"
 }

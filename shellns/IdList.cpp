@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -346,6 +347,35 @@ HIMAGELIST GetSystemImageList(int size) {
   SHFILEINFOA info = {};
   return reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (size == 0 ? SHGFI_SMALLICON : 0)));
+}
+
+HIMAGELIST GetSystemImageListOfSize(int pixels) {
+  // The small and the large lists, then the larger ones the shell keeps besides (built on first request, and
+  // asked for only when neither of the first two has the size).
+  std::vector<HIMAGELIST> lists = {GetSystemImageList(0), GetSystemImageList(1)};
+  auto widthOf = [](HIMAGELIST list) {
+    int width = 0, height = 0;
+    return list && ImageList_GetIconSize(list, &width, &height) ? width : 0;
+  };
+  if (widthOf(lists[0]) != pixels && widthOf(lists[1]) != pixels)
+    for (int kind : {SHIL_EXTRALARGE, SHIL_JUMBO}) {
+      void *list = nullptr;
+      if (SUCCEEDED(SHGetImageList(kind, IID_IImageListOfSystem, &list)) && list)
+        lists.push_back(static_cast<HIMAGELIST>(list));
+    }
+  HIMAGELIST nearest = nullptr;
+  int nearestWidth = 0;
+  for (HIMAGELIST list : lists) {
+    int width = 0, height = 0;
+    if (!list || !ImageList_GetIconSize(list, &width, &height))
+      continue;
+    const int distance = std::abs(width - pixels), best = std::abs(nearestWidth - pixels);
+    if (!nearest || distance < best || (distance == best && width < nearestWidth)) {
+      nearest = list;
+      nearestWidth = width;
+    }
+  }
+  return nearest;
 }
 
 void RevalidateDriveList() {

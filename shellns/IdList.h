@@ -107,6 +107,11 @@ void FreeStrRet(STRRET &strRet);
 // The system image list: size 0 small, 1 large. The first call on NT with comctl32 4.71 or later first adds
 // shell32's link and share overlays (FixSystemImageListOverlays). Any thread may ask.
 HIMAGELIST GetSystemImageList(int size);
+// The system image list whose icons are nearest pixels wide (the smaller of two as near): the shell keeps one
+// icon index for all of its sizes, so a control can change lists without touching its items. On a monitor
+// of the system's resolution the small and the large lists are those of 16 and 32 pixels at 96 dpi; on a
+// monitor of another the shell may keep none of the size asked for.
+HIMAGELIST GetSystemImageListOfSize(int pixels);
 void FixSystemImageListOverlays();
 // True once the overlays were added in this process.
 bool SystemImageListOverlaysFixed();

@@ -48,7 +48,7 @@ void TCanvas::MoveTo(int x, int y) {
 void TCanvas::LineTo(int x, int y) {
   if (!FHandle)
     return;
-  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, ColorToRGB(PenColor)));
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, PenWidth, ColorToRGB(PenColor)));
   HGDIOBJ old = SelectObject(FHandle, pen.Get());
   ::LineTo(FHandle, x, y);
   SelectObject(FHandle, old);
@@ -61,7 +61,7 @@ void TCanvas::Polygon(const POINT *points, int count) {
   TGdiObject<HBRUSH> brush(BrushColor == clNone ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
                                                 : CreateSolidBrush(ColorToRGB(BrushColor)));
   TGdiObject<HPEN> pen(PenColor == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
-                                          : CreatePen(PS_SOLID, 1, ColorToRGB(PenColor)));
+                                          : CreatePen(PS_SOLID, PenWidth, ColorToRGB(PenColor)));
   HGDIOBJ oldBrush = SelectObject(FHandle, brush.Get());
   HGDIOBJ oldPen = SelectObject(FHandle, pen.Get());
   ::Polygon(FHandle, points, count);
@@ -72,7 +72,7 @@ void TCanvas::Polygon(const POINT *points, int count) {
 void TCanvas::Polyline(const POINT *points, int count) {
   if (!FHandle || count < 2 || PenColor == clNone)
     return;
-  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, ColorToRGB(PenColor)));
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, PenWidth, ColorToRGB(PenColor)));
   HGDIOBJ old = SelectObject(FHandle, pen.Get());
   ::Polyline(FHandle, points, count);
   SelectObject(FHandle, old);

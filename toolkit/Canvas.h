@@ -22,6 +22,8 @@ public:
 
   TColor BrushColor = clWhite;
   TColor PenColor = clBlack;
+  // Pixels; lines wider than one are centred on their points.
+  int PenWidth = 1;
   TFont Font;
 
   void FillRect(const RECT &rect);

@@ -4,7 +4,8 @@
 #include "toolkit/SysUtils.h"
 #include "toolkit/WinControl.h"
 
-TControl::TControl(TComponent *AOwner) : TComponent(AOwner) {
+TControl::TControl(TComponent *AOwner) : TComponent(AOwner), FCurrentPPI(SystemPixelsPerInch()) {
+  FFont.SetPixelsPerInch(FCurrentPPI);
   FFont.OnChange = [this] {
     if (!FFollowingParentFont)
       FParentFont = false;
@@ -126,9 +127,35 @@ void TControl::SetParentFont(bool value) {
 void TControl::ParentFontChanged() {
   if (!FParentFont || !FParent)
     return;
+  // The parent's description, made for this control's resolution (which ChangeScale brings in step).
+  TFont font(FParent->Font());
+  font.SetPixelsPerInch(FCurrentPPI);
   FFollowingParentFont = true;
-  FFont.Assign(FParent->Font());
+  FFont.Assign(font);
   FFollowingParentFont = false;
+}
+
+void TControl::ScaleForPPI(int ppi) {
+  if (ppi > 0 && ppi != FCurrentPPI)
+    ChangeScale(ppi, FCurrentPPI);
+}
+
+void TControl::ChangeScale(int newPPI, int oldPPI) {
+  FCurrentPPI = newPPI;
+  auto scale = [&](int value) { return MulDiv(value, newPPI, oldPPI); };
+  if (FParent) {
+    // Edges scaled, not sizes: children that touched still touch.
+    const int left = scale(FLeft), top = scale(FTop);
+    UpdateBounds(left, top, scale(FLeft + FWidth) - left, scale(FTop + FHeight) - top);
+  }
+  FAnchorRight = scale(FAnchorRight);
+  FAnchorBottom = scale(FAnchorBottom);
+  // The same description at the new resolution: no change of the program's, so a control that follows its
+  // parent's font goes on following it.
+  const bool following = FFollowingParentFont;
+  FFollowingParentFont = true;
+  FFont.SetPixelsPerInch(newPPI);
+  FFollowingParentFont = following;
 }
 
 void TControl::SetText(const std::string &value) {

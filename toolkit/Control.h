@@ -1,6 +1,7 @@
 #pragma once
 // Base of every visual control: its place in a parent (bounds, Align, anchors), visibility, colour, font,
-// caption, popup menu and the input events. The window itself comes with TWinControl.
+// caption, popup menu, the resolution it is laid out at, and the input events. The window itself comes with
+// TWinControl.
 #include <windows.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "toolkit/Component.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Font.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Screen.h"
@@ -106,6 +108,17 @@ public:
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor value) { FCursor = value; }
 
+  // The dots per inch of the screen the control is laid out for: its bounds and the other sizes it keeps are
+  // pixels at this resolution, and its font is made for it. A new control takes the system's; placed in a
+  // parent it takes the parent's (and is scaled to it); a form takes its window's monitor's.
+  int CurrentPPI() const { return FCurrentPPI; }
+  // A size at 96 dpi in this control's pixels: what the program gives SetBounds and the like.
+  int ScaleValue(int value) const { return ::ScaleValue(value, FCurrentPPI); }
+  // Lays the control (and everything in it) out at another resolution: its sizes are scaled by ppi over
+  // CurrentPPI and its fonts are made for ppi. A control with a parent scales its own bounds too; a
+  // top-level one keeps its place on the screen.
+  void ScaleForPPI(int ppi);
+
   // Moves the control in front of its siblings (drawn over them where they overlap) and nearest its edge
   // among the siblings of the same alignment.
   void BringToFront();
@@ -136,6 +149,11 @@ protected:
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void DoContextPopup(POINT mousePos, bool &handled);
+
+  // Scales what the control keeps in pixels from oldPPI to newPPI (CurrentPPI is newPPI when it is called);
+  // the base scales the bounds (when there is a parent) and the anchor distances and makes the font for
+  // newPPI. A control with sizes of its own scales them and calls the base.
+  virtual void ChangeScale(int newPPI, int oldPPI);
 
   // Hooks for the window behind the control.
   virtual void BoundsChanged() {}
@@ -175,7 +193,10 @@ private:
   bool FParentColor = false;
   TFont FFont;
   bool FParentFont = true;
+  // Set while the font changes for another reason than the program setting it (the parent's font, the
+  // resolution): it keeps following the parent's.
   bool FFollowingParentFont = false;
+  int FCurrentPPI;
   std::string FText;
   TPopupMenu *FPopupMenu = nullptr;
   TCursor FCursor = crDefault;

@@ -5,7 +5,7 @@
 #include "toolkit/SysUtils.h"
 
 TEdit::TEdit(TComponent *AOwner) : TWinControl(AOwner) {
-  UpdateBounds(0, 0, 121, 21);
+  UpdateBounds(0, 0, ScaleValue(121), ScaleValue(21));
   SetBorderStyle(bsSingle);
   SetColor(clWindow);
 }

@@ -3,21 +3,13 @@
 #include <cmath>
 #include <cstring>
 
-int TFont::PixelsPerInch() {
-  static const int ppi = [] {
-    TWindowDC screen;
-    int value = screen.DC() ? GetDeviceCaps(screen.DC(), LOGPIXELSY) : 96;
-    return value > 0 ? value : 96;
-  }();
-  return ppi;
-}
-
 TFont::TFont() = default;
 
 TFont::~TFont() = default;
 
 TFont::TFont(const TFont &other)
-    : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor), FHandle(other.FHandle) {}
+    : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor),
+      FPixelsPerInch(other.FPixelsPerInch), FHandle(other.FHandle) {}
 
 TFont &TFont::operator=(const TFont &other) {
   Assign(other);
@@ -25,7 +17,8 @@ TFont &TFont::operator=(const TFont &other) {
 }
 
 bool TFont::SameFace(const TFont &other) const {
-  return FName == other.FName && FHeight == other.FHeight && FStyle == other.FStyle;
+  return FName == other.FName && FHeight == other.FHeight && FStyle == other.FStyle &&
+         FPixelsPerInch == other.FPixelsPerInch;
 }
 
 bool TFont::SameAs(const TFont &other) const { return SameFace(other) && FColor == other.FColor; }
@@ -39,6 +32,7 @@ void TFont::Assign(const TFont &other) {
     FName = other.FName;
     FHeight = other.FHeight;
     FStyle = other.FStyle;
+    FPixelsPerInch = other.FPixelsPerInch;
     FHandle.reset();
   }
   FColor = other.FColor;
@@ -62,9 +56,18 @@ void TFont::SetHeight(int value) {
   }
 }
 
-int TFont::Size() const { return static_cast<int>(std::lround(-FHeight * 72.0 / PixelsPerInch())); }
+int TFont::Size() const { return static_cast<int>(std::lround(-FHeight * 72.0 / DefaultPixelsPerInch)); }
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, PixelsPerInch(), 72)); }
+void TFont::SetSize(int points) { SetHeight(-MulDiv(points, DefaultPixelsPerInch, 72)); }
+
+void TFont::SetPixelsPerInch(int value) {
+  if (value > 0 && value != FPixelsPerInch) {
+    FPixelsPerInch = value;
+    Changed();
+  }
+}
+
+int TFont::PixelHeight() const { return ScaleValue(FHeight, FPixelsPerInch); }
 
 void TFont::SetStyle(TFontStyles value) {
   if (value != FStyle) {
@@ -91,7 +94,7 @@ void TFont::Changed() {
 HFONT TFont::Handle() const {
   if (!FHandle || !*FHandle) {
     LOGFONTA lf = {};
-    lf.lfHeight = FHeight;
+    lf.lfHeight = PixelHeight();
     lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (FStyle & fsItalic) ? 1 : 0;
     lf.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;

@@ -1,5 +1,7 @@
 #pragma once
-// A font description (name, height or point size, style, colour) and the GDI font made from it on demand.
+// A font description (name, height or point size, style, colour) and the GDI font made from it on demand, for
+// a screen of a given resolution. The description is the same on every screen: heights and sizes are those
+// at 96 dpi, and the GDI font is made larger on a screen of more dots per inch.
 #include <windows.h>
 
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/Dpi.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Handles.h"
 
@@ -20,18 +23,23 @@ public:
   TFont(const TFont &other);
   TFont &operator=(const TFont &other);
 
-  // Copies the description (not OnChange) and raises OnChange when anything differs. Copies of one
-  // description (colour aside) share one GDI font, so a copy's Handle equals the original's.
+  // Copies the description and the resolution (not OnChange) and raises OnChange when anything differs.
+  // Copies of one description (colour aside) for one resolution share one GDI font, so a copy's Handle equals
+  // the original's.
   void Assign(const TFont &other);
 
   const std::string &Name() const { return FName; }
   void SetName(const std::string &value);
-  // Pixels; negative is the character height, positive the cell height (as in LOGFONT).
+  // Pixels at 96 dpi; negative is the character height, positive the cell height (as in LOGFONT).
   int Height() const { return FHeight; }
   void SetHeight(int value);
-  // Points at the screen's pixels per inch.
+  // Points.
   int Size() const;
   void SetSize(int points);
+  // The resolution the GDI font is made for (96 unless set), and Height in its pixels.
+  int PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(int value);
+  int PixelHeight() const;
   TFontStyles Style() const { return FStyle; }
   void SetStyle(TFontStyles value);
   TColor Color() const { return FColor; }
@@ -42,13 +50,11 @@ public:
   HFONT Handle() const;
 
   bool SameAs(const TFont &other) const;
-  // Same name, height and style: the colour, which is no part of the GDI font, aside.
+  // Same name, height, style and resolution: the colour, which is no part of the GDI font, aside.
   bool SameFace(const TFont &other) const;
 
-  // Raised after every change of the description.
+  // Raised after every change of the description or the resolution.
   std::function<void()> OnChange;
-
-  static int PixelsPerInch();
 
 private:
   void Changed();
@@ -57,6 +63,7 @@ private:
   int FHeight = -11;
   TFontStyles FStyle = 0;
   TColor FColor = clWindowText;
+  int FPixelsPerInch = DefaultPixelsPerInch;
   // Shared by the copies of one face; the last of them to let go deletes the font.
   mutable std::shared_ptr<const TGdiObject<HFONT>> FHandle;
 };

@@ -7,12 +7,13 @@
 namespace {
 
 // Every form shows the program's own icon, the executable's icon resource named MAINICON, in the sizes the
-// platform draws captions and task switchers with; a program without one keeps the platform's default.
-// Shared icons belong to the module: nothing frees them.
-void ShowProgramIcon(HWND wnd) {
+// platform draws captions and task switchers with at the window's resolution (the system's metrics are those
+// of its own); a program without one keeps the platform's default. Shared icons belong to the module: nothing
+// frees them.
+void ShowProgramIcon(HWND wnd, int ppi) {
   HINSTANCE module = GetModuleHandleW(nullptr);
   for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
-    int size = GetSystemMetrics(metric);
+    int size = MulDiv(GetSystemMetrics(metric), ppi, SystemPixelsPerInch());
     if (HANDLE icon = LoadImageW(module, L"MAINICON", IMAGE_ICON, size, size, LR_SHARED))
       SendMessageW(wnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
   }
@@ -22,7 +23,7 @@ void ShowProgramIcon(HWND wnd) {
 
 TForm::TForm(TComponent *AOwner) : TWinControl(AOwner) {
   SetVisible(false);
-  UpdateBounds(100, 100, 640, 480);
+  UpdateBounds(100, 100, ScaleValue(640), ScaleValue(480));
 }
 
 TForm::~TForm() {
@@ -74,7 +75,19 @@ void TForm::CreateWnd() {
   if (FMenu)
     FMenu->SetWindowHandle(Handle());
   TWinControl::CreateWnd();
-  ShowProgramIcon(WindowHandle());
+  // The window may have come up on a monitor of another resolution than the one the form was laid out at.
+  ScaleForPPI(WindowPixelsPerInch(WindowHandle()));
+  ShowProgramIcon(WindowHandle(), CurrentPPI());
+}
+
+void TForm::WMDpiChanged(int ppi, const RECT &suggested) {
+  // Laid out once, in the new place: the bounds the layout starts from are those of the old one scaled.
+  DisableAlign();
+  ScaleForPPI(ppi);
+  SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  EnableAlign();
+  ShowProgramIcon(WindowHandle(), CurrentPPI());
 }
 
 void TForm::DestroyWnd() {
@@ -268,6 +281,10 @@ void TForm::WndProc(TMessage &message) {
     return;
   case CM_RELEASE:
     delete this;
+    return;
+  case WM_DPICHANGED:
+    WMDpiChanged(LOWORD(message.WParam), *reinterpret_cast<const RECT *>(message.LParam));
+    message.Result = 0;
     return;
   default:
     break;

@@ -1,6 +1,7 @@
 #pragma once
 // A top-level window: caption, menu bar, window state, and the create, show and close events. Closing the
-// application's main form ends the application's message loop.
+// application's main form ends the application's message loop. A form is laid out at the resolution of the
+// monitor its window is on, and again at another's when it is moved there.
 #include <windows.h>
 
 #include <functional>
@@ -70,6 +71,10 @@ protected:
   bool IsShortCut(WORD key, TShiftState shift) override;
   void VisibleChanged() override;
   void Notification(TComponent *component, bool inserted) override;
+
+  // The window came to a monitor of another resolution: everything in it is scaled to ppi and the window
+  // takes the place the platform suggests (screen coordinates), then lays its children out once.
+  void WMDpiChanged(int ppi, const RECT &suggested);
 
   virtual void DoCreate();
   virtual void DoShow();

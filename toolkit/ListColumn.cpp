@@ -78,6 +78,7 @@ TListColumn *TListColumns::Item(int index) const {
 TListColumn *TListColumns::Add() {
   FColumns.push_back(std::unique_ptr<TListColumn>(new TListColumn(this)));
   TListColumn *column = FColumns.back().get();
+  column->FWidth = FOwner->ScaleValue(column->FWidth);
   if (HWND wnd = FOwner->WindowHandle()) {
     LVCOLUMNW lvc = {};
     std::wstring caption;

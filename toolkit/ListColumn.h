@@ -54,7 +54,7 @@ public:
   TListColumn *Item(int index) const;
   TListColumn *operator[](int index) const { return Item(index); }
 
-  // Appends a column (caption empty, width 50, left-aligned).
+  // Appends a column (caption empty, 50 wide at 96 dpi, left-aligned).
   TListColumn *Add();
   void Delete(int index);
   void Clear();

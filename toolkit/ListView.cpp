@@ -32,7 +32,7 @@ void TIconOptions::SetAutoArrange(bool value) {
 
 TCustomListView::TCustomListView(TComponent *AOwner)
     : TWinControl(AOwner), FItems(this), FColumns(this), FIconOptions(this) {
-  UpdateBounds(0, 0, 250, 150);
+  UpdateBounds(0, 0, ScaleValue(250), ScaleValue(150));
   SetBorderStyle(bsSingle);
   SetColor(clWindow);
 }
@@ -179,6 +179,12 @@ void TCustomListView::Notification(TComponent *component, bool inserted) {
     FLargeImages = nullptr;
     UpdateImageLists();
   }
+}
+
+void TCustomListView::ChangeScale(int newPPI, int oldPPI) {
+  TWinControl::ChangeScale(newPPI, oldPPI);
+  for (int i = 0; i < FColumns.Count(); ++i)
+    FColumns[i]->SetWidth(MulDiv(FColumns[i]->Width(), newPPI, oldPPI));
 }
 
 void TCustomListView::CMColorChanged(TMessage &message) {

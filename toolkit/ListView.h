@@ -154,6 +154,8 @@ protected:
   void WndProc(TMessage &message) override;
   void CMColorChanged(TMessage &message) override;
   void Notification(TComponent *component, bool inserted) override;
+  // The columns' widths too.
+  void ChangeScale(int newPPI, int oldPPI) override;
 
   // Every row passes here once made (Items.Add) and before it is destroyed (Items.Delete, Clear); the bases
   // raise OnInsert and OnDeletion.

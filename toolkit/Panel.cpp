@@ -1,5 +1,7 @@
 #include "toolkit/Panel.h"
 
+#include <algorithm>
+
 namespace {
 
 // A frame of the given width, light on the top and left edges, dark on the bottom and right; shrinks rect
@@ -35,7 +37,17 @@ void Bevel(TCanvas &canvas, RECT &rect, TBevelCut cut, int width) {
 
 } // namespace
 
-TPanel::TPanel(TComponent *AOwner) : TWinControl(AOwner) { UpdateBounds(0, 0, 185, 41); }
+TPanel::TPanel(TComponent *AOwner) : TWinControl(AOwner) {
+  UpdateBounds(0, 0, ScaleValue(185), ScaleValue(41));
+  FPanelBevelWidth = ScaleValue(FPanelBevelWidth);
+}
+
+void TPanel::ChangeScale(int newPPI, int oldPPI) {
+  FPanelBevelWidth = std::max(1, MulDiv(FPanelBevelWidth, newPPI, oldPPI));
+  FBorderWidth = MulDiv(FBorderWidth, newPPI, oldPPI);
+  TWinControl::ChangeScale(newPPI, oldPPI);
+  Invalidate();
+}
 
 void TPanel::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);

@@ -7,8 +7,8 @@ class TPanel : public TWinControl {
 public:
   explicit TPanel(TComponent *AOwner);
 
-  // The panel's own bevels, drawn inside the client area (these hide the window bevels of TWinControl,
-  // which a panel does not use).
+  // The panel's own bevels (BevelWidth pixels each, one at 96 dpi), drawn inside the client area (these hide the window
+  // bevels of TWinControl, which a panel does not use).
   TBevelCut BevelOuter() const { return FPanelBevelOuter; }
   void SetBevelOuter(TBevelCut value);
   TBevelCut BevelInner() const { return FPanelBevelInner; }
@@ -23,6 +23,8 @@ protected:
   void CreateParams(TCreateParams &params) override;
   void Paint() override;
   RECT AdjustedClientRect() override;
+  // The bevels' and the border's widths too.
+  void ChangeScale(int newPPI, int oldPPI) override;
 
 private:
   void BevelsChanged();

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 TSplitter::TSplitter(TComponent *AOwner) : TWinControl(AOwner) {
-  UpdateBounds(0, 0, 3, 100);
+  UpdateBounds(0, 0, ScaleValue(3), ScaleValue(100));
+  MinSize = ScaleValue(MinSize);
   SetAlign(alLeft);
   SetParentColor(true);
   SetCursor(crSizeWE);
@@ -12,6 +13,11 @@ TSplitter::TSplitter(TComponent *AOwner) : TWinControl(AOwner) {
 void TSplitter::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.WinClassName = "TSplitter";
+}
+
+void TSplitter::ChangeScale(int newPPI, int oldPPI) {
+  TWinControl::ChangeScale(newPPI, oldPPI);
+  MinSize = MulDiv(MinSize, newPPI, oldPPI);
 }
 
 TControl *TSplitter::FindNeighbour() {

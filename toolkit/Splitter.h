@@ -7,7 +7,8 @@ class TSplitter : public TWinControl {
 public:
   explicit TSplitter(TComponent *AOwner);
 
-  // Smallest size of the resized sibling and of what remains beside it.
+  // Smallest size of the resized sibling and of what remains beside it, in the splitter's pixels (30 at 96
+  // dpi).
   int MinSize = 30;
   // Raised when a drag ends.
   TNotifyEvent OnMoved;
@@ -18,6 +19,7 @@ protected:
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void Notification(TComponent *component, bool inserted) override;
+  void ChangeScale(int newPPI, int oldPPI) override;
 
 private:
   TControl *FindNeighbour();

@@ -16,7 +16,8 @@ struct TTreeView::TDispatchScope {
 };
 
 TTreeView::TTreeView(TComponent *AOwner) : TWinControl(AOwner), FItems(this) {
-  UpdateBounds(0, 0, 121, 97);
+  UpdateBounds(0, 0, ScaleValue(121), ScaleValue(97));
+  FIndent = ScaleValue(FIndent);
   SetBorderStyle(bsSingle);
   SetColor(clWindow);
 }
@@ -342,6 +343,11 @@ void TTreeView::SetToolTips(bool value) {
 void TTreeView::SetDragMode(TDragMode value) {
   FDragMode = value;
   SetStyleBit(TVS_DISABLEDRAGDROP, value == dmManual);
+}
+
+void TTreeView::ChangeScale(int newPPI, int oldPPI) {
+  TWinControl::ChangeScale(newPPI, oldPPI);
+  SetIndent(MulDiv(FIndent, newPPI, oldPPI));
 }
 
 void TTreeView::SetIndent(int value) {

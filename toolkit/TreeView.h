@@ -122,6 +122,8 @@ protected:
   void CMColorChanged(TMessage &message) override;
   void CMSysColorChange(TMessage &message) override;
   void FontChanged() override;
+  // The indent too.
+  void ChangeScale(int newPPI, int oldPPI) override;
 
   // May the label be edited: not ReadOnly, and OnEditing agrees.
   virtual bool CanEdit(TTreeNode *node);

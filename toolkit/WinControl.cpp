@@ -6,7 +6,7 @@
 #include "toolkit/SysUtils.h"
 #include "toolkit/WindowClasses.h"
 
-TWinControl::TWinControl(TComponent *AOwner) : TControl(AOwner) {}
+TWinControl::TWinControl(TComponent *AOwner) : TControl(AOwner), FBevelWidth(ScaleValue(1)) {}
 
 TWinControl::~TWinControl() {
   FClearing = true;
@@ -157,6 +157,9 @@ void TWinControl::InsertControl(TControl *control) {
   control->FParent = this;
   if (control->FAlign != alNone)
     control->FAlignOrder = ++FAlignCounter;
+  // A control sized for another resolution (made before it had a parent, or moved from a window on another
+  // monitor) is brought to this one's.
+  control->ScaleForPPI(CurrentPPI());
   control->ParentFontChanged();
   control->ParentColorChanged();
   control->UpdateAnchorRules();

@@ -188,6 +188,13 @@ protected:
   virtual void DoEnter();
   virtual void DoExit();
 
+  // While disabled (the calls are counted), the children are not laid out; the last enabling lays them out.
+  void DisableAlign() { ++FAligning; }
+  void EnableAlign();
+
+  // Scales the bevel, then every child; the children are laid out once, at the end.
+  void ChangeScale(int newPPI, int oldPPI) override;
+
   void BoundsChanged() override;
   void VisibleChanged() override;
   void EnabledChanged() override;

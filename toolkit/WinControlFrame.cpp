@@ -110,5 +110,15 @@ void TWinControl::HandleNonClient(TMessage &message) {
   RECT rect;
   GetWindowRect(FHandle, &rect);
   OffsetRect(&rect, -rect.left, -rect.top);
-  DrawEdge(window.DC(), &rect, BevelEdge(FBevelInner, FBevelOuter), BevelFlags(FBevelKind));
+  if (FBevelWidth == 1) {
+    DrawEdge(window.DC(), &rect, BevelEdge(FBevelInner, FBevelOuter), BevelFlags(FBevelKind));
+    return;
+  }
+  // Wider cuts (on a screen of many dots per inch): the platform draws one pixel of a cut at a time, the
+  // outer cut first.
+  for (UINT edge : {BevelEdge(bvNone, FBevelOuter), BevelEdge(FBevelInner, bvNone)})
+    for (int i = 0; edge && i < FBevelWidth; ++i) {
+      DrawEdge(window.DC(), &rect, edge, BevelFlags(FBevelKind));
+      InflateRect(&rect, -1, -1);
+    }
 }

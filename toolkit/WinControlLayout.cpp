@@ -106,6 +106,24 @@ void TWinControl::AlignControls() {
   }
 }
 
+void TWinControl::EnableAlign() {
+  if (--FAligning == 0)
+    Realign();
+}
+
+void TWinControl::ChangeScale(int newPPI, int oldPPI) {
+  DisableAlign();
+  TControl::ChangeScale(newPPI, oldPPI);
+  FBevelWidth = std::max(1, MulDiv(FBevelWidth, newPPI, oldPPI));
+  // A copy: a child's scaling may add or remove controls.
+  std::vector<TControl *> children = FControls;
+  for (TControl *control : children)
+    control->ChangeScale(newPPI, oldPPI);
+  // The border the window keeps around its client area may be of another width now.
+  FrameChanged();
+  EnableAlign();
+}
+
 void TWinControl::SetAutoSize(bool value) {
   FAutoSize = value;
   if (value)

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "shellns/ShellVersion.h"
@@ -314,8 +315,10 @@ void TKdCustomListView::DrawHeaderItem(TMessage &message) {
   TCanvasHandleScope lent(FHeaderCanvas, item->hDC);
   FHeaderCanvas.Font.Assign(Font());
   FHeaderCanvas.BrushColor = clBtnFace;
+  // The arrow's lines are as much thicker as the header is larger.
+  FHeaderCanvas.PenWidth = std::max(1, ScaleValue(1));
   RECT r = item->rcItem;
-  InflateRect(&r, -2, -2);
+  InflateRect(&r, -ScaleValue(2), -ScaleValue(2));
   DrawHeaderItemContent(static_cast<int>(item->itemID), r);
 }
 
@@ -328,25 +331,27 @@ void TKdCustomListView::DrawHeaderItemContent(int column, const RECT &r) {
   if (column < 0 || column >= Columns().Count())
     return;
   const TListColumn &col = *Columns()[column];
+  // The gaps at 96 dpi: 4 pixels inside the item, 5 between arrow and caption (4 at the arrow's left).
+  const int inside = ScaleValue(4), gap = ScaleValue(5), gapLeft = ScaleValue(4);
   RECT t = r;
-  t.left += 4;
-  t.right -= 4;
+  t.left += inside;
+  t.right -= inside;
   IntersectClipRect(FHeaderCanvas.Handle(), r.left, r.top, r.right, r.bottom);
   bool sorted = column == FSortColumn;
   // The arrow box at the right end of the caption rectangle.
-  auto atRight = [](const RECT &t) {
+  auto atRight = [gap](const RECT &t) {
     RECT a = SortArrowRect(t);
-    OffsetRect(&a, (t.right - t.left) - (a.right - a.left) - 5, 0);
+    OffsetRect(&a, (t.right - t.left) - (a.right - a.left) - gap, 0);
     return a;
   };
   switch (FHeaderSortDisplayMode) {
   case kdlvNone:
     break;
   case kdlvLeftAlign:
-    if (sorted && col.Width() > 15) {
+    if (sorted && col.Width() > ScaleValue(15)) {
       RECT a = SortArrowRect(t);
       DrawSortArrow(column, a);
-      t.left = a.right + 5;
+      t.left = a.right + gap;
     }
     break;
   case kdlvRightOfText:
@@ -354,20 +359,20 @@ void TKdCustomListView::DrawHeaderItemContent(int column, const RECT &r) {
       if (sorted) {
         RECT a = atRight(t);
         DrawSortArrow(column, a);
-        t.right = a.left - 4;
+        t.right = a.left - gapLeft;
       }
       break;
     }
     DrawCaption(col, t);
     t = FHeaderCanvas.MeasureText(t, col.Caption(), DT_END_ELLIPSIS | DT_SINGLELINE | DT_RIGHT);
-    OffsetRect(&t, (t.right - t.left) + 5, 0);
+    OffsetRect(&t, (t.right - t.left) + gap, 0);
     DrawSortArrow(column, SortArrowRect(t));
     return;
   case kdlvRightAlign: {
     RECT a = atRight(t);
     DrawSortArrow(column, a);
     if (sorted)
-      t.right = a.left - 4;
+      t.right = a.left - gapLeft;
     break;
   }
   }

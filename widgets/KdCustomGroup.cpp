@@ -8,8 +8,8 @@
 
 namespace {
 
-// Border each style takes from the window (left, top, right, bottom); the group style's top border is the
-// caption's height and is measured.
+// Border each style takes from the window (left, top, right, bottom) at 96 dpi; the group style's top border
+// is the caption's height and is measured.
 constexpr RECT FrameInsets[KdFrameStyleCount] = {
     {0, 0, 0, 0}, // kdfsNone
     {2, 2, 2, 2}, // kdfsGroup
@@ -26,19 +26,56 @@ constexpr RECT FrameInsets[KdFrameStyleCount] = {
 
 constexpr UINT AlignmentFlags[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
 
-// A polyline without its last point, as the platform draws one.
-void Line(TCanvas &canvas, TColor color, std::initializer_list<POINT> points) {
-  canvas.PenColor = color;
-  canvas.Polyline(points.begin(), static_cast<int>(points.size()));
-}
+// Draws the lines of a frame given in pixels at 96 dpi on a window of Scale screen pixels to each of them:
+// every such pixel becomes a square of Scale by Scale, counted from the nearer edge of the window. At twice
+// 96 dpi the frame is the one at 96 dpi with every pixel doubled, and at 96 dpi exactly what the platform
+// draws for the same lines.
+class TScaledLines {
+public:
+  // window: the whole window (right and bottom exclusive) in the canvas's coordinates.
+  TScaledLines(TCanvas &canvas, const RECT &window, int scale)
+      : FCanvas(canvas), FWindow(window), FScale(std::max(1, scale)), FLastX((window.right - window.left) / FScale - 1),
+        FLastY((window.bottom - window.top) / FScale - 1) {}
 
-// A one-pixel outline just inside rect (right and bottom exclusive); nothing for an empty rect.
-void Outline(TCanvas &canvas, TColor color, const RECT &rect) {
-  if (rect.right <= rect.left || rect.bottom <= rect.top)
-    return;
-  canvas.BrushColor = color;
-  canvas.FrameRect(rect);
-}
+  // The outermost pixel columns and rows in 96-dpi pixels: 0, 0, and these.
+  LONG LastX() const { return FLastX; }
+  LONG LastY() const { return FLastY; }
+
+  // A polyline without its last point, as the platform draws one; its segments run along the axes.
+  void Line(TColor color, std::initializer_list<POINT> points) {
+    FCanvas.BrushColor = color;
+    for (const POINT *a = points.begin(), *b = a + 1; b < points.end(); ++a, ++b) {
+      // The pixels from a towards b, b left out.
+      const LONG x0 = a->x < b->x ? a->x : a->x > b->x ? b->x + 1 : a->x;
+      const LONG x1 = a->x < b->x ? b->x - 1 : a->x;
+      const LONG y0 = a->y < b->y ? a->y : a->y > b->y ? b->y + 1 : a->y;
+      const LONG y1 = a->y < b->y ? b->y - 1 : a->y;
+      if ((a->x != b->x || a->y != b->y) && x0 <= x1 && y0 <= y1)
+        FCanvas.FillRect({Start(x0, FLastX, FWindow.left, FWindow.right),
+                          Start(y0, FLastY, FWindow.top, FWindow.bottom),
+                          Start(x1, FLastX, FWindow.left, FWindow.right) + FScale,
+                          Start(y1, FLastY, FWindow.top, FWindow.bottom) + FScale});
+    }
+  }
+
+  // A one-pixel outline just inside the rectangle (right and bottom exclusive); nothing for an empty one.
+  void Outline(TColor color, LONG left, LONG top, LONG right, LONG bottom) {
+    if (right > left && bottom > top)
+      Line(color, {{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}, {left, top}});
+  }
+
+private:
+  // Where the square of the 96-dpi pixel v (of 0 ... last) starts between the window's edges from and to.
+  LONG Start(LONG v, LONG last, LONG from, LONG to) const {
+    return v <= last / 2 ? from + v * FScale : to - (last - v + 1) * FScale;
+  }
+
+  TCanvas &FCanvas;
+  RECT FWindow;
+  int FScale;
+  LONG FLastX;
+  LONG FLastY;
+};
 
 // The text height of "0" in font, on a device context of the screen (the window may not exist yet).
 int TextHeightOfZero(const TFont &font) {
@@ -52,7 +89,19 @@ int TextHeightOfZero(const TFont &font) {
 
 } // namespace
 
-TKdCustomGroup::TKdCustomGroup(TComponent *AOwner) : TWinControl(AOwner) { UpdateBounds(0, 0, 64, 48); }
+TKdCustomGroup::TKdCustomGroup(TComponent *AOwner) : TWinControl(AOwner) {
+  UpdateBounds(0, 0, ScaleValue(64), ScaleValue(48));
+  FFrameSpace = ScaleValue(FFrameSpace);
+}
+
+int TKdCustomGroup::LineWidth() const { return std::max(1, ScaleValue(1)); }
+
+void TKdCustomGroup::ChangeScale(int newPPI, int oldPPI) {
+  FFrameSpace = MulDiv(FFrameSpace, newPPI, oldPPI);
+  // The border is measured anew with the window's frame, which the base has recalculated.
+  TWinControl::ChangeScale(newPPI, oldPPI);
+  Invalidate();
+}
 
 void TKdCustomGroup::SetAlignment(TAlignment value) {
   // A number beyond the alignments would pick no text placement at all.
@@ -102,13 +151,16 @@ void TKdCustomGroup::CreateParams(TCreateParams &params) {
 }
 
 int TKdCustomGroup::GroupTopBorder() {
+  const int least = 2 * LineWidth();
   if (Caption().empty())
-    return 2;
-  return std::max(2, TextHeightOfZero(Font()));
+    return least;
+  return std::max(least, TextHeightOfZero(Font()));
 }
 
 RECT TKdCustomGroup::NonClientBorder() {
-  RECT border = FrameInsets[FFrameStyle];
+  const RECT &inset = FrameInsets[FFrameStyle];
+  const LONG line = LineWidth();
+  RECT border = {inset.left * line, inset.top * line, inset.right * line, inset.bottom * line};
   if (FFrameStyle == kdfsGroup)
     border.top = GroupTopBorder();
   return border;
@@ -209,73 +261,79 @@ void TKdCustomGroup::PrintWindowTo(TMessage &message) {
 void TKdCustomGroup::PaintFrame(TCanvas &canvas, const RECT &rect) {
   canvas.BrushColor = Color();
   canvas.Font.Assign(Font());
+  if (FFrameStyle == kdfsGroup) {
+    DrawGroupFrame(canvas, {rect.left, rect.top, rect.right - 1, rect.bottom - 1}, Caption(), Enabled(), Color());
+    return;
+  }
+  TScaledLines lines(canvas, rect, LineWidth());
+  auto Line = [&lines](TColor color, std::initializer_list<POINT> points) { lines.Line(color, points); };
   // The outermost pixel columns and rows.
-  const LONG L = rect.left, T = rect.top, Rt = rect.right - 1, B = rect.bottom - 1;
+  const LONG L = 0, T = 0, Rt = lines.LastX(), B = lines.LastY();
   switch (FFrameStyle) {
   case kdfsNone:
-    break;
   case kdfsGroup:
-    DrawGroupFrame(canvas, {L, T, Rt, B}, Caption(), Enabled(), Color());
     break;
   case kdfsLowered:
-    Line(canvas, clBtnShadow, {{L, B - 1}, {L, T}, {Rt, T}});
-    Line(canvas, cl3DDkShadow, {{L + 1, B - 2}, {L + 1, T + 1}, {Rt - 1, T + 1}});
-    Line(canvas, clBtnFace, {{L + 1, B - 1}, {Rt - 1, B - 1}, {Rt - 1, T}});
-    Line(canvas, clBtnHighlight, {{L, B}, {Rt, B}, {Rt, T - 1}});
+    Line(clBtnShadow, {{L, B - 1}, {L, T}, {Rt, T}});
+    Line(cl3DDkShadow, {{L + 1, B - 2}, {L + 1, T + 1}, {Rt - 1, T + 1}});
+    Line(clBtnFace, {{L + 1, B - 1}, {Rt - 1, B - 1}, {Rt - 1, T}});
+    Line(clBtnHighlight, {{L, B}, {Rt, B}, {Rt, T - 1}});
     break;
   case kdfsRaised:
-    Line(canvas, clBtnHighlight, {{L, B - 1}, {L, T}, {Rt, T}});
-    Line(canvas, clBtnFace, {{L + 1, B - 2}, {L + 1, T + 1}, {Rt - 1, T + 1}});
-    Line(canvas, clBtnShadow, {{L + 1, B - 1}, {Rt - 1, B - 1}, {Rt - 1, T}});
-    Line(canvas, cl3DDkShadow, {{L, B}, {Rt, B}, {Rt, T - 1}});
+    Line(clBtnHighlight, {{L, B - 1}, {L, T}, {Rt, T}});
+    Line(clBtnFace, {{L + 1, B - 2}, {L + 1, T + 1}, {Rt - 1, T + 1}});
+    Line(clBtnShadow, {{L + 1, B - 1}, {Rt - 1, B - 1}, {Rt - 1, T}});
+    Line(cl3DDkShadow, {{L, B}, {Rt, B}, {Rt, T - 1}});
     break;
   case kdfsDint:
-    Line(canvas, clBtnShadow, {{L, B - 1}, {L, T}, {Rt, T}});
-    Line(canvas, clBtnHighlight, {{L, B}, {Rt, B}, {Rt, T - 1}});
+    Line(clBtnShadow, {{L, B - 1}, {L, T}, {Rt, T}});
+    Line(clBtnHighlight, {{L, B}, {Rt, B}, {Rt, T - 1}});
     break;
   case kdfsBump:
-    Line(canvas, clBtnHighlight, {{L, B - 1}, {L, T}, {Rt, T}});
-    Line(canvas, clBtnShadow, {{L, B}, {Rt, B}, {Rt, T - 1}});
+    Line(clBtnHighlight, {{L, B - 1}, {L, T}, {Rt, T}});
+    Line(clBtnShadow, {{L, B}, {Rt, B}, {Rt, T - 1}});
     break;
   case kdfsSingle:
-    Outline(canvas, clWindowFrame, {L, T, Rt + 1, B + 1});
+    lines.Outline(clWindowFrame, L, T, Rt + 1, B + 1);
     break;
   case kdfsHorzLine:
-    Line(canvas, clBtnShadow, {{L, T}, {Rt + 1, T}});
-    Line(canvas, clBtnHighlight, {{L, T + 1}, {Rt + 1, T + 1}});
+    Line(clBtnShadow, {{L, T}, {Rt + 1, T}});
+    Line(clBtnHighlight, {{L, T + 1}, {Rt + 1, T + 1}});
     break;
   case kdfsHorzEdge:
-    Line(canvas, clBtnShadow, {{L, T}, {Rt + 1, T}});
-    Line(canvas, clBtnShadow, {{L, B - 1}, {Rt + 1, B - 1}});
-    Line(canvas, clBtnHighlight, {{L, T + 1}, {Rt + 1, T + 1}});
-    Line(canvas, clBtnHighlight, {{L, B}, {Rt + 1, B}});
+    Line(clBtnShadow, {{L, T}, {Rt + 1, T}});
+    Line(clBtnShadow, {{L, B - 1}, {Rt + 1, B - 1}});
+    Line(clBtnHighlight, {{L, T + 1}, {Rt + 1, T + 1}});
+    Line(clBtnHighlight, {{L, B}, {Rt + 1, B}});
     break;
   case kdfsVertLine:
-    Line(canvas, clBtnShadow, {{L, T}, {L, B + 1}});
-    Line(canvas, clBtnHighlight, {{L + 1, T}, {L + 1, B + 1}});
+    Line(clBtnShadow, {{L, T}, {L, B + 1}});
+    Line(clBtnHighlight, {{L + 1, T}, {L + 1, B + 1}});
     break;
   case kdfsVertEdge:
-    Line(canvas, clBtnShadow, {{L, T}, {L, B + 1}});
-    Line(canvas, clBtnShadow, {{Rt - 1, T}, {Rt - 1, B + 1}});
-    Line(canvas, clBtnHighlight, {{L + 1, T}, {L + 1, B + 1}});
-    Line(canvas, clBtnHighlight, {{Rt, T}, {Rt, B + 1}});
+    Line(clBtnShadow, {{L, T}, {L, B + 1}});
+    Line(clBtnShadow, {{Rt - 1, T}, {Rt - 1, B + 1}});
+    Line(clBtnHighlight, {{L + 1, T}, {L + 1, B + 1}});
+    Line(clBtnHighlight, {{Rt, T}, {Rt, B + 1}});
     break;
   }
 }
 
 void TKdCustomGroup::DrawGroupFrame(TCanvas &canvas, const RECT &rect, const std::string &caption, bool enabled,
                                     TColor color) {
-  const LONG L = rect.left, T = rect.top, Rt = rect.right, B = rect.bottom;
   canvas.BrushColor = color;
-  canvas.FillRect({L, T, Rt + 1, B + 1});
-  int h = caption.empty() ? 2 : std::max(2, canvas.TextHeight("0"));
+  canvas.FillRect({rect.left, rect.top, rect.right + 1, rect.bottom + 1});
+  const int line = LineWidth();
+  const int h = caption.empty() ? 2 * line : std::max(2 * line, canvas.TextHeight("0"));
+  TScaledLines lines(canvas, {rect.left, rect.top, rect.right + 1, rect.bottom + 1}, line);
+  const LONG L = 0, T = 0, Rt = lines.LastX(), B = lines.LastY();
   // The etched line runs through the middle of the caption.
-  LONG top = T + h / 2 - 1;
-  Outline(canvas, clBtnHighlight, {L + 1, top + 1, Rt + 1, B + 1});
-  Outline(canvas, clBtnShadow, {L, top, Rt, B});
+  const LONG top = T + h / line / 2 - 1;
+  lines.Outline(clBtnHighlight, L + 1, top + 1, Rt + 1, B + 1);
+  lines.Outline(clBtnShadow, L, top, Rt, B);
   if (caption.empty())
     return;
-  RECT text = {L + 8, T, Rt - 9, T + h};
+  RECT text = {rect.left + 8 * line, rect.top, rect.right + 1 - 10 * line, rect.top + h};
   if (text.right <= text.left)
     return;
   if (enabled) {
@@ -283,7 +341,7 @@ void TKdCustomGroup::DrawGroupFrame(TCanvas &canvas, const RECT &rect, const std
     return;
   }
   RECT shifted = text;
-  OffsetRect(&shifted, 1, 1);
+  OffsetRect(&shifted, line, line);
   DrawGroupCaption(canvas, shifted, caption, clBtnHighlight, color);
   DrawGroupCaption(canvas, text, caption, clBtnShadow, clNone);
 }

@@ -39,7 +39,7 @@ protected:
   TAlignment Alignment() const { return FAlignment; }
   // Values beyond the alignments are ignored.
   void SetAlignment(TAlignment value);
-  // Pixels kept free to the left and right of a caption drawn in the client area.
+  // Pixels kept free to the left and right of a caption drawn in the client area (2 at 96 dpi).
   int FrameSpace() const { return FFrameSpace; }
   void SetFrameSpace(int value);
   TKdFrameStyle FrameStyle() const { return FFrameStyle; }
@@ -71,6 +71,10 @@ protected:
   void CMColorChanged(TMessage &message) override;
   void CMSysColorChange(TMessage &message) override;
   void FontChanged() override;
+  void ChangeScale(int newPPI, int oldPPI) override;
+
+  // Screen pixels to each pixel of the frame's lines: one at 96 dpi, two at 192.
+  int LineWidth() const;
 
 private:
   // Height of the top border in the group style: the text height of the font with a caption, else 2.

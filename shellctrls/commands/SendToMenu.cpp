@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "shellns/IdList.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Screen.h"
 #include "toolkit/StringList.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-// Left edges of an entry's icon and text, and the top margin of both.
+// Left edges of an entry's icon and text, and the top margin of both, at 96 dpi.
 constexpr int kdIconLeft = 8;
 constexpr int kdTextLeft = 32;
 constexpr int kdItemTopMargin = 2;
@@ -62,11 +63,16 @@ std::wstring EntryCaption(const std::string &name) {
   return Utf8ToWide(dot == std::string::npos ? name : name.substr(0, dot));
 }
 
-TGdiObject<HFONT> CreateMenuFont() {
+// The system's metrics are those of its own resolution: a menu on a monitor of another is drawn larger or
+// smaller.
+int ForMenu(int systemValue, int ppi) { return MulDiv(systemValue, ppi, SystemPixelsPerInch()); }
+
+TGdiObject<HFONT> CreateMenuFont(int ppi) {
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
     return TGdiObject<HFONT>();
+  metrics.lfMenuFont.lfHeight = ForMenu(metrics.lfMenuFont.lfHeight, ppi);
   return TGdiObject<HFONT>(CreateFontIndirectW(&metrics.lfMenuFont));
 }
 
@@ -215,7 +221,7 @@ void FillSendToSubmenu(TMessage &message, IContextMenu *activeMenu) {
   }
 }
 
-void MeasureSendToItem(TMessage &message, IContextMenu *activeMenu) {
+void MeasureSendToItem(TMessage &message, IContextMenu *activeMenu, int ppi) {
   if (!activeMenu)
     return;
   try {
@@ -229,18 +235,18 @@ void MeasureSendToItem(TMessage &message, IContextMenu *activeMenu) {
       return;
     const std::wstring caption = EntryCaption(*entry);
     TWindowDC screen;
-    TGdiObject<HFONT> font = CreateMenuFont();
+    TGdiObject<HFONT> font = CreateMenuFont(ppi);
     TSelectedFont selected(screen.DC(), font.Get());
     SIZE extent = {0, 0};
     GetTextExtentPoint32W(screen.DC(), caption.c_str(), static_cast<int>(caption.size()), &extent);
-    item->itemWidth = static_cast<UINT>(extent.cx + kdTextLeft);
-    item->itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU) + 2);
+    item->itemWidth = static_cast<UINT>(extent.cx + ScaleValue(kdTextLeft, ppi));
+    item->itemHeight = static_cast<UINT>(ForMenu(GetSystemMetrics(SM_CYMENU), ppi) + ScaleValue(2, ppi));
     message.Result = TRUE;
   } catch (...) {
   }
 }
 
-void DrawSendToItem(TMessage &message, IContextMenu *activeMenu, HIMAGELIST images) {
+void DrawSendToItem(TMessage &message, IContextMenu *activeMenu, HIMAGELIST images, int ppi) {
   if (!activeMenu)
     return;
   try {
@@ -259,18 +265,19 @@ void DrawSendToItem(TMessage &message, IContextMenu *activeMenu, HIMAGELIST imag
     message.Result = TRUE;
     if (static_cast<int>(item->itemID) < 0)
       return;
-    TGdiObject<HFONT> font = CreateMenuFont();
+    TGdiObject<HFONT> font = CreateMenuFont(ppi);
     TSelectedFont selectedFont(dc, font.Get());
     const COLORREF oldColor = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const std::wstring caption = EntryCaption(*entry);
-    ExtTextOutW(dc, rect.left + kdTextLeft, rect.top + kdItemTopMargin, ETO_CLIPPED, &rect, caption.c_str(),
+    const int top = rect.top + ScaleValue(kdItemTopMargin, ppi);
+    ExtTextOutW(dc, rect.left + ScaleValue(kdTextLeft, ppi), top, ETO_CLIPPED, &rect, caption.c_str(),
                 static_cast<UINT>(caption.size()), nullptr);
     SetBkMode(dc, oldMode);
     SetTextColor(dc, oldColor);
     const int icon = IconIndexOf(*SendToList(), static_cast<int>(item->itemData));
     if (icon >= 0 && images)
-      ImageList_Draw(images, icon, dc, rect.left + kdIconLeft, rect.top + kdItemTopMargin, ILD_TRANSPARENT);
+      ImageList_Draw(images, icon, dc, rect.left + ScaleValue(kdIconLeft, ppi), top, ILD_TRANSPARENT);
   } catch (...) {
   }
 }

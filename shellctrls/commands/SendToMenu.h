@@ -57,9 +57,10 @@ int FindHighlightedMenuItem(HMENU menu);
 // IContextMenu2 the menu gets the message itself; otherwise they serve the self-drawn entries.
 // WM_INITMENUPOPUP: replaces the grayed placeholder by the entries.
 void FillSendToSubmenu(TMessage &message, IContextMenu *activeMenu);
-// WM_MEASUREITEM and WM_DRAWITEM of owner-drawn entries; images is the system's small icon list.
-void MeasureSendToItem(TMessage &message, IContextMenu *activeMenu);
-void DrawSendToItem(TMessage &message, IContextMenu *activeMenu, HIMAGELIST images);
+// WM_MEASUREITEM and WM_DRAWITEM of owner-drawn entries for a menu shown at ppi dots per inch; images is the
+// system's small icon list.
+void MeasureSendToItem(TMessage &message, IContextMenu *activeMenu, int ppi);
+void DrawSendToItem(TMessage &message, IContextMenu *activeMenu, HIMAGELIST images, int ppi);
 // WM_MENUCHAR in the filled submenu: selects the next entry that starts with the typed character, runs it
 // when no other entry starts so, and closes the menu when none does.
 void HandleSendToMenuChar(TMessage &message, IContextMenu *activeMenu);

@@ -2,6 +2,7 @@
 
 #include "shellctrls/commands/ContextMenuOperations.h"
 #include "shellctrls/commands/SendToMenu.h"
+#include "toolkit/Control.h"
 #include "toolkit/SysUtils.h"
 
 std::string ShellCommandHelpText(IContextMenu *menu, UINT_PTR offset) {
@@ -32,15 +33,18 @@ void ReportMenuHint(TMessage &message, IContextMenu *activeMenu, TObject *sender
 
 void ServeShellMenuMessage(TMessage &message, IContextMenu *activeMenu, HIMAGELIST smallImages, TObject *sender,
                            const TKdShPopupHintEvent &onPopupHint) {
+  // The menu is shown over the control: at its resolution.
+  const auto *control = dynamic_cast<const TControl *>(sender);
+  const int ppi = control ? control->CurrentPPI() : SystemPixelsPerInch();
   switch (message.Msg) {
   case WM_INITMENUPOPUP:
     FillSendToSubmenu(message, activeMenu);
     break;
   case WM_MEASUREITEM:
-    MeasureSendToItem(message, activeMenu);
+    MeasureSendToItem(message, activeMenu, ppi);
     break;
   case WM_DRAWITEM:
-    DrawSendToItem(message, activeMenu, smallImages);
+    DrawSendToItem(message, activeMenu, smallImages, ppi);
     break;
   case WM_MENUCHAR:
     HandleSendToMenuChar(message, activeMenu);

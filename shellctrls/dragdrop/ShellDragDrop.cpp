@@ -111,14 +111,15 @@ bool DragScrollAtEdges(TWinControl *control, POINT p, DWORD &lastCheck) {
   lastCheck = now;
   RECT client;
   GetClientRect(control->WindowHandle(), &client);
+  const int marginX = control->ScaleValue(ScrollMarginX), marginY = control->ScaleValue(ScrollMarginY);
   bool moved = false;
-  if (p.x < ScrollMarginX)
+  if (p.x < marginX)
     moved = ScrollOneLine(control, SB_HORZ, SB_LINEUP);
-  else if (p.x > client.right - ScrollMarginX)
+  else if (p.x > client.right - marginX)
     moved = ScrollOneLine(control, SB_HORZ, SB_LINEDOWN);
-  if (p.y < ScrollMarginY)
+  if (p.y < marginY)
     moved = ScrollOneLine(control, SB_VERT, SB_LINEUP) || moved;
-  else if (p.y > client.bottom - ScrollMarginY)
+  else if (p.y > client.bottom - marginY)
     moved = ScrollOneLine(control, SB_VERT, SB_LINEDOWN) || moved;
   return moved;
 }

@@ -16,7 +16,8 @@
 // same numbers.
 constexpr DWORD kdAllDropEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-// Bands at the client edges where a drag scrolls, and how often it may scroll.
+// Bands at the client edges where a drag scrolls (pixels at 96 dpi, scaled to the control's resolution), and
+// how often it may scroll.
 constexpr int ScrollMarginX = 26;
 constexpr int ScrollMarginY = 20;
 constexpr DWORD DragScrollInterval = 100;
@@ -26,7 +27,8 @@ constexpr DWORD DragScrollInterval = 100;
 bool DragScrollAtEdges(TWinControl *control, POINT p, DWORD &lastCheck);
 
 // How long and within what area the pointer must rest for the tree to open the node under it: the user's
-// settings, read once when the controls start (these values when they cannot be read).
+// settings, read once when the controls start (these values when they cannot be read). The area is in
+// pixels at 96 dpi, as a program that the system scales would see it: a control scales it to its resolution.
 extern UINT HoverDelay;
 extern UINT HoverWidth;
 extern UINT HoverHeight;

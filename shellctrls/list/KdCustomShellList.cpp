@@ -45,15 +45,25 @@ void TKdCustomShellList::ShowSystemIcons() {
     return;
   // Asked for once there are rows to show rather than when the list is made: the shell builds its lists the
   // first time (a tenth of a second and more under Wine), and the unit's start has a worker build them while the
-  // first windows are made.
-  FSmallImages = new TImageList(this, 16, 16);
+  // first windows are made. The system's lists of 16 and 32 pixels at 96 dpi.
+  FSmallImages = new TImageList(this, ScaleValue(16), ScaleValue(16));
   FSmallImages->SetShareImages(true);
-  FSmallImages->SetHandle(GetSystemImageList(0));
-  FLargeImages = new TImageList(this, 32, 32);
+  FLargeImages = new TImageList(this, ScaleValue(32), ScaleValue(32));
   FLargeImages->SetShareImages(true);
-  FLargeImages->SetHandle(GetSystemImageList(1));
+  TakeSystemImageLists();
   SetSmallImages(FSmallImages);
   SetLargeImages(FLargeImages);
+}
+
+void TKdCustomShellList::TakeSystemImageLists() {
+  FSmallImages->SetHandle(GetSystemImageListOfSize(ScaleValue(16)));
+  FLargeImages->SetHandle(GetSystemImageListOfSize(ScaleValue(32)));
+}
+
+void TKdCustomShellList::ChangeScale(int newPPI, int oldPPI) {
+  TKdCustomListView::ChangeScale(newPPI, oldPPI);
+  if (FSmallImages)
+    TakeSystemImageLists();
 }
 
 void TKdCustomShellList::ClearRows() {

@@ -232,6 +232,8 @@ protected:
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;
   void Notification(TComponent *component, bool inserted) override;
+  // The image lists too: the system's of the icon sizes for the new resolution.
+  void ChangeScale(int newPPI, int oldPPI) override;
 
   // A shell row raises OnDeleteItem before it goes with its data.
   void Delete(TListItem *item) override;
@@ -303,11 +305,11 @@ protected:
 
   // Rebuilds the columns for a fill: the folder's details, or the list's own columns.
   void SetupColumns(IShellDetails *details);
-  // The shared width record, written from and applied to the current columns.
+  // The shared width record (widths at 96 dpi), written from and applied to the current columns.
   void SaveColumnWidths();
-  void LoadColumnWidths();
 
 private:
+  void TakeSystemImageLists();
   // The drop flow's view of the list.
   TWinControl &DropControl() override { return *this; }
   TKdDropPlace<TListItem> DropPlaceAt(POINT client, DWORD keys, TKdDragEvent event, DWORD &effect) override;
@@ -385,6 +387,7 @@ private:
   // "Size available" columns of drive rows itself.
   bool FOwnDriveSizes = false;
   bool FWidthsShared = false;
+  // The system's lists of 16 and 32 pixels at 96 dpi, scaled to the control's resolution.
   TImageList *FSmallImages = nullptr;
   TImageList *FLargeImages = nullptr;
   std::string FEditAfterRefreshName;

@@ -94,7 +94,8 @@ std::vector<int> SharedWidths() {
 
 } // namespace
 
-// A column as a fill builds it. A new column of the control is this wide until it is given a width.
+// A column as a fill builds it, its width at 96 dpi. A new column of the control is this wide until it is given
+// a width.
 struct TKdColumnPlan {
   std::string Caption;
   TAlignment Alignment = taLeftJustify;
@@ -159,7 +160,8 @@ void TKdCustomShellList::BuildFixedColumns() {
 void TKdCustomShellList::BuildDetailColumns(IShellDetails *details) {
   const bool fileSystem = !IdListToPath(FCurrentIdList.get()).empty();
   const bool sharedEmpty = Shared().Widths.Size() == 0;
-  const double scale = GetSystemMetrics(SM_CXSCREEN) / 1280.0;
+  // Widths for the screen's width, both at 96 dpi.
+  const double scale = ScreenWidthAt96() / 1280.0;
   static const int scaledWidths[] = {360, 110, 270, 140};
   std::vector<TKdColumnPlan> plan;
   for (int i = 0; i < MaxDetailColumns; ++i) {
@@ -196,8 +198,8 @@ void TKdCustomShellList::ShowColumns(const std::vector<TKdColumnPlan> &plan) {
   // fill of a small folder.
   if (same) {
     for (int i = 0; i < Columns().Count(); ++i)
-      if (Columns()[i]->Width() != plan[static_cast<size_t>(i)].Width)
-        Columns()[i]->SetWidth(plan[static_cast<size_t>(i)].Width);
+      if (const int width = ScaleValue(plan[static_cast<size_t>(i)].Width); Columns()[i]->Width() != width)
+        Columns()[i]->SetWidth(width);
     return;
   }
   Columns().BeginUpdate();
@@ -207,7 +209,7 @@ void TKdCustomShellList::ShowColumns(const std::vector<TKdColumnPlan> &plan) {
     TListColumn *column = Columns().Add();
     column->SetCaption(wanted.Caption);
     column->SetAlignment(wanted.Alignment);
-    column->SetWidth(wanted.Width);
+    column->SetWidth(ScaleValue(wanted.Width));
   }
 }
 
@@ -215,14 +217,9 @@ void TKdCustomShellList::SaveColumnWidths() {
   TMemoryStream &widths = Shared().Widths;
   widths.Clear();
   widths.WriteValue<int32_t>(Columns().Count());
+  // At 96 dpi: the lists of other tabs may be laid out at another resolution by the time they read them.
   for (int i = 0; i < Columns().Count(); ++i)
-    widths.WriteValue<int32_t>(Columns()[i]->Width());
-}
-
-void TKdCustomShellList::LoadColumnWidths() {
-  const std::vector<int> widths = SharedWidths();
-  for (int i = 0; i < static_cast<int>(widths.size()) && i < Columns().Count(); ++i)
-    Columns()[i]->SetWidth(widths[static_cast<size_t>(i)]);
+    widths.WriteValue<int32_t>(MulDiv(Columns()[i]->Width(), DefaultPixelsPerInch, CurrentPPI()));
 }
 
 // --- sorting ---

@@ -72,6 +72,12 @@ TKdCustomShellTree::TKdCustomShellTree(TComponent *AOwner)
       this, [this](TKdDeviceChangeHandler *, TKdMessage &message) { DeviceChange(message); });
 }
 
+void TKdCustomShellTree::ChangeScale(int newPPI, int oldPPI) {
+  TKdCustomTreeView::ChangeScale(newPPI, oldPPI);
+  if (FImages)
+    FImages->SetHandle(GetSystemImageListOfSize(ScaleValue(16)));
+}
+
 TKdCustomShellTree::~TKdCustomShellTree() {
   DeviceChangeHandler()->UnregisterHandler(this);
   // The nodes must go while this class's deletion hook can still run: through the window's destruction, or

@@ -183,6 +183,8 @@ public:
 protected:
   void CreateParams(TCreateParams &params) override;
   void CreateWnd() override;
+  // The image list too: the system's of the icon size for the new resolution.
+  void ChangeScale(int newPPI, int oldPPI) override;
   void Notification(TComponent *component, bool inserted) override;
   void DestroyWnd() override;
   void WndProc(TMessage &message) override;

@@ -101,10 +101,9 @@ void TKdCustomShellTree::DragAutoScroll(POINT p) {
   if (DragScrollAtEdges(this, p, FDrag.LastScrollCheck()))
     FHoverTime = GetTickCount();
   const DWORD now = GetTickCount();
-  const int halfWidth = static_cast<int>(HoverWidth / 2);
-  const int halfHeight = static_cast<int>(HoverHeight / 2);
-  const RECT rest = {FHoverPoint.x - halfWidth, FHoverPoint.y - halfHeight,
-                     FHoverPoint.x + static_cast<int>(HoverWidth), FHoverPoint.y + static_cast<int>(HoverHeight)};
+  const int width = ScaleValue(static_cast<int>(HoverWidth)), height = ScaleValue(static_cast<int>(HoverHeight));
+  const RECT rest = {FHoverPoint.x - width / 2, FHoverPoint.y - height / 2, FHoverPoint.x + width,
+                     FHoverPoint.y + height};
   if (PtInRect(&rest, p)) {
     if (now - FHoverTime <= HoverDelay)
       return;

@@ -229,9 +229,9 @@ void TKdCustomShellTree::ShowSystemIcons() {
     return;
   // Asked for once there are nodes to show rather than when the tree is made: the shell builds its list the
   // first time (a tenth of a second and more under Wine), and the unit's start has a worker build it while the
-  // first windows are made.
-  FImages = new TImageList(this, 16, 16);
-  FImages->SetHandle(GetSystemImageList(0));
+  // first windows are made. The system's list of 16 pixels at 96 dpi.
+  FImages = new TImageList(this, ScaleValue(16), ScaleValue(16));
+  FImages->SetHandle(GetSystemImageListOfSize(ScaleValue(16)));
   FImages->SetShareImages(true);
   SetImages(FImages);
 }

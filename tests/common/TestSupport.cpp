@@ -136,6 +136,12 @@ std::string MakeManyByteFolder(const std::string &parent) {
   return folder;
 }
 
+void MoveToDpi(HWND window, int ppi, const RECT *suggested) {
+  RECT place;
+  GetWindowRect(window, &place);
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(ppi, ppi), reinterpret_cast<LPARAM>(suggested ? suggested : &place));
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {

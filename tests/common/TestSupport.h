@@ -79,6 +79,11 @@ std::string Repeat(const std::string &text, size_t count);
 // inner one's path is far shorter than MAX_PATH in characters and far longer in bytes; returns that path.
 std::string MakeManyByteFolder(const std::string &parent);
 
+// Tells a top-level window that it has come to a monitor of ppi dots per inch, as the platform does
+// (WM_DPICHANGED), suggesting the place it has now, or suggested when given. Under Wine, where one resolution
+// holds for a whole session, this is how a test sees the program at another.
+void MoveToDpi(HWND window, int ppi, const RECT *suggested = nullptr);
+
 // Keys as a user presses them, through the system's input to whichever window has the focus: the chord's
 // keys down in order and up in reverse (SendChord({VK_CONTROL, 'F'})), or text typed character by character.
 // Messages are dispatched for a while afterwards.

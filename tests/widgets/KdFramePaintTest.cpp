@@ -93,21 +93,28 @@ TExpectedFrame Expected(TKdFrameStyle style, int width, int height, int captionH
   return e;
 }
 
-// Every pixel of the border (outside the client area and the caption) must be the expected one.
-void ExpectFrame(const zortest::TPicture &picture, const TExpectedFrame &expected, RECT client, RECT caption,
+// Every pixel of the border (outside the client area and the caption) must be the expected one: the frame at
+// 96 dpi with every pixel a square of scale by scale.
+void ExpectFrame(const zortest::TPicture &picture, const TExpectedFrame &expected, int scale, RECT client, RECT caption,
                  const char *how) {
   int wrong = 0;
   for (int y = 0; y < picture.Height; ++y)
     for (int x = 0; x < picture.Width; ++x)
-      if (!PtInRect(&client, {x, y}) && !PtInRect(&caption, {x, y}) && expected.At(x, y) != picture.At(x, y) &&
-          ++wrong <= 3)
+      if (!PtInRect(&client, {x, y}) && !PtInRect(&caption, {x, y}) &&
+          expected.At(x / scale, y / scale) != picture.At(x, y) && ++wrong <= 3)
         ADD_FAILURE() << how << ": pixel " << x << "," << y << " is " << std::hex << picture.At(x, y);
   EXPECT_EQ(wrong, 0) << how;
 }
 
-TEST(FramePaint, EachStyleTakesItsBorderAndDrawsItsLinesOnScreenAndWhenPrinted) {
+// At 96 dpi and at twice that: the same frames, twice as wide, each line two pixels thick.
+class FramePaint : public ::testing::TestWithParam<int> {};
+
+INSTANTIATE_TEST_SUITE_P(Dpi, FramePaint, ::testing::Values(96, 192));
+
+TEST_P(FramePaint, EachStyleTakesItsBorderAndDrawsItsLinesOnScreenAndWhenPrinted) {
+  const int scale = GetParam() / 96;
   TForm form(nullptr);
-  form.SetBounds(0, 0, 600, 200);
+  form.SetBounds(0, 0, 1200, 400);
   std::vector<TPanel *> children;
   // One group of each style, and a group with a caption last; sizes vary a little.
   for (int i = 0; i <= KdFrameStyleCount; ++i) {
@@ -128,6 +135,8 @@ TEST(FramePaint, EachStyleTakesItsBorderAndDrawsItsLinesOnScreenAndWhenPrinted) 
     }
   }
   form.Show();
+  // Shown at 96 dpi, then on a monitor of the resolution under test.
+  zortest::MoveToDpi(form.Handle(), GetParam());
   zortest::PumpFor(50);
   for (TPanel *child : children) {
     auto *group = static_cast<TKdGroup *>(child->Parent());
@@ -143,15 +152,16 @@ TEST(FramePaint, EachStyleTakesItsBorderAndDrawsItsLinesOnScreenAndWhenPrinted) 
     if (!captioned) {
       const RECT &b = StyleBorders[group->FrameStyle()];
       EXPECT_EQ(std::tuple(client.left, client.top, width - client.right, height - client.bottom),
-                std::tuple(b.left, b.top, b.right, b.bottom));
+                std::tuple(b.left * scale, b.top * scale, b.right * scale, b.bottom * scale));
     }
     EXPECT_EQ(child->BoundsRect().right, client.right - client.left);
-    // The caption is the group's top border; it is drawn between 8 pixels from the left and 10 from the right.
-    int h = captioned ? client.top : 2;
-    RECT caption = captioned ? RECT{8, 0, width - 10, h} : RECT{};
-    TExpectedFrame expected = Expected(group->FrameStyle(), width, height, h);
-    ExpectFrame(zortest::ShownWindowPicture(wnd), expected, client, caption, "shown");
-    ExpectFrame(zortest::PrintWindowPicture(wnd, PRF_NONCLIENT, width, height, RGB(0, 255, 0)), expected, client,
+    // The caption is the group's top border; it is drawn between 8 pixels from the left and 10 from the right
+    // (at 96 dpi).
+    int h = captioned ? client.top : 2 * scale;
+    RECT caption = captioned ? RECT{8 * scale, 0, width - 10 * scale, h} : RECT{};
+    TExpectedFrame expected = Expected(group->FrameStyle(), width / scale, height / scale, h / scale);
+    ExpectFrame(zortest::ShownWindowPicture(wnd), expected, scale, client, caption, "shown");
+    ExpectFrame(zortest::PrintWindowPicture(wnd, PRF_NONCLIENT, width, height, RGB(0, 255, 0)), expected, scale, client,
                 caption, "printed");
   }
 }
