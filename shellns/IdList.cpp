@@ -229,6 +229,11 @@ int FindSpecialFolder(LPCITEMIDLIST list) {
   return 50;
 }
 
+bool IsSpecialFolder(LPCITEMIDLIST list, int folder) {
+  TKdIdListPtr special;
+  return SUCCEEDED(GetSpecialFolderIdList(nullptr, folder, special)) && IdListCompare(list, special.get()) == 0;
+}
+
 std::string StrRetToString(LPCITEMIDLIST item, const STRRET &strRet) {
   switch (strRet.uType) {
   case STRRET_WSTR:

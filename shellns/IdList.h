@@ -94,6 +94,9 @@ HRESULT GetSpecialFolderIdList(HWND owner, int folder, TKdIdListPtr &list);
 int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags);
 // The lowest CSIDL_ number 0..49 naming the same item as list, or 50 when it is no special folder.
 int FindSpecialFolder(LPCITEMIDLIST list);
+// Whether list names the special folder CSIDL_ folder: one question to the shell where FindSpecialFolder asks
+// fifty (about ten milliseconds under Wine).
+bool IsSpecialFolder(LPCITEMIDLIST list, int folder);
 
 // Display name of a relative item in folder (the desktop when folder is null), or "".
 std::string GetItemDisplayName(IShellFolder *folder, LPCITEMIDLIST item, TKdDisplayNameKind kind);

@@ -122,7 +122,7 @@ void TKdCustomShellList::SetupColumns(IShellDetails *details) {
     BuildDetailColumns(details);
   else
     BuildFixedColumns();
-  FOwnDriveSizes = details && IsRunningUnderWine() && FindSpecialFolder(FCurrentIdList.get()) == CSIDL_DRIVES;
+  FOwnDriveSizes = details && IsRunningUnderWine() && IsSpecialFolder(FCurrentIdList.get(), CSIDL_DRIVES);
   UpdateHeaderFormats();
   // A sort by a column the new folder lacks falls back to the first, whichever its direction was.
   if (Columns().Count() < std::abs(FSortNumber))

@@ -120,7 +120,7 @@ void TKdCustomShellList::StartChangeWatch() {
 
 void TKdCustomShellList::DeviceChange(TKdMessage &message) {
   RefreshAfterDeviceChange(message, [this] {
-    if (FindSpecialFolder(FFolder.GetIdList()) == CSIDL_DRIVES)
+    if (IsSpecialFolder(FFolder.GetIdList(), CSIDL_DRIVES))
       FillList();
   });
 }
