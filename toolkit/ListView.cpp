@@ -196,8 +196,9 @@ void TCustomListView::CMColorChanged(TMessage &message) {
 void TCustomListView::BeginUpdate() {
   if (FUpdateCount++ == 0 && WindowHandle()) {
     // The control stops drawing itself, and the window stops it drawing its scroll bars, which Wine's control
-    // does at once for every change of the row count.
-    FHold.emplace(WindowHandle());
+    // does at once for every change of the row count. Its column header is drawn anew with it afterwards: while
+    // the hold lasts the header does not draw its columns, and nothing else tells it to.
+    FHold.emplace(WindowHandle(), true);
     SendMessageW(WindowHandle(), WM_SETREDRAW, FALSE, 0);
   }
 }

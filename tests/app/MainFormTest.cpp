@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <regex>
 #include <string>
@@ -275,3 +276,18 @@ TEST(VolumeInfo, EmptyForADriveThatCannotBeReadAndTheErrorModeComesBack) {
 }
 
 } // namespace
+
+TEST_F(MainForm, TheListsColumnHeaderIsOnTheScreenOnceTheFirstFolderShows) {
+  // The rows of a fill are made with the list's drawing held; its column header must come back on the screen
+  // with the list, as the user sees it, without anything else drawing it.
+  form->Show();
+  TKdShellList *list = form->ActiveTab()->List;
+  ASSERT_TRUE(zortest::PumpUntil([&] { return list->Items().Count() > 0; }, 10000));
+  zortest::PumpFor(500);
+  const zortest::TPicture picture = zortest::ScreenPicture(ListView_GetHeader(list->Handle()));
+  // A header is light with dark captions; one never drawn is what the screen had there (black here).
+  const auto light = std::count_if(picture.Pixels.begin(), picture.Pixels.end(), [](COLORREF pixel) {
+    return GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) > 3 * 128;
+  });
+  EXPECT_GT(light, static_cast<long>(picture.Pixels.size() / 2));
+}

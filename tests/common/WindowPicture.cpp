@@ -60,6 +60,16 @@ TPicture ShownWindowPicture(HWND wnd) {
   });
 }
 
+TPicture ScreenPicture(HWND wnd) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  return Capture(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
+}
+
 bool TPicture::SaveBmp(const std::string &path) const {
   BITMAPINFOHEADER info = {sizeof info, Width, -Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;

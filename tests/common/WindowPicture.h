@@ -25,5 +25,7 @@ TPicture DrawnOnWhite(int width, int height, const std::function<void(HDC)> &dra
 TPicture PrintWindowPicture(HWND wnd, LPARAM flags, int width, int height, COLORREF background);
 // Once the window and its children have painted everything.
 TPicture ShownWindowPicture(HWND wnd);
+// What the screen shows where the window is, as the user sees it now: nothing is drawn anew for the picture.
+TPicture ScreenPicture(HWND wnd);
 
 } // namespace zortest
