@@ -41,18 +41,10 @@ void TTabShellList::SelectPending() {
     return;
   TKdIdListPtr item = std::move(FSelectItem);
   FSelectParent.reset();
-  for (int i = 0; i < Items().Count(); ++i) {
-    TListItem *row = Items()[i];
-    TKdShListData *data = ShellData(row);
-    if (!data)
-      continue;
-    const HRESULT order = ShellFolder()->CompareIDs(0, data->RelIdList(), item.get());
-    if (FAILED(order) || static_cast<short>(HRESULT_CODE(order)) != 0)
-      continue;
+  if (TListItem *row = RowOfItem(item.get())) {
     ClearSelection();
     row->SetSelected(true);
     SetItemFocused(row);
     row->MakeVisible(false);
-    return;
   }
 }

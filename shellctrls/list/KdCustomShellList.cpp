@@ -79,6 +79,20 @@ TKdShListData *TKdCustomShellList::ShellData(const TListItem *item) {
   return item ? dynamic_cast<TKdShListData *>(item->Data()) : nullptr;
 }
 
+TListItem *TKdCustomShellList::RowOfItem(LPCITEMIDLIST item) {
+  if (!item || !FShellFolder)
+    return nullptr;
+  for (int i = 0; i < Items().Count(); ++i) {
+    TListItem *row = Items()[i];
+    if (TKdShListData *data = ShellData(row)) {
+      const HRESULT order = FShellFolder->CompareIDs(0, data->RelIdList(), item);
+      if (SUCCEEDED(order) && static_cast<short>(HRESULT_CODE(order)) == 0)
+        return row;
+    }
+  }
+  return nullptr;
+}
+
 // --- window ---
 
 void TKdCustomShellList::CreateWnd() {

@@ -151,6 +151,9 @@ public:
 
   // The row's data when it is a shell row, else null.
   static TKdShListData *ShellData(const TListItem *item);
+  // The row of the item the folder shown knows by item (a list relative to it), by the folder's own
+  // comparison (the bytes of two lists for one item may differ); null when no row shows it.
+  TListItem *RowOfItem(LPCITEMIDLIST item);
 
   // Opens what is selected (double-click, Enter): one row as OpenItem does, several by their default
   // command, run once for all of them.

@@ -195,21 +195,20 @@ void TKdCustomShellList::EditNewFolderRow() {
   if (!FShellFolder ||
       FAILED(FShellFolder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, PidlOut(parsed), nullptr)))
     parsed.reset();
-  for (int i = 0; i < Items().Count(); ++i) {
-    TListItem *item = Items()[i];
+  auto named = [&](TListItem *item) {
     TKdShListData *data = ShellData(item);
-    if (!data)
-      continue;
-    if (parsed) {
-      const HRESULT order = FShellFolder->CompareIDs(0, data->RelIdList(), parsed.get());
-      if (FAILED(order) || static_cast<short>(HRESULT_CODE(order)) != 0)
-        continue;
-    }
-    if (data->GetName() == name) {
+    return data && data->GetName() == name;
+  };
+  if (parsed) {
+    if (TListItem *item = RowOfItem(parsed.get()); item && named(item))
       item->EditCaption();
+    return;
+  }
+  for (int i = 0; i < Items().Count(); ++i)
+    if (named(Items()[i])) {
+      Items()[i]->EditCaption();
       return;
     }
-  }
 }
 
 // --- renaming ---
