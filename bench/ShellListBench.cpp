@@ -20,6 +20,7 @@
 #include "BenchAllocations.h"
 #include "BenchFolders.h"
 #include "BenchSupport.h"
+#include "Sampler.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
@@ -34,6 +35,7 @@ using zorbench::MakeFolder;
 using zorbench::OwnBytes;
 using zorbench::Pump;
 using zorbench::ReportRow;
+using zorbench::TSampler;
 
 namespace {
 
@@ -224,6 +226,7 @@ int main(int argc, char **argv) {
         floors.push_back(EnumerateFloor(path, nullptr));
         list->Folder().SetPath(WideToUtf8(emptyDir.c_str()));
         Pump();
+        TSampler sampler(Figure("fill %d", count).c_str());
         const double start = Seconds();
         list->Folder().SetPath(path);
         UpdateWindow(list->Handle());
@@ -256,6 +259,7 @@ int main(int argc, char **argv) {
         const std::wstring removed = FileName(dir, 7);
         CreateEmptyFile(added);
         DeleteFileW(removed.c_str());
+        TSampler sampler(Figure("refresh %d", count).c_str());
         const double start = Seconds();
         list->RefreshList();
         UpdateWindow(list->Handle());
