@@ -166,6 +166,9 @@ void TMenuItem::RebuildHandle() {
 void TMenuItem::Changed() {
   if (FParent)
     FParent->RebuildHandle();
-  if (TMenu *menu = GetParentMenu())
+  // Only the menu's own row of items is drawn anew (a menu bar): an item further down is read from its
+  // popup when that opens. Redrawing a menu bar redraws the window's frame.
+  const bool onTopRow = !FParent || !FParent->FParent;
+  if (TMenu *menu = GetParentMenu(); menu && onTopRow)
     menu->MenuChanged();
 }
