@@ -1,25 +1,41 @@
 #include "toolkit/Timer.h"
 
+#include <unordered_map>
+
 #include "toolkit/Application.h"
 
 namespace {
-constexpr UINT_PTR TimerId = 1;
-}
+
+// The timers of a thread share one hidden window (making a window for each costs more than the timer): a
+// timer's id is its address, and the window knows which timers live.
+struct TThreadTimers {
+  HWND Window = nullptr;
+  std::unordered_map<UINT_PTR, TTimer *> Live;
+  ~TThreadTimers() { DeallocateHWnd(Window); }
+};
+
+thread_local TThreadTimers ThreadTimers;
+
+} // namespace
 
 TTimer::TTimer(TComponent *AOwner) : TComponent(AOwner) {
-  FWindow = AllocateHWnd([this](HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (msg == WM_TIMER && wParam == TimerId) {
-      Timer();
+  TThreadTimers &timers = ThreadTimers;
+  if (!timers.Window)
+    timers.Window = AllocateHWnd([&timers](HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (msg != WM_TIMER)
+        return DefWindowProcA(wnd, msg, wParam, lParam);
+      if (auto live = timers.Live.find(wParam); live != timers.Live.end())
+        live->second->Timer();
       return 0;
-    }
-    return DefWindowProcA(wnd, msg, wParam, lParam);
-  });
+    });
+  FWindow = timers.Window;
+  timers.Live.emplace(Id(), this);
   UpdateTimer();
 }
 
 TTimer::~TTimer() {
-  KillTimer(FWindow, TimerId);
-  DeallocateHWnd(FWindow);
+  KillTimer(FWindow, Id());
+  ThreadTimers.Live.erase(Id());
 }
 
 void TTimer::SetEnabled(bool value) {
@@ -35,9 +51,9 @@ void TTimer::SetInterval(UINT value) {
 }
 
 void TTimer::UpdateTimer() {
-  KillTimer(FWindow, TimerId);
+  KillTimer(FWindow, Id());
   if (FEnabled && FInterval > 0)
-    if (!SetTimer(FWindow, TimerId, FInterval, nullptr))
+    if (!SetTimer(FWindow, Id(), FInterval, nullptr))
       throw Exception("Not enough timers available");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Raises OnTimer every Interval milliseconds while Enabled (a platform timer on a hidden window of the
-// thread that made it, so OnTimer runs in that thread's message loop).
+// Raises OnTimer every Interval milliseconds while Enabled (a platform timer on the hidden window the timers of
+// the thread that made it share, so OnTimer runs in that thread's message loop).
 #include <windows.h>
 
 #include "toolkit/Component.h"
@@ -23,6 +23,7 @@ protected:
 
 private:
   void UpdateTimer();
+  UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
 
   bool FEnabled = true;
   UINT FInterval = 1000;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 
 #include "common/TestSupport.h"
 #include "toolkit/SysUtils.h"
@@ -60,6 +61,30 @@ TEST(Timer, TicksWhileEnabledAndItsExceptionsGoToTheHandler) {
   timer.SetEnabled(false);
   ASSERT_GE(boxes.Boxes.size(), 2u);
   EXPECT_EQ(boxes.Boxes[0].Text, "Timer failed.");
+}
+
+// The timers of a thread share one window: each still ticks at its own pace, and one deleted in another's tick
+// never ticks again while the rest go on.
+TEST(Timer, TimersOfAThreadTickApartAndOneDeletedInAnothersTickStops) {
+  auto fast = std::make_unique<TTimer>(nullptr);
+  auto slow = std::make_unique<TTimer>(nullptr);
+  auto doomed = std::make_unique<TTimer>(nullptr);
+  int fastTicks = 0, slowTicks = 0, doomedTicks = 0;
+  fast->SetInterval(10);
+  slow->SetInterval(300);
+  doomed->SetInterval(10);
+  fast->OnTimer = [&](TObject *) { ++fastTicks; };
+  slow->OnTimer = [&](TObject *) { ++slowTicks; };
+  doomed->OnTimer = [&](TObject *) { ++doomedTicks; };
+  TTimer killer(nullptr);
+  killer.SetInterval(50);
+  killer.OnTimer = [&](TObject *) { doomed.reset(); };
+  ASSERT_TRUE(zortest::PumpUntil([&] { return !doomed && fastTicks >= 20; }, 5000));
+  const int doomedAtEnd = doomedTicks;
+  EXPECT_TRUE(zortest::PumpUntil([&] { return slowTicks >= 1; }, 5000));
+  zortest::PumpFor(100);
+  EXPECT_EQ(doomedTicks, doomedAtEnd);
+  EXPECT_GT(fastTicks, 3 * slowTicks) << "each at its own interval";
 }
 
 } // namespace
