@@ -48,6 +48,13 @@ TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
   CreateGoMenu();
   SetMenu(MainMenu1);
 
+  HeaderStrip = new TPanel(this);
+  HeaderStrip->Name = "HeaderStrip";
+  HeaderStrip->SetParent(this);
+  HeaderStrip->SetAlign(alTop);
+  HeaderStrip->SetBevelOuter(bvNone);
+  HeaderStrip->SetAutoSize(true);
+
   PanelMain = new TPanel(this);
   PanelMain->Name = "PanelMain";
   PanelMain->SetParent(this);
@@ -233,7 +240,7 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
 
   // Header bars stack at the top of the window, the newest topmost.
   auto *header = new TTabPanel(this, tab);
-  header->SetParent(this);
+  header->SetParent(HeaderStrip);
   header->SetVisible(true);
   header->SetAlign(alTop);
   header->SetHeight(header->ScaleValue(24));
@@ -304,14 +311,6 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   };
   ApplyShowHidden(tab);
 
-  if (folder)
-    tree->SetCurrentFolder(folder);
-  else
-    tree->SetCurrentPath(MyComputerPath);
-  // Empty until the tree has filled itself; its first selection then names the tab.
-  header->SetCaption(tree->GetSelectedPath());
-  ActivateTab(tab);
-
   // Aligned again after the splitter, the tree pane keeps the left edge and the splitter sits to its right.
   treePane->SetAlign(alNone);
   auto *splitter = new TSplitter(client);
@@ -320,6 +319,14 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   splitter->SetVisible(true);
   tab->Splitter = splitter;
   treePane->SetAlign(alLeft);
+
+  if (folder)
+    tree->SetCurrentFolder(folder);
+  else
+    tree->SetCurrentPath(MyComputerPath);
+  // Empty until the tree has filled itself; its first selection then names the tab.
+  header->SetCaption(tree->GetSelectedPath());
+  ActivateTab(tab);
 
   LendHeaderFont(list);
   // What the tab went through while it was being made is no place to go back to.

@@ -33,6 +33,9 @@ public:
   // tell the copies apart; nothing on screen shows the number.
   static constexpr const char *InstanceNumberProperty = "ZorExplorer.InstanceNumber";
 
+  // The tabs' header bars, stacked: a tab that comes or goes moves this strip, not every bar beside the window's other
+  // children.
+  TPanel *HeaderStrip;
   TPanel *PanelMain;
   TPanel *MiddlePanel;
   TPathTextBox *PathTextBox;

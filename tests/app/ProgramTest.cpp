@@ -157,21 +157,24 @@ std::string TextOf(HWND wnd) {
   return WideToUtf8(text);
 }
 
-// The main window's own panels from the top: the tabs' header bars first, the main and the status panel after.
+// The tabs' header bars from the top, in the strip that holds them at the top of the main window.
 std::vector<HWND> HeaderBars(HWND main) {
-  std::vector<HWND> panels;
-  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    if (ClassOf(child) == "TPanel" && IsWindowVisible(child))
-      panels.push_back(child);
   auto top = [](HWND wnd) {
     RECT r;
     GetWindowRect(wnd, &r);
     return r.top;
   };
-  std::sort(panels.begin(), panels.end(), [&](HWND a, HWND b) { return top(a) < top(b); });
-  if (panels.size() >= 2)
-    panels.resize(panels.size() - 2);
-  return panels;
+  auto panelsOf = [&](HWND parent) {
+    std::vector<HWND> panels;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (ClassOf(child) == "TPanel" && IsWindowVisible(child))
+        panels.push_back(child);
+    std::sort(panels.begin(), panels.end(), [&](HWND a, HWND b) { return top(a) < top(b); });
+    return panels;
+  };
+  // The window's topmost panel holds the header bars, stacked.
+  const std::vector<HWND> strip = panelsOf(main);
+  return strip.empty() ? strip : panelsOf(strip.front());
 }
 
 // The only edit box of the window.
