@@ -50,15 +50,19 @@ std::wstring NormalPath(const std::wstring &name) {
 // error when there is none, as for a path that names nothing or holds wildcards.
 std::wstring LongPath(const std::wstring &path, DWORD &error) {
   error = ERROR_SUCCESS;
-  const DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) {
-    error = GetLastError();
-    return {};
+  // Asked once with room for most paths (each asking walks the path on disk again), twice for a longer one.
+  std::wstring result(MAX_PATH, L'\0');
+  DWORD length = GetLongPathNameW(path.c_str(), result.data(), static_cast<DWORD>(result.size()));
+  if (length >= result.size()) {
+    result.assign(length, L'\0');
+    length = GetLongPathNameW(path.c_str(), result.data(), static_cast<DWORD>(result.size()));
+    if (length >= result.size()) {
+      error = ERROR_INSUFFICIENT_BUFFER;
+      return {};
+    }
   }
-  std::wstring result(size, L'\0');
-  const DWORD length = GetLongPathNameW(path.c_str(), result.data(), size);
-  if (length == 0 || length >= size) {
-    error = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+  if (length == 0) {
+    error = GetLastError();
     return {};
   }
   result.resize(length);
@@ -80,13 +84,14 @@ bool IsItemNamed(LPCITEMIDLIST list, const std::wstring &expected) {
   // path to compare; no shell answers a path with such an item in place of a file.
   if (actual.empty())
     return true;
+  std::wstring compared = actual;
+  TrimTrailingSeparators(compared);
+  // The shell's path in the expected spelling already: nothing on disk to look up.
+  if (SamePath(compared, expected))
+    return true;
   DWORD error;
-  std::wstring compared = LongPath(actual, error);
-  if (compared.empty()) {
-    compared = actual;
-    TrimTrailingSeparators(compared);
-  }
-  return SamePath(compared, expected);
+  compared = LongPath(actual, error);
+  return !compared.empty() && SamePath(compared, expected);
 }
 
 } // namespace
