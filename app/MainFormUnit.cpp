@@ -234,6 +234,14 @@ void TFormMainExplorer::FormShow(TObject *) {
 // ---- Tabs ------------------------------------------------------------------------------------------------
 
 void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
+  // The window is laid out once, with the new tab shown: the tab shown before would be laid out again for the
+  // new header bar first, and then hidden.
+  DisableAlign();
+  PanelMain->DisableAlign();
+  TAtExit align([this] {
+    EnableAlign();
+    PanelMain->EnableAlign();
+  });
   auto owned = std::make_unique<TExplorerTab>();
   TExplorerTab *tab = owned.get();
   FTabs.insert(FTabs.begin(), std::move(owned));

@@ -68,6 +68,9 @@ public:
 
   // Lays the aligned and anchored children out again.
   void Realign();
+  // While disabled (the calls are counted), the children are not laid out; the last enabling lays them out.
+  void DisableAlign() { ++FAligning; }
+  void EnableAlign();
   // Grows or shrinks to what the children need (the extent of the visible ones plus the border).
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool value);
@@ -188,9 +191,6 @@ protected:
   virtual void DoEnter();
   virtual void DoExit();
 
-  // While disabled (the calls are counted), the children are not laid out; the last enabling lays them out.
-  void DisableAlign() { ++FAligning; }
-  void EnableAlign();
 
   // Scales the bevel, then every child; the children are laid out once, at the end.
   void ChangeScale(int newPPI, int oldPPI) override;
