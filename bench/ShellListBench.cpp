@@ -358,7 +358,7 @@ int main(int argc, char **argv) {
           continue;
         RatioRow(names.Fill, fill, floor, names.FillGoal, bare);
         if (names.Refresh)
-          RatioRow(names.Refresh, refresh, refreshFloor, names.RefreshGoal);
+          RatioRow(names.Refresh, refresh, refreshFloor, names.RefreshGoal, bare);
         if (names.Scroll)
           ReportRow(names.Scroll, Figure("%.2fx (%.1f ms)", scroll / floor, 1000 * scroll), "as before", true);
         if (count == 100000)
