@@ -14,12 +14,14 @@
 #include <cwchar>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "BenchAllocations.h"
 #include "BenchApplication.h"
 #include "BenchSupport.h"
+#include "Sampler.h"
 #include "shellctrls/UKdShellControls.h"
 #include "shellns/UKdShell95.h"
 #include "toolkit/Application.h"
@@ -31,6 +33,7 @@ using zorbench::NowMs;
 using zorbench::OwnBytes;
 using zorbench::RemoveFolder;
 using zorbench::ReportRow;
+using zorbench::TSampler;
 
 namespace {
 
@@ -169,9 +172,11 @@ struct Bench {
       Tree->OnFillStart = [&](TObject *) { fillStart = NowMs(); };
       Tree->OnFillComplete = [&](TObject *) { fillEnd = NowMs(); };
       const int64_t ownBefore = OwnBytes();
+      std::optional<TSampler> sampler(std::in_place, count == 10000 ? "open 10,000" : "open");
       double start = NowMs();
       node->Expand(false);
       double expanded = NowMs();
+      sampler.reset();
       nodeBytes = static_cast<double>(OwnBytes() - ownBefore) / count;
       Tree->OnFillStart = nullptr;
       Tree->OnFillComplete = nullptr;
