@@ -457,10 +457,9 @@ void TFormMainExplorer::CloseTab(TExplorerTab *tab) {
   if (FReopenable.size() > MaxClosedTabs)
     FReopenable.erase(FReopenable.begin());
   // Index 0 is the newest: the next older tab, or the next newer one when the oldest was closed.
-  if (closed.get() == FActiveTab) {
-    ActivateTab(FTabs[index == count - 1 ? index - 1 : index].get());
-    PathTextBox->SetText(FActiveTab->HeaderPanel->Caption());
-  }
+  // The tab shown instead is described as a click on its header describes it: path box and status line.
+  if (closed.get() == FActiveTab)
+    TabPanelClick(FTabs[index == count - 1 ? index - 1 : index]->HeaderPanel);
   closed->HeaderPanel->Hide();
   FClosedTabs.push_back(std::move(closed));
   if (HandleAllocated())

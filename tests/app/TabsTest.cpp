@@ -172,8 +172,10 @@ TEST_F(Tabs, OnlyTheActiveTabWritesThePathBoxAndTheStatusLine) {
   EXPECT_EQ(form->PathTextBox->Text(), temp / "sub");
   EXPECT_EQ(form->StatusBarLabel->Caption().substr(0, driveC.size()), driveC);
   form->TabPanelClick(Tab(0)->HeaderPanel);
+  EXPECT_EQ(form->StatusBarLabel->Caption(), "");
   form->DeleteTab1Click(nullptr);
   EXPECT_EQ(form->PathTextBox->Text(), temp / "sub");
+  EXPECT_EQ(form->StatusBarLabel->Caption().substr(0, driveC.size()), driveC) << "not My Computer's line";
 }
 
 TEST_F(Tabs, TheMouseBackButtonGoesUpOneFolderAndTheForwardButtonOnlySaysSo) {
