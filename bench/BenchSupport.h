@@ -1,7 +1,9 @@
 #pragma once
 // Small helpers the benchmark programs share: a millisecond clock, message pumps, removing the folders they
-// made, and the rows that bench/run.sh gathers into its table.
+// made, the columns of the platform's bare list views, and the rows that bench/run.sh gathers into its table.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -83,6 +85,18 @@ inline void RemoveFolderContents(const std::string &path) {
 inline void RemoveFolder(const std::string &path) {
   RemoveFolderContents(path);
   RemoveDirectoryA(path.c_str());
+}
+
+// Gives a report list view of the platform's count columns of width pixels, as the bare windows that are
+// measured beside ours have them.
+inline void AddBareColumns(HWND list, int count, int width) {
+  for (int i = 0; i < count; ++i) {
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = width;
+    column.pszText = const_cast<LPWSTR>(L"Column");
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+  }
 }
 
 } // namespace zorbench

@@ -165,13 +165,7 @@ double BareListView(HWND owner, int count, int icon) {
   HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHAREIMAGELISTS,
                               0, 0, rect.right, rect.bottom, parent, nullptr, nullptr, nullptr);
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(GetSystemImageList(0)));
-  for (int i = 0; i < 4; ++i) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 150;
-    column.pszText = const_cast<LPWSTR>(L"Column");
-    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-  }
+  zorbench::AddBareColumns(list, 4, 150);
   UpdateWindow(parent);
   const double start = Seconds();
   SendMessageW(list, LVM_SETITEMCOUNT, count, 0);

@@ -128,13 +128,7 @@ double BareTab(HWND parent) {
   }
   SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(desktop));
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(computer));
-  for (int i = 0; i < 4; ++i) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 120;
-    column.pszText = const_cast<LPWSTR>(L"Column");
-    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-  }
+  zorbench::AddBareColumns(list, 4, 120);
   for (int i = 0; i < 3; ++i) {
     LVITEMW row = {};
     row.mask = LVIF_TEXT;
