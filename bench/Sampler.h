@@ -70,7 +70,8 @@ private:
       const IMAGE_DATA_DIRECTORY &pdata = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXCEPTION];
       char path[MAX_PATH] = {};
       GetModuleFileNameA(handles[i], path, MAX_PATH);
-      FModules.push_back({reinterpret_cast<DWORD64>(base), reinterpret_cast<DWORD64>(base) + nt->OptionalHeader.SizeOfImage,
+      FModules.push_back({reinterpret_cast<DWORD64>(base),
+                          reinterpret_cast<DWORD64>(base) + nt->OptionalHeader.SizeOfImage,
                           reinterpret_cast<const RUNTIME_FUNCTION *>(base + pdata.VirtualAddress),
                           pdata.Size / sizeof(RUNTIME_FUNCTION), path});
     }
@@ -87,8 +88,8 @@ private:
   static const RUNTIME_FUNCTION *FunctionOf(const TModule &module, DWORD64 address) {
     const DWORD rva = static_cast<DWORD>(address - module.Base);
     const RUNTIME_FUNCTION *first = module.Functions, *last = module.Functions + module.Count;
-    const RUNTIME_FUNCTION *at =
-        std::upper_bound(first, last, rva, [](DWORD value, const RUNTIME_FUNCTION &f) { return value < f.BeginAddress; });
+    const RUNTIME_FUNCTION *at = std::upper_bound(
+        first, last, rva, [](DWORD value, const RUNTIME_FUNCTION &f) { return value < f.BeginAddress; });
     if (at == first || rva >= (at - 1)->EndAddress)
       return nullptr;
     return at - 1;

@@ -29,8 +29,8 @@
 
 using zorbench::CreateEmptyFile;
 using zorbench::EnumerateFloor;
-using zorbench::FileName;
 using zorbench::Figure;
+using zorbench::FileName;
 using zorbench::MakeFolder;
 using zorbench::OwnBytes;
 using zorbench::Pump;
@@ -159,11 +159,12 @@ double BareListView(HWND owner, int count, int icon) {
   (void)host;
   RECT rect;
   GetClientRect(owner, &rect);
-  HWND parent = CreateWindowExW(0, L"ZorBareListHost", L"", WS_CHILD | WS_VISIBLE, 0, 0, rect.right, rect.bottom,
-                                owner, nullptr, nullptr, nullptr);
+  HWND parent = CreateWindowExW(0, L"ZorBareListHost", L"", WS_CHILD | WS_VISIBLE, 0, 0, rect.right, rect.bottom, owner,
+                                nullptr, nullptr, nullptr);
   SetWindowLongPtrW(parent, GWLP_USERDATA, icon);
-  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHAREIMAGELISTS,
-                              0, 0, rect.right, rect.bottom, parent, nullptr, nullptr, nullptr);
+  HWND list =
+      CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHAREIMAGELISTS, 0,
+                      0, rect.right, rect.bottom, parent, nullptr, nullptr, nullptr);
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(GetSystemImageList(0)));
   zorbench::AddBareColumns(list, 4, 150);
   UpdateWindow(parent);

@@ -191,7 +191,6 @@ protected:
   virtual void DoEnter();
   virtual void DoExit();
 
-
   // Scales the bevel, then every child; the children are laid out once, at the end.
   void ChangeScale(int newPPI, int oldPPI) override;
 
