@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MainWindowTest.h"
 #include "app/MainFormUnit.h"
 #include "app/TabShellTreeView.h"
 #include "common/TestSupport.h"
@@ -28,22 +29,18 @@ std::string ReadAll(const std::string &path) {
   return text.str();
 }
 
-class Commands : public ::testing::Test {
+class Commands : public MainWindowTest {
 protected:
   void SetUp() override {
-    savedTitle = Application->Title();
     TFormMainExplorer::OpenTextFile = [this](HWND, const std::string &name, const std::string &) {
       opened.push_back(name);
     };
-    form.reset(TForm::Create<TFormMainExplorer>(nullptr));
-    form->Show();
-    ASSERT_TRUE(PumpUntil([&] { return tree()->Selected() != nullptr; }, 10000));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow());
   }
   void TearDown() override {
-    form.reset();
+    MainWindowTest::TearDown();
     TFormMainExplorer::BeforeCreateTextFile = nullptr;
     TFormMainExplorer::OpenTextFile = nullptr;
-    Application->SetTitle(savedTitle);
   }
 
   TTabShellTreeView *tree() { return form->ActiveTab()->Tree; }
@@ -56,8 +53,6 @@ protected:
     return PumpUntil([&] { return tree()->GetSelectedPath() == path && form->PathTextBox->Text() == path; }, 10000);
   }
 
-  std::unique_ptr<TFormMainExplorer> form;
-  std::string savedTitle;
   std::vector<std::string> opened;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "MainWindowTest.h"
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
 #include "shellns/UKdShell95.h"
@@ -39,18 +40,9 @@ void Paste(const std::string &text) {
   Press({VK_CONTROL, 'V'});
 }
 
-class Keys : public ::testing::Test {
+class Keys : public MainWindowTest {
 protected:
-  void SetUp() override {
-    savedTitle = Application->Title();
-    form.reset(TForm::Create<TFormMainExplorer>(nullptr));
-    form->Show();
-    ASSERT_TRUE(PumpUntil([&] { return form->ActiveTab()->Tree->Selected() != nullptr; }, 10000));
-  }
-  void TearDown() override {
-    form.reset();
-    Application->SetTitle(savedTitle);
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(ShowWindow()); }
 
   TExplorerTab *Active() { return form->ActiveTab(); }
   size_t ActiveIndex() {
@@ -69,9 +61,6 @@ protected:
     ASSERT_TRUE(Shows(path));
     Active()->List->SetFocus();
   }
-
-  std::unique_ptr<TFormMainExplorer> form;
-  std::string savedTitle;
 };
 
 TEST_F(Keys, TabsOpenCloseSwitchAndReopenByKeysAndAMiddleClickClosesTheTabItIsOn) {

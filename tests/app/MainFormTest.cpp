@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "MainWindowTest.h"
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
 #include "common/WindowPicture.h"
@@ -34,19 +35,9 @@ std::string Captions(TMenuItem *root) {
   return all;
 }
 
-class MainForm : public ::testing::Test {
+class MainForm : public MainWindowTest {
 protected:
-  void SetUp() override {
-    savedTitle = Application->Title();
-    form.reset(TForm::Create<TFormMainExplorer>(nullptr));
-  }
-  void TearDown() override {
-    form.reset();
-    Application->SetTitle(savedTitle);
-  }
-
-  std::unique_ptr<TFormMainExplorer> form;
-  std::string savedTitle;
+  void SetUp() override { MakeWindow(); }
 };
 
 TEST_F(MainForm, OpensMaximizedOnTheWorkAreaWithItsTitle) {

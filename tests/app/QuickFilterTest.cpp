@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "MainWindowTest.h"
 #include "app/FilterBox.h"
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
@@ -26,28 +27,20 @@ std::string KBSize(LONGLONG bytes) {
   return WideToUtf8(text);
 }
 
-class QuickFilter : public ::testing::Test {
+class QuickFilter : public MainWindowTest {
 protected:
   void SetUp() override {
-    savedTitle = Application->Title();
     zortest::WriteFileText(dir / "a.txt", std::string(1000, 'a'));
     zortest::WriteFileText(dir / "b.txt", std::string(2000, 'b'));
     zortest::WriteFileText(dir / "Été.txt", "0123456789");
     zortest::MakeDir(dir / "sub");
-    form.reset(TForm::Create<TFormMainExplorer>(nullptr));
-    form->Show();
+    ASSERT_NO_FATAL_FAILURE(ShowWindow());
     SetForegroundWindow(form->Handle());
-    ASSERT_TRUE(PumpUntil([&] { return form->ActiveTab()->Tree->Selected() != nullptr; }, 10000));
     form->PathTextBox->SetText(dir.Path());
     SendMessageW(form->PathTextBox->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(PumpUntil([&] { return list()->Items().Count() == 4; }, 10000));
     list()->SetFocus();
   }
-  void TearDown() override {
-    form.reset();
-    Application->SetTitle(savedTitle);
-  }
-
   TKdShellList *list() { return form->ActiveTab()->List; }
   TFilterBox *box() { return form->ActiveTab()->FilterBox; }
   bool Says(const std::string &text) {
@@ -55,8 +48,6 @@ protected:
   }
 
   zortest::TempDir dir;
-  std::unique_ptr<TFormMainExplorer> form;
-  std::string savedTitle;
 };
 
 TEST_F(QuickFilter, TheStatusCountsFollowTheSelectionAndTheFilterTypedAfterCtrlF) {

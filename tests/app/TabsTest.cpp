@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "MainWindowTest.h"
 #include "app/MainFormUnit.h"
 #include "common/TestSupport.h"
 #include "common/WindowPicture.h"
@@ -24,18 +25,12 @@ const char *const MyComputer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 std::string MyComputerName() { return GetIdListDisplayName(zortest::ParsePath(MyComputer).get()); }
 
-class Tabs : public ::testing::Test {
+class Tabs : public MainWindowTest {
 protected:
   void SetUp() override {
-    savedTitle = Application->Title();
-    form.reset(TForm::Create<TFormMainExplorer>(nullptr));
-    form->Show();
+    ASSERT_NO_FATAL_FAILURE(ShowWindow());
     ASSERT_TRUE(PumpUntil([&] { return form->PathTextBox->Text() == MyComputerName(); }, 10000))
         << "the first tab opened My Computer: " << form->PathTextBox->Text();
-  }
-  void TearDown() override {
-    form.reset();
-    Application->SetTitle(savedTitle);
   }
 
   TExplorerTab *Tab(size_t index) { return form->Tabs().at(index).get(); }
@@ -52,9 +47,6 @@ protected:
     return tab->HeaderPanel->Color() == clBtnFace && !(tab->HeaderPanel->Font().Style() & fsBold) &&
            tab->HeaderPanel->Font().Color() == clBtnText && !IsWindowVisible(tab->ClientPanel->Handle());
   }
-
-  std::unique_ptr<TFormMainExplorer> form;
-  std::string savedTitle;
 };
 
 TEST_F(Tabs, TheWindowStartsWithOneTabOnMyComputerWithItsDrivesInBothPanes) {
