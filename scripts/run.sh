@@ -9,7 +9,7 @@ trap zor_cleanup EXIT
 zor_prepare
 bin=$ZOR_BUILD/bin
 wine=$ZOR_ROOT/cmake/wine-run.sh
-caption="Zorvat File Manager v$(zor_version)"
+caption=$(zor_window_caption)
 
 if [ -n "${DISPLAY:-}" ]; then
   zor_start_wine

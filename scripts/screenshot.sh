@@ -12,7 +12,7 @@ zor_prepare
 here=$ZOR_BUILD/screenshot
 wine=$ZOR_ROOT/cmake/wine-run.sh
 wincontrol=$ZOR_BUILD/bin/wincontrol.exe
-caption="Zorvat File Manager v$(zor_version)"
+caption=$(zor_window_caption)
 
 # A home with nothing in it (under Wine the desktop is the home) and a user name of the project's own.
 rm -rf "$here/home"

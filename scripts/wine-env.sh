@@ -55,6 +55,9 @@ zor_install_deps() {
 # The program's version, as app/Version.h gives it.
 zor_version() { sed -n 's/^#define ZOR_VERSION_TEXT "\(.*\)"$/\1/p' "$ZOR_ROOT/app/Version.h"; }
 
+# The main window's title, by which the scripts find it.
+zor_window_caption() { echo "Zorvat File Manager v$(zor_version)"; }
+
 zor_build() {
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
