@@ -349,9 +349,18 @@ void FixSystemImageListOverlays() {
 HIMAGELIST GetSystemImageList(int size) {
   if (IsWindowsNT() && VersionHigh(ComCtl32Version) >= kdComCtl32v471 && !GOverlaysFixed)
     FixSystemImageListOverlays();
-  SHFILEINFOA info = {};
-  return reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (size == 0 ? SHGFI_SMALLICON : 0)));
+  // The lists live as long as the process; asking for them looks up an icon (a drive's, which Wine asks its
+  // mount manager about), so that is done once.
+  static const struct TLists {
+    HIMAGELIST Small, Large;
+  } lists = [] {
+    auto query = [](UINT size) {
+      SHFILEINFOA info = {};
+      return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+    };
+    return TLists{query(SHGFI_SMALLICON), query(SHGFI_LARGEICON)};
+  }();
+  return size == 0 ? lists.Small : lists.Large;
 }
 
 HIMAGELIST GetSystemImageListOfSize(int pixels) {
