@@ -25,6 +25,13 @@ bool StackedSizeChanged(TAlign align, const RECT &given, const RECT &taken) {
   }
 }
 
+// Whether a window of these styles has a frame around its client area. Most children have none, and the
+// platform's answer costs a call into the system (a few hundred of them while a window's controls are made).
+bool HasFrame(DWORD style, DWORD exStyle) {
+  return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
+         (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
+}
+
 } // namespace
 
 RECT TWinControl::ClientRect() {
@@ -36,7 +43,9 @@ RECT TWinControl::ClientRect() {
   TCreateParams params;
   CreateParams(params);
   RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, HasMenuBar(), params.ExStyle);
+  const bool menu = HasMenuBar();
+  if (menu || HasFrame(params.Style, params.ExStyle))
+    AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, menu, params.ExStyle);
   RECT border = NonClientBorder();
   rect.right = std::max(0L, Width() - (frame.right - frame.left) - border.left - border.right);
   rect.bottom = std::max(0L, Height() - (frame.bottom - frame.top) - border.top - border.bottom);
