@@ -62,7 +62,7 @@ TStatusCounts::TStatusCounts(TWinControl *panel, TLabel *driveLabel, std::functi
   FLabel->SetParent(panel);
   FLabel->SetTop(driveLabel->Top());
   FLabel->Font().Assign(driveLabel->Font());
-  FWindow = AllocateHWnd(
+  FWindow = AllocateMessageHWnd(
       [this](HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) { return Message(wnd, msg, wParam, lParam); });
 }
 

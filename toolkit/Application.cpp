@@ -144,9 +144,7 @@ LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam
   return GuardedCall([&] { return (*handler)(wnd, msg, wParam, lParam); }, LRESULT(0));
 }
 
-} // namespace
-
-HWND AllocateHWnd(TWndMethod handler) {
+HWND MakeUtilWindow(TWndMethod handler, HWND parent) {
   static const ATOM atom = [] {
     WNDCLASSA cls = {};
     cls.lpfnWndProc = UtilWindowProc;
@@ -155,13 +153,19 @@ HWND AllocateHWnd(TWndMethod handler) {
     return RegisterClassA(&cls);
   }();
   (void)atom;
-  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+  HWND wnd = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, parent, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
   if (!wnd)
     RaiseLastOSError();
   SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new TWndMethod(std::move(handler))));
   return wnd;
 }
+
+} // namespace
+
+HWND AllocateHWnd(TWndMethod handler) { return MakeUtilWindow(std::move(handler), nullptr); }
+
+HWND AllocateMessageHWnd(TWndMethod handler) { return MakeUtilWindow(std::move(handler), HWND_MESSAGE); }
 
 void DeallocateHWnd(HWND wnd) {
   if (!wnd)

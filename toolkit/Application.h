@@ -99,4 +99,6 @@ template <class F, class R> R GuardedCall(F &&fn, R onError) {
 // A hidden utility window whose messages go to handler (any message; return its result).
 using TWndMethod = std::function<LRESULT(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)>;
 HWND AllocateHWnd(TWndMethod handler);
+// The same for a window that only takes what is sent or posted to it (no broadcasts), which is cheaper to make.
+HWND AllocateMessageHWnd(TWndMethod handler);
 void DeallocateHWnd(HWND wnd);

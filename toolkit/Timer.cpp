@@ -21,7 +21,7 @@ thread_local TThreadTimers ThreadTimers;
 TTimer::TTimer(TComponent *AOwner) : TComponent(AOwner) {
   TThreadTimers &timers = ThreadTimers;
   if (!timers.Window)
-    timers.Window = AllocateHWnd([&timers](HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    timers.Window = AllocateMessageHWnd([&timers](HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
       if (msg != WM_TIMER)
         return DefWindowProcA(wnd, msg, wParam, lParam);
       if (auto live = timers.Live.find(wParam); live != timers.Live.end())
