@@ -237,8 +237,11 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   // The window is laid out once, with the new tab shown: the tab shown before would be laid out again for the
   // new header bar first, and then hidden.
   DisableAlign();
+  HeaderStrip->DisableAlign();
   PanelMain->DisableAlign();
   TAtExit align([this] {
+    // The strip first: the window then places it at its new height.
+    HeaderStrip->EnableAlign();
     EnableAlign();
     PanelMain->EnableAlign();
   });
