@@ -65,6 +65,10 @@ void TForm::DoClose(TCloseAction &action) {
 void TForm::CreateParams(TCreateParams &params) {
   TWinControl::CreateParams(params);
   params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  // Made at its maximized size (hidden still, its normal place kept): the controls are laid out for it while
+  // nothing is on screen, not once more, window by window, when it is shown.
+  if (WindowState() == wsMaximized)
+    params.Style |= WS_MAXIMIZE;
   params.WndParent = nullptr;
   params.WinClassName = "TForm";
   if (!Enabled())

@@ -76,9 +76,8 @@ void TWinControl::CreateHandle() {
   BindWindow(wnd, this);
   ApplyZOrder();
   CreateWnd();
-  for (size_t i = 0; i < FControls.size(); ++i)
-    if (auto *child = dynamic_cast<TWinControl *>(FControls[i]))
-      child->CreateHandle();
+  // The children's windows are made by the layout, placed for the window as it came up (its real client area,
+  // a size the platform chose): a window made first and moved then costs the move as well.
   Realign();
 }
 
@@ -163,12 +162,10 @@ void TWinControl::InsertControl(TControl *control) {
   control->ParentFontChanged();
   control->ParentColorChanged();
   control->UpdateAnchorRules();
-  if (auto *child = dynamic_cast<TWinControl *>(control)) {
-    if (child->FHandle)
-      ::SetParent(child->FHandle, Handle()); // a window moving from one parent to another
-    else if (FHandle)
-      child->CreateHandle();
-  }
+  if (auto *child = dynamic_cast<TWinControl *>(control); child && child->FHandle)
+    ::SetParent(child->FHandle, Handle()); // a window moving from one parent to another
+  // The layout places the new child and makes its window there (once this one has a window, and when the
+  // layout is not held off: then when it is let go).
   Realign();
 }
 

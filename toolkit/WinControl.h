@@ -213,6 +213,8 @@ private:
   void WindowGone();
   TWinControl *TopLevelControl();
   void InsertControl(TControl *control);
+  // Makes the windows of the children that have none yet (this control has one).
+  void MakeChildWindows();
   void RemoveControl(TControl *control);
   void AlignControls();
   void DoAutoSize();

@@ -79,11 +79,20 @@ void TWinControl::Realign() {
   for (int pass = 0; pass < 4; ++pass) {
     FRealignPending = false;
     AlignControls();
+    MakeChildWindows();
     if (!FRealignPending)
       break;
   }
   --FAligning;
   DoAutoSize();
+}
+
+void TWinControl::MakeChildWindows() {
+  if (!FHandle)
+    return;
+  for (size_t i = 0; i < FControls.size(); ++i)
+    if (auto *child = dynamic_cast<TWinControl *>(FControls[i]); child && !child->FHandle)
+      child->CreateHandle();
 }
 
 void TWinControl::AlignControls() {

@@ -43,10 +43,15 @@ protected:
 TEST_F(MainForm, OpensMaximizedOnTheWorkAreaWithItsTitle) {
   RECT area = WorkArea();
   int width = area.right - area.left, height = area.bottom - area.top;
-  EXPECT_EQ(form->Left(), 0);
-  EXPECT_EQ(form->Top(), 0);
-  EXPECT_EQ(form->Width(), width);
-  EXPECT_EQ(form->Height(), height);
+  // Its window is made maximized, hidden until shown; restored, it takes the work area.
+  WINDOWPLACEMENT made = {};
+  made.length = sizeof made;
+  GetWindowPlacement(form->Handle(), &made);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(made.rcNormalPosition.left, 0);
+  EXPECT_EQ(made.rcNormalPosition.top, 0);
+  EXPECT_EQ(made.rcNormalPosition.right, width);
+  EXPECT_EQ(made.rcNormalPosition.bottom, height);
 
   form->Show();
   HWND wnd = form->Handle();

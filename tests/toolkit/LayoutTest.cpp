@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -194,6 +195,67 @@ TEST_F(Layout, DestroyingAPanelDestroysTheControlsInIt) {
   EXPECT_EQ(form->ComponentCount(), before - 3);
   EXPECT_FALSE(IsWindow(editWindow));
   EXPECT_EQ(host->ControlCount(), 0);
+}
+
+// Where the windows of the calling thread were made: "x,y,right,bottom" of each, in the order they were made.
+class TMadeWindows {
+public:
+  TMadeWindows() : FHook(SetWindowsHookExW(WH_CBT, Record, nullptr, GetCurrentThreadId())) { Current = this; }
+  ~TMadeWindows() {
+    UnhookWindowsHookEx(FHook);
+    Current = nullptr;
+  }
+  std::map<HWND, std::string> Made;
+
+private:
+  static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && Current) {
+      const CREATESTRUCTW &made = *reinterpret_cast<CBT_CREATEWNDW *>(lParam)->lpcs;
+      Current->Made[reinterpret_cast<HWND>(wParam)] = Rect({made.x, made.y, made.x + made.cx, made.y + made.cy});
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline TMadeWindows *Current = nullptr;
+  HHOOK FHook;
+};
+
+TEST_F(Layout, WindowsAreMadeWhereTheLayoutPutsThem) {
+  // A control added while its parent's layout is held gets its window when the hold ends, in its place: a
+  // window made first and moved then would be seen (and paid for) twice.
+  form->HandleNeeded();
+  TMadeWindows made;
+  host->DisableAlign();
+  TPanel *top = Child(alTop, 20);
+  TPanel *client = Child(alClient, 0);
+  auto *inner = new TPanel(form.get());
+  inner->SetParent(client);
+  inner->SetAlign(alClient);
+  EXPECT_FALSE(client->HandleAllocated());
+  host->EnableAlign();
+  ASSERT_TRUE(client->HandleAllocated());
+  EXPECT_EQ(made.Made[top->WindowHandle()], "0,0,400,20");
+  EXPECT_EQ(made.Made[client->WindowHandle()], "0,20,400,300");
+  EXPECT_EQ(made.Made[inner->WindowHandle()], "1,1,399,279"); // inside the panel's bevel
+
+  // A form to be shown maximized is made at that size, hidden still: its controls are made for it.
+  TForm maximized(nullptr);
+  maximized.SetBounds(10, 10, 300, 200);
+  maximized.SetWindowState(wsMaximized);
+  auto *fill = new TPanel(&maximized);
+  fill->SetParent(&maximized);
+  fill->SetAlign(alClient);
+  maximized.HandleNeeded();
+  RECT area;
+  GetClientRect(maximized.Handle(), &area);
+  EXPECT_TRUE(IsZoomed(maximized.Handle()));
+  EXPECT_FALSE(IsWindowVisible(maximized.Handle()));
+  EXPECT_GT(area.right, 300);
+  EXPECT_EQ(made.Made[fill->WindowHandle()], Rect(area));
+  // Restored, it goes back to the place it was given.
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  GetWindowPlacement(maximized.Handle(), &placement);
+  EXPECT_EQ(Rect(placement.rcNormalPosition), "10,10,310,210");
 }
 
 // The rules alone, over rectangles: the bounds each item gets ("-" for one left where it was), by item.
