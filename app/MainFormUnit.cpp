@@ -26,6 +26,25 @@ constexpr const char *MyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}
 constexpr WORD MouseBrowserBackward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_BACKWARD;
 constexpr WORD MouseBrowserForward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_FORWARD;
 
+// Holds the layout of controls off while it lasts; they are let go in the order given (a child that sizes
+// itself before the parent that places it).
+class TLayoutHold {
+public:
+  TLayoutHold(std::initializer_list<TWinControl *> controls) : FControls(controls) {
+    for (TWinControl *control : FControls)
+      control->DisableAlign();
+  }
+  ~TLayoutHold() {
+    for (TWinControl *control : FControls)
+      control->EnableAlign();
+  }
+  TLayoutHold(const TLayoutHold &) = delete;
+  TLayoutHold &operator=(const TLayoutHold &) = delete;
+
+private:
+  std::vector<TWinControl *> FControls;
+};
+
 } // namespace
 
 TFormMainExplorer::TFormMainExplorer(TComponent *AOwner) : TForm(AOwner) {
@@ -234,17 +253,23 @@ void TFormMainExplorer::FormShow(TObject *) {
 // ---- Tabs ------------------------------------------------------------------------------------------------
 
 void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
-  // The window is laid out once, with the new tab shown: the tab shown before would be laid out again for the
-  // new header bar first, and then hidden.
-  DisableAlign();
-  HeaderStrip->DisableAlign();
-  PanelMain->DisableAlign();
-  TAtExit align([this] {
-    // The strip first: the window then places it at its new height.
-    HeaderStrip->EnableAlign();
-    EnableAlign();
-    PanelMain->EnableAlign();
-  });
+  // The window exists first (the first tab is made with it). The tab is put together with the layout held
+  // off, and laid out once, with the new tab shown: its windows are then made where they go, once each, and
+  // the tab shown before is not laid out again for the new header bar before it is hidden.
+  HandleNeeded();
+  const bool hadFocus = FActiveTab && HasFocusIn(FActiveTab);
+  TExplorerTab *tab = CreateTabControls(folder);
+  if (hadFocus)
+    tab->Tree->SetFocus();
+  LendHeaderFont(tab->List);
+  // What the tab went through while it was being made is no place to go back to.
+  tab->History.Start(tab->Tree->CurrentFolder().GetIdList());
+  UpdateGoMenu();
+}
+
+TExplorerTab *TFormMainExplorer::CreateTabControls(TKdShellLocator *folder) {
+  // The strip is let go first: the window then places it at its new height.
+  TLayoutHold hold{HeaderStrip, this, PanelMain};
   auto owned = std::make_unique<TExplorerTab>();
   TExplorerTab *tab = owned.get();
   FTabs.insert(FTabs.begin(), std::move(owned));
@@ -338,11 +363,7 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
   // Empty until the tree has filled itself; its first selection then names the tab.
   header->SetCaption(tree->GetSelectedPath());
   ActivateTab(tab);
-
-  LendHeaderFont(list);
-  // What the tab went through while it was being made is no place to go back to.
-  tab->History.Start(tree->CurrentFolder().GetIdList());
-  UpdateGoMenu();
+  return tab;
 }
 
 void TFormMainExplorer::LendHeaderFont(TKdShellList *list) {
@@ -372,15 +393,18 @@ void TFormMainExplorer::StyleHeader(TTabPanel *header, bool active) {
   }
 }
 
+bool TFormMainExplorer::HasFocusIn(TExplorerTab *tab) {
+  HWND focus = GetFocus();
+  return focus && tab->ClientPanel->HandleAllocated() && IsChild(tab->ClientPanel->WindowHandle(), focus);
+}
+
 void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
   TExplorerTab *previous = FActiveTab;
   bool hadFocus = false;
   if (previous && previous != tab) {
     StyleHeader(previous->HeaderPanel, false);
     // Only the active tab's controls are shown: a hidden tab can take no key and no click.
-    HWND focus = GetFocus();
-    hadFocus =
-        focus && previous->ClientPanel->HandleAllocated() && IsChild(previous->ClientPanel->WindowHandle(), focus);
+    hadFocus = HasFocusIn(previous);
     previous->ClientPanel->Hide();
   }
   StyleHeader(tab->HeaderPanel, true);
@@ -389,7 +413,8 @@ void TFormMainExplorer::ActivateTab(TExplorerTab *tab) {
   tab->ClientPanel->Show();
   if (tab->Tree->HandleAllocated())
     tab->Tree->Repaint();
-  if (hadFocus)
+  // A new tab's tree has no window until the tab is laid out: TabCreatePanel focuses it then.
+  if (hadFocus && tab->Tree->HandleAllocated())
     tab->Tree->SetFocus();
   FStatusCounts->Update();
   UpdateViewMenu();
@@ -461,9 +486,13 @@ void TFormMainExplorer::CloseTab(TExplorerTab *tab) {
     FReopenable.erase(FReopenable.begin());
   // Index 0 is the newest: the next older tab, or the next newer one when the oldest was closed.
   // The tab shown instead is described as a click on its header describes it: path box and status line.
-  if (closed.get() == FActiveTab)
-    TabPanelClick(FTabs[index == count - 1 ? index - 1 : index]->HeaderPanel);
-  closed->HeaderPanel->Hide();
+  {
+    // The tab shown instead is laid out once, for the header strip without the closed tab's bar.
+    TLayoutHold hold{HeaderStrip, this, PanelMain};
+    if (closed.get() == FActiveTab)
+      TabPanelClick(FTabs[index == count - 1 ? index - 1 : index]->HeaderPanel);
+    closed->HeaderPanel->Hide();
+  }
   FClosedTabs.push_back(std::move(closed));
   if (HandleAllocated())
     PostMessageW(WindowHandle(), WM_DESTROYCLOSEDTABS, 0, 0);

@@ -83,6 +83,10 @@ public:
   void FormShow(TObject *Sender);
   // Opens a new active tab on folder (copied), or on My Computer when it is null.
   void TabCreatePanel(TKdShellLocator *folder);
+  // The controls of a new tab, made and shown (TabCreatePanel finishes it).
+  TExplorerTab *CreateTabControls(TKdShellLocator *folder);
+  // Whether the keyboard focus is in one of tab's windows.
+  bool HasFocusIn(TExplorerTab *tab);
   // Shows the tab whose header was clicked (Sender: the header).
   void TabPanelClick(TObject *Sender);
   // The tree of a tab selected another folder (Sender: that tree): the tab's title follows, and for the
