@@ -11,6 +11,9 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeShell95Unit();
   InitializeShellControlsUnit();
+  // The system's icon lists take the longest to build of what the first window shows: begun now, they are
+  // built while the window is made.
+  BuildSystemIconListsAhead();
   int exitCode = 0;
   {
     TApplication application;
