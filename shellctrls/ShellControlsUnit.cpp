@@ -15,10 +15,32 @@ TKernelHandle &IconListWarmUp() {
   return thread;
 }
 
+// Asks the shell for the small icon of each folder in folder (list: its ID list), which it then keeps.
+void LoadFolderIcons(LPCITEMIDLIST list) {
+  ComPtr<IShellFolder> folder;
+  ComPtr<IEnumIDList> items;
+  if (BindToShellFolder(list, folder) != S_OK || folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.Put()) != S_OK ||
+      !items)
+    return;
+  TKdIdListPtr item;
+  while (items->Next(1, PidlOut(item), nullptr) == S_OK)
+    if (TKdIdListPtr absolute = IdListConcat(list, item.get()))
+      GetIdListIconIndex(absolute.get(), SHGFI_SMALLICON);
+}
+
 DWORD WINAPI BuildSystemIconLists(LPVOID) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   GetSystemImageList(0);
   GetSystemImageList(1);
+  // The icons every tree shows first, the desktop's folders and My Computer's drives: the shell extracts each
+  // from its file the first time it is asked for it. A drive without a medium fails quietly.
+  DWORD errorMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS, &errorMode);
+  GetIdListIconIndex(nullptr, SHGFI_SMALLICON);
+  LoadFolderIcons(nullptr);
+  TKdIdListPtr computer;
+  if (GetSpecialFolderIdList(nullptr, CSIDL_DRIVES, computer) == S_OK)
+    LoadFolderIcons(computer.get());
   if (SUCCEEDED(com))
     CoUninitialize();
   return 0;
