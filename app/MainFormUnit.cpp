@@ -10,6 +10,7 @@
 #include "app/FilterBox.h"
 #include "app/Version.h"
 #include "shellctrls/list/DetailTexts.h"
+#include "toolkit/AlignHold.h"
 #include "toolkit/Application.h"
 #include "toolkit/Splitter.h"
 #include "toolkit/SysUtils.h"
@@ -25,25 +26,6 @@ constexpr const char *MyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}
 // device); the same commands from a keyboard are left to the system.
 constexpr WORD MouseBrowserBackward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_BACKWARD;
 constexpr WORD MouseBrowserForward = FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_FORWARD;
-
-// Holds the layout of controls off while it lasts; they are let go in the order given (a child that sizes
-// itself before the parent that places it).
-class TLayoutHold {
-public:
-  TLayoutHold(std::initializer_list<TWinControl *> controls) : FControls(controls) {
-    for (TWinControl *control : FControls)
-      control->DisableAlign();
-  }
-  ~TLayoutHold() {
-    for (TWinControl *control : FControls)
-      control->EnableAlign();
-  }
-  TLayoutHold(const TLayoutHold &) = delete;
-  TLayoutHold &operator=(const TLayoutHold &) = delete;
-
-private:
-  std::vector<TWinControl *> FControls;
-};
 
 } // namespace
 
@@ -269,7 +251,7 @@ void TFormMainExplorer::TabCreatePanel(TKdShellLocator *folder) {
 
 TExplorerTab *TFormMainExplorer::CreateTabControls(TKdShellLocator *folder) {
   // The strip is let go first: the window then places it at its new height.
-  TLayoutHold hold{HeaderStrip, this, PanelMain};
+  TAlignHold hold{HeaderStrip, this, PanelMain};
   auto owned = std::make_unique<TExplorerTab>();
   TExplorerTab *tab = owned.get();
   FTabs.insert(FTabs.begin(), std::move(owned));
@@ -488,7 +470,7 @@ void TFormMainExplorer::CloseTab(TExplorerTab *tab) {
   // The tab shown instead is described as a click on its header describes it: path box and status line.
   {
     // The tab shown instead is laid out once, for the header strip without the closed tab's bar.
-    TLayoutHold hold{HeaderStrip, this, PanelMain};
+    TAlignHold hold{HeaderStrip, this, PanelMain};
     if (closed.get() == FActiveTab)
       TabPanelClick(FTabs[index == count - 1 ? index - 1 : index]->HeaderPanel);
     closed->HeaderPanel->Hide();

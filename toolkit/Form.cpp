@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "toolkit/AlignHold.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -86,11 +87,12 @@ void TForm::CreateWnd() {
 
 void TForm::WMDpiChanged(int ppi, const RECT &suggested) {
   // Laid out once, in the new place: the bounds the layout starts from are those of the old one scaled.
-  DisableAlign();
-  ScaleForPPI(ppi);
-  SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  EnableAlign();
+  {
+    TAlignHold hold{this};
+    ScaleForPPI(ppi);
+    SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ShowProgramIcon(WindowHandle(), CurrentPPI());
 }
 

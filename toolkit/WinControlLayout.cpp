@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "toolkit/AlignHold.h"
 #include "toolkit/DrawingHold.h"
 #include "toolkit/Layout.h"
 
@@ -130,7 +131,7 @@ void TWinControl::EnableAlign() {
 }
 
 void TWinControl::ChangeScale(int newPPI, int oldPPI) {
-  DisableAlign();
+  TAlignHold hold{this};
   TControl::ChangeScale(newPPI, oldPPI);
   FBevelWidth = std::max(1, MulDiv(FBevelWidth, newPPI, oldPPI));
   // A copy: a child's scaling may add or remove controls.
@@ -139,7 +140,6 @@ void TWinControl::ChangeScale(int newPPI, int oldPPI) {
     control->ChangeScale(newPPI, oldPPI);
   // The border the window keeps around its client area may be of another width now.
   FrameChanged();
-  EnableAlign();
 }
 
 void TWinControl::SetAutoSize(bool value) {
