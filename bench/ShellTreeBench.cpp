@@ -37,22 +37,23 @@ using zorbench::TSampler;
 
 namespace {
 
-// The best of several runs: the least disturbed by the other work on a shared machine.
-double BestOf(int runs, const std::function<void()> &work) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
+// The time work takes.
+std::function<double()> Timed(std::function<void()> work) {
+  return [work = std::move(work)] {
     double start = NowMs();
     work();
-    best = std::min(best, NowMs() - start);
-  }
-  return best;
+    return NowMs() - start;
+  };
 }
 
-// The same for work that times itself (leaving out its preparation).
-double BestTimed(int runs, const std::function<double()> &work) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i)
-    best = std::min(best, work());
+// The best of several rounds of each of works (each times itself, leaving out its preparation): the least
+// disturbed by the other work on a shared machine. They take turns, one run each a round, so that a floor
+// and what is measured against it meet the same state of the machine and its file caches.
+std::vector<double> BestInTurns(int rounds, const std::vector<std::function<double()>> &works) {
+  std::vector<double> best(works.size(), 1e300);
+  for (int round = 0; round < rounds; ++round)
+    for (size_t i = 0; i < works.size(); ++i)
+      best[i] = std::min(best[i], works[i]());
   return best;
 }
 
@@ -159,12 +160,9 @@ struct Bench {
     std::string big = Root + "\\big" + std::to_string(count);
     MakeSubfolders(big, count);
     ComPtr<IShellFolder> folder = Bind(big);
-    double bare = BestOf(3, [&] { EnumerateFolder(folder.Get(), false); });
-    double floor = BestOf(3, [&] { EnumerateFolder(folder.Get(), true); });
-    double control = BestTimed(3, [&] { return BareControl(count); });
     double paint = 1e300, fill = 1e300;
     double nodeBytes = 0;
-    double tree = BestTimed(3, [&] {
+    auto openInTree = [&] {
       Tree->FillTree();
       Form->Update();
       TTreeNode *node = Child(Tree->FirstShellNode(), "big" + std::to_string(count));
@@ -184,7 +182,11 @@ struct Bench {
       Form->Update();
       paint = std::min(paint, NowMs() - expanded);
       return expanded - start;
-    });
+    };
+    const std::vector<double> best = BestInTurns(3, {Timed([&] { EnumerateFolder(folder.Get(), false); }),
+                                                     Timed([&] { EnumerateFolder(folder.Get(), true); }),
+                                                     [&] { return BareControl(count); }, openInTree});
+    const double bare = best[0], floor = best[1], control = best[2], tree = best[3];
     // The shell's ID lists of the nodes, which the shell allocated for them.
     double listBytes = 0;
     TTreeNode *node = Child(Tree->FirstShellNode(), "big" + std::to_string(count));
@@ -234,7 +236,7 @@ struct Bench {
       steps.emplace_back(IdListCopy(items.GetItem(items.Count() - 1)));
     }
     ComPtr<IShellFolder> root = Bind(Root);
-    double floor = BestOf(3, [&] {
+    auto walkFloor = Timed([&] {
       ComPtr<IShellFolder> current = root;
       EnumerateFolder(current.Get(), true);
       for (const TKdIdListPtr &step : steps) {
@@ -245,14 +247,16 @@ struct Bench {
       }
     });
     // From a tree that shows its root, as when a path is typed.
-    double tree = BestTimed(3, [&] {
+    auto walk = [&] {
       Tree->CurrentFolder().Clear();
       Tree->FillTree();
       Form->Update();
       double start = NowMs();
       Tree->SelectIdList(target.get());
       return NowMs() - start;
-    });
+    };
+    const std::vector<double> best = BestInTurns(3, {walkFloor, walk});
+    const double floor = best[0], tree = best[1];
     if (Tree->GetSelectedPath() != path)
       printf("  the walk did not arrive: %s\n", Tree->GetSelectedPath().c_str());
     char what[64];
@@ -288,20 +292,26 @@ struct Bench {
     // items for their attributes and names (the new one must show).
     std::vector<ComPtr<IShellFolder>> bound = BindAll(loaded);
     int round = 0;
-    double floor = BestTimed(5, [&] {
-      CreateDirectoryA((base + "\\group 04\\new " + std::to_string(round++)).c_str(), nullptr);
+    // The floor's change is taken back after it, so that each refresh of the tree meets one change only.
+    auto refreshFloor = [&] {
+      const std::string added = base + "\\group 04\\new " + std::to_string(round++);
+      CreateDirectoryA(added.c_str(), nullptr);
       double start = NowMs();
       for (size_t i = 0; i < bound.size(); ++i)
         EnumerateFolder(bound[i].Get(), i == 5);
-      return NowMs() - start;
-    });
-    double tree = BestTimed(5, [&] {
+      double elapsed = NowMs() - start;
+      RemoveDirectoryA(added.c_str());
+      return elapsed;
+    };
+    auto refresh = [&] {
       // One change before each refresh: a folder comes into one group.
       CreateDirectoryA((base + "\\group 03\\new " + std::to_string(round++)).c_str(), nullptr);
       double start = NowMs();
       Tree->RefreshNodes();
       return NowMs() - start;
-    });
+    };
+    const std::vector<double> best = BestInTurns(5, {refreshFloor, refresh});
+    const double floor = best[0], tree = best[1];
     char what[80];
     snprintf(what, sizeof what, "refresh %d loaded nodes after one change", nodes);
     Line(what, floor, tree);

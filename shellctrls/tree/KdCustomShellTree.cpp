@@ -236,7 +236,7 @@ void TKdCustomShellTree::SelectIdList(LPCITEMIDLIST list) {
       if (!found && folder && ItemStillExists(folder, data->GetAbsIdList(), item)) {
         // Left out by the options or OnAddItem: added for the walk. Only a node this call inserted counts.
         FLastInsertedNode = nullptr;
-        if (SUCCEEDED(AddChildInPlace(folder, data->GetAbsIdList(), item, reached)) && FLastInsertedNode &&
+        if (SUCCEEDED(AddChildInPlace(folder, data->GetAbsIdList(), IdListCopy(item), reached)) && FLastInsertedNode &&
             FLastInsertedNode->Parent() == reached)
           found = FLastInsertedNode;
       }

@@ -78,8 +78,9 @@ public:
   // Enumerates folder into node; with a null node, the root is made first.
   virtual void FillNode(IShellFolder *folder, TTreeNode *node);
   // Adds child (relative to folder, whose absolute list is parentAbsIdList) under parent, unless the options
-  // or OnAddItem leave it out (S_OK either way); a failing attribute query is returned.
-  virtual HRESULT AddChildItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
+  // or OnAddItem leave it out (S_OK either way); a failing attribute query is returned. The node takes the
+  // list over.
+  virtual HRESULT AddChildItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, TKdIdListPtr child,
                                TTreeNode *parent);
   // Sorts node's children (not deeper) in their folder's order; null sorts the whole tree.
   void SortChildren(TTreeNode *node);
@@ -279,7 +280,7 @@ private:
   static int CompareInFolder(IShellFolder *folder, LPCITEMIDLIST item1, LPCITEMIDLIST item2);
   // AddChildItem, the node put in its place among parent's children (which are in the folder's order)
   // rather than last: the control is not asked to sort them all again for one new node.
-  HRESULT AddChildInPlace(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child, TTreeNode *parent);
+  HRESULT AddChildInPlace(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, TKdIdListPtr child, TTreeNode *parent);
   void CurrentFolderChanged();
   void BaseFolderChanged();
   void RenameNode(TTreeNode *node, const std::string &typed);

@@ -22,17 +22,23 @@ constexpr SFGAOF RenameQueryMask = SFGAO_FILESYSTEM | SFGAO_DROPTARGET | SFGAO_H
 } // namespace
 
 void TKdShTreeData::InitIdLists(TKdShTreeData *parentData, LPCITEMIDLIST list) {
-  FParentData = parentData;
-  FAbsIdList.reset();
   if (parentData) {
-    FRelIdList = Checked(IdListCopy(list));
+    InitIdLists(parentData, Checked(IdListCopy(list)));
     return;
   }
+  FParentData = nullptr;
+  FAbsIdList.reset();
   TKdIdListArray items(list);
   const int count = items.Count();
   FRelIdList = Checked(IdListCopy(count > 0 ? items.GetItem(count - 1) : list));
   if (list)
     FAbsIdList = Checked(IdListCopy(list));
+}
+
+void TKdShTreeData::InitIdLists(TKdShTreeData *parentData, TKdIdListPtr relList) {
+  FParentData = parentData;
+  FAbsIdList.reset();
+  FRelIdList = std::move(relList);
 }
 
 LPCITEMIDLIST TKdShTreeData::GetAbsIdList() {

@@ -22,6 +22,8 @@ public:
   // With parentData, list is relative to the parent's folder. Without, list is absolute and names a root
   // (null or empty: the desktop); the root keeps the whole list, since nothing above it knows the rest.
   void InitIdLists(TKdShTreeData *parentData, LPCITEMIDLIST list);
+  // A child of parentData, taking relList (relative to the parent's folder) over.
+  void InitIdLists(TKdShTreeData *parentData, TKdIdListPtr relList);
 
   TKdShTreeData *ParentData() const { return FParentData; }
   // The item relative to its parent's folder (a root: its last item, or the empty list for the desktop).

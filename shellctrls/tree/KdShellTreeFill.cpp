@@ -142,12 +142,13 @@ void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
     TKdIdListPtr item;
     while ((hr = enumerator->Next(1, PidlOut(item), nullptr)) == S_OK)
       items.push_back(std::move(item));
-    std::vector<LPCITEMIDLIST> order(items.size());
-    std::transform(items.begin(), items.end(), order.begin(), [](const TKdIdListPtr &list) { return list.get(); });
-    ListNaturalMergeSort(order,
-                         [folder](LPCITEMIDLIST a, LPCITEMIDLIST b) { return CompareInFolder(folder, a, b) < 0; });
-    for (LPCITEMIDLIST child : order)
-      OleCheck(AddChildItem(folder, parentList, child, node));
+    std::vector<TKdIdListPtr *> order(items.size());
+    std::transform(items.begin(), items.end(), order.begin(), [](TKdIdListPtr &list) { return &list; });
+    ListNaturalMergeSort(order, [folder](const TKdIdListPtr *a, const TKdIdListPtr *b) {
+      return CompareInFolder(folder, a->get(), b->get()) < 0;
+    });
+    for (TKdIdListPtr *child : order)
+      OleCheck(AddChildItem(folder, parentList, std::move(*child), node));
   } else {
     hr = S_FALSE;
   }
@@ -166,30 +167,30 @@ void TKdCustomShellTree::FillNode(IShellFolder *folder, TTreeNode *node) {
     node->Expand(false);
 }
 
-HRESULT TKdCustomShellTree::AddChildItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
+HRESULT TKdCustomShellTree::AddChildItem(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, TKdIdListPtr child,
                                          TTreeNode *parent) {
   if (!child)
     return S_OK;
   SFGAOF attributes = ChildAttributes;
   if (VersionHigh(Shell32Version) >= kdVersion600)
     attributes |= SFGAO_STREAM;
-  LPCITEMIDLIST items[] = {child};
+  LPCITEMIDLIST items[] = {child.get()};
   HRESULT hr = folder->GetAttributesOf(1, items, &attributes);
   if (FAILED(hr))
     return hr;
   if (!FOptions.Contains(kdstoVirtualFolders) && !(attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)))
     return S_OK;
-  if (!DoAddItem(folder, parentAbsIdList, child, attributes))
+  if (!DoAddItem(folder, parentAbsIdList, child.get(), attributes))
     return S_OK;
 
+  std::string name = GetItemDisplayName(folder, child.get(), dnInFolder);
   auto data = std::make_unique<TKdShTreeData>();
-  data->InitIdLists(ShellData(parent), child);
+  data->InitIdLists(ShellData(parent), std::move(child));
   const bool hasChildren = FOptions.Contains(kdstoIncludeNonFolders)
                                ? (attributes & (SFGAO_HASSUBFOLDER | SFGAO_FOLDER)) != 0
                                : (attributes & SFGAO_HASSUBFOLDER) && (attributes & SFGAO_FOLDER);
   TTreeNode *before = FInsertBefore && FInsertBefore->Parent() == parent ? FInsertBefore : nullptr;
-  TTreeNode *node =
-      Items().InsertChild(parent, before, GetItemDisplayName(folder, child, dnInFolder), std::move(data), hasChildren);
+  TTreeNode *node = Items().InsertChild(parent, before, name, std::move(data), hasChildren);
   if (attributes & SFGAO_SHARE)
     node->SetOverlayIndex(SharedOverlay);
   else if (attributes & SFGAO_LINK)
@@ -256,19 +257,20 @@ void TKdCustomShellTree::SortChildren(TTreeNode *node) {
     CustomSort(compare, true);
 }
 
-HRESULT TKdCustomShellTree::AddChildInPlace(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, LPCITEMIDLIST child,
+HRESULT TKdCustomShellTree::AddChildInPlace(IShellFolder *folder, LPCITEMIDLIST parentAbsIdList, TKdIdListPtr child,
                                             TTreeNode *parent) {
   // The first child the new item goes before: the children after it in the folder's order, found by halving.
   std::vector<TTreeNode *> children;
   for (TTreeNode *node = parent->GetFirstChild(); node; node = node->GetNextSibling())
     children.push_back(node);
-  auto after = std::upper_bound(children.begin(), children.end(), child, [folder](LPCITEMIDLIST item, TTreeNode *node) {
-    TKdShTreeData *data = ShellData(node);
-    return data && CompareInFolder(folder, item, data->RelIdList()) < 0;
-  });
+  auto after =
+      std::upper_bound(children.begin(), children.end(), child.get(), [folder](LPCITEMIDLIST item, TTreeNode *node) {
+        TKdShTreeData *data = ShellData(node);
+        return data && CompareInFolder(folder, item, data->RelIdList()) < 0;
+      });
   FInsertBefore = after == children.end() ? nullptr : *after;
   TAtExit reset([this] { FInsertBefore = nullptr; });
-  return AddChildItem(folder, parentAbsIdList, child, parent);
+  return AddChildItem(folder, parentAbsIdList, std::move(child), parent);
 }
 
 bool TKdCustomShellTree::CanExpand(TTreeNode *node) {

@@ -129,8 +129,8 @@ void TKdCustomShellTree::ApplyRefresh(TRefreshPlan &plan, TTreeNode *&remembered
   for (TRefreshPlan::TAdditions &additions : plan.Added) {
     LPCITEMIDLIST parentList = ShellData(additions.Parent)->GetAbsIdList();
     // An item that cannot be asked about now is left for the next refresh.
-    for (const TKdIdListPtr &item : additions.Items)
-      AddChildInPlace(additions.Folder, parentList, item.get(), additions.Parent);
+    for (TKdIdListPtr &item : additions.Items)
+      AddChildInPlace(additions.Folder, parentList, std::move(item), additions.Parent);
   }
   // Nothing left to show: no button, and the next refresh looks again.
   for (TTreeNode *node : plan.Emptied)
