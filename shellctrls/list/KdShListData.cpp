@@ -134,13 +134,19 @@ std::string TKdShListData::GetColumnText(int column) {
   if (column == 0)
     return {};
   if (IShellDetails *details = FFolder->GetFolderDetails()) {
-    TKdErrorModeScope errorMode;
-    SHELLDETAILS record = {};
-    if (FAILED(details->GetDetailsOf(FRelIdList.get(), static_cast<UINT>(column), &record)))
-      return {};
-    std::string text = StrRetToString(FRelIdList.get(), record.str);
-    FreeStrRet(record.str);
-    return text;
+    std::vector<std::optional<std::string>> &columns = Cache().Columns;
+    if (columns.size() <= static_cast<size_t>(column))
+      columns.resize(static_cast<size_t>(column) + 1);
+    std::optional<std::string> &text = columns[static_cast<size_t>(column)];
+    if (!text) {
+      TKdErrorModeScope errorMode;
+      SHELLDETAILS record = {};
+      if (FAILED(details->GetDetailsOf(FRelIdList.get(), static_cast<UINT>(column), &record)))
+        return {};
+      text = StrRetToString(FRelIdList.get(), record.str);
+      FreeStrRet(record.str);
+    }
+    return *text;
   }
   LoadDetails();
   switch (column) {

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "shellns/IdList.h"
 #include "toolkit/Component.h"
@@ -59,8 +61,9 @@ public:
   // Size, modified and type texts of the list's own columns, computed once.
   void LoadDetails();
   bool DetailsLoaded() const { return FCache && FCache->DetailsLoaded; }
-  // The text of a column after the name: from the folder's details when it has them (asked anew each
-  // time), else the list's own size (1), type (2) and modified (3) texts; "" for column 0 and others.
+  // The text of a column after the name: from the folder's details when it has them, else the list's own
+  // size (1), type (2) and modified (3) texts; "" for column 0 and others. Asked for once (every repaint of
+  // the row shows it).
   std::string GetColumnText(int column);
 
 private:
@@ -73,6 +76,8 @@ private:
     std::string SizeText;
     std::string TypeText;
     std::string ModifiedText;
+    // The folder's detail texts by column, as far as they were asked for.
+    std::vector<std::optional<std::string>> Columns;
   };
   TCache &Cache();
 

@@ -129,6 +129,22 @@ TEST(ShellListFill, ARefreshAddsNewItemsLastAndDeletesVanishedOnesLeavingEveryOt
   EXPECT_TRUE(a->Selected());
 }
 
+TEST(ShellListFill, ARowWhoseFileWasRewrittenShowsItsNewSizeAfterARefreshThoughItWasDrawnBefore) {
+  TempDir dir;
+  WriteFileText(dir / "grows.txt", "x");
+  ShellListForm view;
+  view.List->Folder().SetPath(dir.Path());
+  ASSERT_EQ(1, view.List->Items().Count());
+  UpdateWindow(view.List->Handle());
+  EXPECT_EQ("1 KB", view.Text(0, 1));
+
+  WriteFileText(dir / "grows.txt", std::string(5000, 'x'));
+  view.List->RefreshList();
+  UpdateWindow(view.List->Handle());
+  ASSERT_EQ(1, view.List->Items().Count());
+  EXPECT_EQ("5 KB", view.Text(0, 1));
+}
+
 TEST(ShellListFill, ABurstOfChangesRefreshesOnceAfterAQuietSpellThatIsShorterWithTheFocus) {
   TempDir dir;
   ShellListForm view;
