@@ -74,7 +74,9 @@ void TWinControl::CreateHandle() {
   }
   FHandle = wnd;
   BindWindow(wnd, this);
-  ApplyZOrder();
+  // A child window comes up behind all its siblings; it is moved only when one that belongs behind it has a window.
+  if (HasWindowBehind())
+    ApplyZOrder();
   CreateWnd();
   // The children's windows are made by the layout, placed for the window as it came up (its real client area,
   // a size the platform chose): a window made first and moved then costs the move as well.
@@ -128,6 +130,18 @@ void TWinControl::ApplyZOrder() {
     }
   }
   SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+bool TWinControl::HasWindowBehind() const {
+  if (!Parent())
+    return false;
+  for (TControl *sibling : Parent()->FControls) {
+    if (sibling == this)
+      return false;
+    if (auto *control = dynamic_cast<TWinControl *>(sibling); control && control->FHandle)
+      return true;
+  }
+  return false;
 }
 
 void TWinControl::WindowGone() {

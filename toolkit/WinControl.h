@@ -223,6 +223,8 @@ private:
   // The window's place, relative to the parent's client area (on the screen for a top-level window).
   RECT WindowBounds();
   void ApplyZOrder();
+  // Whether a sibling before this one (behind it) has a window.
+  bool HasWindowBehind() const;
   HBRUSH ColorBrush();
   void PaintTo(HDC dc);
 

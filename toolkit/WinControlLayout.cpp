@@ -91,9 +91,12 @@ void TWinControl::Realign() {
 void TWinControl::MakeChildWindows() {
   if (!FHandle)
     return;
-  for (size_t i = 0; i < FControls.size(); ++i)
-    if (auto *child = dynamic_cast<TWinControl *>(FControls[i]); child && !child->FHandle)
-      child->CreateHandle();
+  // Front to back: a child window comes up behind its siblings, so made in this order each one is in its place
+  // at once and none has to be moved in the z-order.
+  for (size_t i = FControls.size(); i-- > 0;)
+    if (i < FControls.size())
+      if (auto *child = dynamic_cast<TWinControl *>(FControls[i]); child && !child->FHandle)
+        child->CreateHandle();
 }
 
 void TWinControl::AlignControls() {

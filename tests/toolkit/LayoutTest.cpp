@@ -108,6 +108,27 @@ TEST_F(Layout, BringToFrontPutsAControlNearestItsEdgeAndHiddenControlsTakeNoRoom
   EXPECT_EQ(Bounds(client), "103,50,400,300");
 }
 
+TEST_F(Layout, WindowsStackInTheOrderOfTheirControlsWhenMadeTogetherAddedLaterOrSentBack) {
+  // The windows of the host's children, the front one first.
+  auto stack = [this] {
+    std::vector<HWND> windows;
+    for (HWND wnd = GetWindow(host->Handle(), GW_CHILD); wnd; wnd = GetWindow(wnd, GW_HWNDNEXT))
+      windows.push_back(wnd);
+    return windows;
+  };
+  TPanel *c1 = Child(alNone, 10);
+  TPanel *c2 = Child(alNone, 10);
+  TPanel *c3 = Child(alNone, 10);
+  form->HandleNeeded();
+  EXPECT_EQ(stack(), (std::vector<HWND>{c3->Handle(), c2->Handle(), c1->Handle()}));
+  TPanel *c4 = Child(alNone, 10);
+  EXPECT_EQ(stack(), (std::vector<HWND>{c4->Handle(), c3->Handle(), c2->Handle(), c1->Handle()}));
+  TPanel *c5 = Child(alNone, 10);
+  c5->SendToBack();
+  c2->BringToFront();
+  EXPECT_EQ(stack(), (std::vector<HWND>{c2->Handle(), c4->Handle(), c3->Handle(), c1->Handle(), c5->Handle()}));
+}
+
 TEST_F(Layout, AnchoredControlsFollowTheParentsRightEdge) {
   auto *stretched = new TPanel(form.get());
   stretched->SetParent(host);
