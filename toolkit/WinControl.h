@@ -219,6 +219,8 @@ private:
   void AlignControls();
   void DoAutoSize();
   int NonClientBevel() const;
+  // Whether a window of these styles has a frame around its client area.
+  static bool HasFrame(DWORD style, DWORD exStyle);
   void FrameChanged();
   // The window's place, relative to the parent's client area (on the screen for a top-level window).
   RECT WindowBounds();

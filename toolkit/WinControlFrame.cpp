@@ -92,10 +92,24 @@ RECT TWinControl::NonClientBorder() {
   return {bevel, bevel, bevel, bevel};
 }
 
+bool TWinControl::HasFrame(DWORD style, DWORD exStyle) {
+  return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
+         (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
+}
+
 void TWinControl::HandleNonClient(TMessage &message) {
   int bevel = NonClientBevel();
-  if (!bevel)
+  if (!bevel) {
+    // A child window of the toolkit's own class without frame or scroll bars has nothing outside its client
+    // area; the platform would still take a window DC (a round trip to its server under Wine) to draw nothing.
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_STYLE));
+    if (message.Msg == WM_NCPAINT && FOwnClass && (style & WS_CHILD) && !(style & (WS_HSCROLL | WS_VSCROLL)) &&
+        !HasFrame(style, static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_EXSTYLE)))) {
+      message.Result = 0;
+      return;
+    }
     return DefaultHandler(message);
+  }
   if (message.Msg == WM_NCCALCSIZE) {
     // The bevel is the outermost frame; the window's own borders come inside it.
     auto *rect = reinterpret_cast<RECT *>(message.LParam);

@@ -26,13 +26,6 @@ bool StackedSizeChanged(TAlign align, const RECT &given, const RECT &taken) {
   }
 }
 
-// Whether a window of these styles has a frame around its client area. Most children have none, and the
-// platform's answer costs a call into the system (a few hundred of them while a window's controls are made).
-bool HasFrame(DWORD style, DWORD exStyle) {
-  return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
-         (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
-}
-
 } // namespace
 
 RECT TWinControl::ClientRect() {
@@ -45,6 +38,8 @@ RECT TWinControl::ClientRect() {
   CreateParams(params);
   RECT frame = {0, 0, 0, 0};
   const bool menu = HasMenuBar();
+  // Most children have no frame, and the platform's answer costs a call into the system (a few hundred of them
+  // while a window's controls are made).
   if (menu || HasFrame(params.Style, params.ExStyle))
     AdjustWindowRectEx(&frame, params.Style & ~WS_VISIBLE, menu, params.ExStyle);
   RECT border = NonClientBorder();
