@@ -221,6 +221,8 @@ private:
   int NonClientBevel() const;
   // Whether a window of these styles has a frame around its client area.
   static bool HasFrame(DWORD style, DWORD exStyle);
+  // Whether the window has anything outside its client area (a frame, a caption, a menu, scroll bars shown).
+  bool HasNonClientArea() const;
   void FrameChanged();
   // The window's place, relative to the parent's client area (on the screen for a top-level window).
   RECT WindowBounds();

@@ -97,14 +97,19 @@ bool TWinControl::HasFrame(DWORD style, DWORD exStyle) {
          (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
 }
 
+bool TWinControl::HasNonClientArea() const {
+  RECT window, client;
+  if (!GetWindowRect(FHandle, &window) || !GetClientRect(FHandle, &client))
+    return true;
+  return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
+}
+
 void TWinControl::HandleNonClient(TMessage &message) {
   int bevel = NonClientBevel();
   if (!bevel) {
-    // A child window of the toolkit's own class without frame or scroll bars has nothing outside its client
-    // area; the platform would still take a window DC (a round trip to its server under Wine) to draw nothing.
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_STYLE));
-    if (message.Msg == WM_NCPAINT && FOwnClass && (style & WS_CHILD) && !(style & (WS_HSCROLL | WS_VSCROLL)) &&
-        !HasFrame(style, static_cast<DWORD>(GetWindowLongPtrW(FHandle, GWL_EXSTYLE)))) {
+    // A window whose client area is all of it has nothing else to draw; the platform would still take a
+    // window DC for it (a round trip to its server under Wine) at every paint.
+    if (message.Msg == WM_NCPAINT && !HasNonClientArea()) {
       message.Result = 0;
       return;
     }
