@@ -219,8 +219,6 @@ private:
   void AlignControls();
   void DoAutoSize();
   int NonClientBevel() const;
-  // Whether a window of these styles has a frame around its client area.
-  static bool HasFrame(DWORD style, DWORD exStyle);
   // Whether the window has anything outside its client area (a frame, a caption, a menu, scroll bars shown).
   bool HasNonClientArea() const;
   void FrameChanged();

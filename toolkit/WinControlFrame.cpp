@@ -92,11 +92,6 @@ RECT TWinControl::NonClientBorder() {
   return {bevel, bevel, bevel, bevel};
 }
 
-bool TWinControl::HasFrame(DWORD style, DWORD exStyle) {
-  return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
-         (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
-}
-
 bool TWinControl::HasNonClientArea() const {
   RECT window, client;
   if (!GetWindowRect(FHandle, &window) || !GetClientRect(FHandle, &client))

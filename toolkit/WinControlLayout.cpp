@@ -26,6 +26,12 @@ bool StackedSizeChanged(TAlign align, const RECT &given, const RECT &taken) {
   }
 }
 
+// Whether a window of these styles has a frame around its client area.
+bool HasFrame(DWORD style, DWORD exStyle) {
+  return (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) ||
+         (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME));
+}
+
 } // namespace
 
 RECT TWinControl::ClientRect() {
