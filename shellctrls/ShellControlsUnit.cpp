@@ -15,7 +15,9 @@ TKernelHandle &IconListWarmUp() {
   return thread;
 }
 
-// Asks the shell for the small icon of each folder in folder (list: its ID list), which it then keeps.
+// Asks the shell for the small icon of each folder in folder (list: its ID list), which it then keeps; not for a
+// plain folder where the controls take the one folder icon without asking (the icon lists are the shell's
+// to keep while this runs, and the first tree's fill waits for them).
 void LoadFolderIcons(LPCITEMIDLIST list) {
   ComPtr<IShellFolder> folder;
   ComPtr<IEnumIDList> items;
@@ -24,8 +26,9 @@ void LoadFolderIcons(LPCITEMIDLIST list) {
     return;
   TKdIdListPtr item;
   while (items->Next(1, PidlOut(item), nullptr) == S_OK)
-    if (TKdIdListPtr absolute = IdListConcat(list, item.get()))
-      GetIdListIconIndex(absolute.get(), SHGFI_SMALLICON);
+    if (PlainFolderIconIndex(folder.Get(), item.get()) < 0)
+      if (TKdIdListPtr absolute = IdListConcat(list, item.get()))
+        GetIdListIconIndex(absolute.get(), SHGFI_SMALLICON);
 }
 
 DWORD WINAPI BuildSystemIconLists(LPVOID) {

@@ -92,6 +92,12 @@ HRESULT GetSpecialFolderIdList(HWND owner, int folder, TKdIdListPtr &list);
 // System image list index of an absolute list (null means the desktop); extraFlags are SHGFI_ flags such as
 // SHGFI_SMALLICON | SHGFI_OPENICON. 0 on failure.
 int GetIdListIconIndex(LPCITEMIDLIST list, UINT extraFlags);
+// Under Wine, the system image list index of item in parent when it is a plain folder on disk: no desktop.ini
+// (where a folder may name an icon of its own), not marked read-only or system (which Windows asks for before
+// it reads one), not a link on disk. -1 for any other item, and always on Windows, where an icon handler
+// registered for folders still has its say. A plain folder has the one folder icon, which asking the shell
+// for costs a millisecond and more an item under Wine.
+int PlainFolderIconIndex(IShellFolder *parent, LPCITEMIDLIST item);
 // The lowest CSIDL_ number 0..49 naming the same item as list, or 50 when it is no special folder.
 int FindSpecialFolder(LPCITEMIDLIST list);
 // Whether list names the special folder CSIDL_ folder: one question to the shell where FindSpecialFolder asks

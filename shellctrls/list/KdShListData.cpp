@@ -113,7 +113,9 @@ int TKdShListData::GetIconIndex() {
     IShellFolder *folder = FFolder->ShellFolder();
     LPCITEMIDLIST item = FRelIdList.get();
     SFGAOF attributes = SFGAO_LINK;
-    if (folder && SUCCEEDED(folder->GetAttributesOf(1, &item, &attributes)) && !(attributes & SFGAO_LINK))
+    cache.IconIndex = PlainFolderIconIndex(folder, item);
+    if (cache.IconIndex < 0 && folder && SUCCEEDED(folder->GetAttributesOf(1, &item, &attributes)) &&
+        !(attributes & SFGAO_LINK))
       cache.IconIndex = SHMapPIDLToSystemImageListIndex(folder, item, nullptr);
     if (cache.IconIndex < 0)
       cache.IconIndex = GetIdListIconIndex(GetAbsIdList(), SHGFI_SMALLICON);

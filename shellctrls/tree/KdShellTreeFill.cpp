@@ -8,7 +8,6 @@
 #include "shellctrls/WindowUtils.h"
 #include "shellns/ErrorModeScope.h"
 #include "shellns/ShellVersion.h"
-#include "shellns/WineHost.h"
 #include "toolkit/Application.h"
 #include "toolkit/ListAlgorithms.h"
 #include "toolkit/Screen.h"
@@ -29,28 +28,6 @@ constexpr int LinkOverlay = 1;
 bool IsQuietEnumFailure(HRESULT hr) {
   return hr == E_FAIL || hr == HRESULT_FROM_WIN32(ERROR_NOT_READY) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) ||
          hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_INVALID_DRIVE);
-}
-
-// The small icon of a plain folder on disk, or -1 for any other item. The shell reads a folder's own icon
-// from its desktop.ini only when the folder is marked read-only or system; every other folder on disk has
-// the one folder icon. Asking the shell for it costs milliseconds a node under Wine, more the deeper the
-// folder, and the nodes in view are asked for at every paint that first shows them.
-int PlainFolderIconIndex(IShellFolder *parent, LPCITEMIDLIST item) {
-  WIN32_FIND_DATAW found = {};
-  // Fails for what is not a file-system item of its own (drives, virtual folders, items inside archives).
-  if (!parent || FAILED(SHGetDataFromIDListW(parent, item, SHGDFIL_FINDDATA, &found, sizeof found)))
-    return -1;
-  constexpr DWORD Custom = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
-  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (found.dwFileAttributes & Custom))
-    return -1;
-  static const int folderIcon = [] {
-    SHFILEINFOW info = {};
-    if (!SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                        SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-      return -1;
-    return info.iIcon;
-  }();
-  return folderIcon;
 }
 
 } // namespace
@@ -296,11 +273,7 @@ void TKdCustomShellTree::Delete(TTreeNode *node) {
 void TKdCustomShellTree::GetImageIndex(TTreeNode *node) {
   // 0 counts as not known yet: icons are looked up when a node is first drawn, not when it is added.
   if (TKdShTreeData *data = ShellData(node); data && node->ImageIndex() == 0) {
-    // Only where the lookup is slow (Wine): on Windows the shell is asked for every folder as ever, so an
-    // icon handler registered for folders still has its say.
-    int index = data->ParentData() && IsRunningUnderWine()
-                    ? PlainFolderIconIndex(data->GetParentFolder(), data->RelIdList())
-                    : -1;
+    int index = data->ParentData() ? PlainFolderIconIndex(data->GetParentFolder(), data->RelIdList()) : -1;
     if (index < 0)
       index = GetIdListIconIndex(data->GetAbsIdList(), SHGFI_SMALLICON);
     node->SetImageIndex(index);

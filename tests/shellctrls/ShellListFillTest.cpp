@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,25 @@ std::string Initials(const ShellListForm &view) {
     initials += name.empty() ? '?' : name[0];
   std::sort(initials.begin(), initials.end());
   return initials;
+}
+
+// An icon file of one 16-pixel image, all red.
+std::string RedIcon() {
+  constexpr int Size = 16, Pixels = Size * Size * 4, Mask = Size * 4;
+  std::string bytes;
+  auto put = [&](uint32_t value, int count) {
+    for (int i = 0; i < count; ++i)
+      bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(0, 2), put(1, 2), put(1, 2);                                   // the directory: an icon file of one image
+  put(Size, 1), put(Size, 1), put(0, 2), put(1, 2), put(32, 2);      // its size, colours, planes, bits
+  put(40 + Pixels + Mask, 4), put(22, 4);                            // its bytes and where they start
+  put(40, 4), put(Size, 4), put(2 * Size, 4), put(1, 2), put(32, 2); // the bitmap's header
+  put(0, 4), put(Pixels + Mask, 4), put(0, 4), put(0, 4), put(0, 4), put(0, 4);
+  for (int i = 0; i < Size * Size; ++i)
+    put(0xFFFF0000, 4);
+  put(0, Mask);
+  return bytes;
 }
 
 } // namespace
@@ -60,6 +80,31 @@ TEST(ShellListFill, HiddenItemsComeOnlyWithShowHiddenAndAreGhostedLinksCarryTheS
   view.List->SetOptions(view.List->Options().Include(kdsloShowHidden));
   EXPECT_EQ(4, view.List->Items().Count());
   EXPECT_EQ(plainRow, view.List->Items()[view.RowOf("plain")]);
+}
+
+TEST(ShellListFill, EveryRowShowsTheShellsIconForItsItemAFolderWithItsOwnIconIncluded) {
+  TempDir dir;
+  MakeDir(dir / "plain");
+  MakeDir(dir / "own icon");
+  WriteFileText(dir / "own icon\\folder.ico", RedIcon());
+  WriteFileText(dir / "own icon\\desktop.ini",
+                "[.ShellClassInfo]\r\nIconFile=" + dir / "own icon\\folder.ico" + "\r\nIconIndex=0\r\n");
+  // Windows reads a folder's desktop.ini only when the folder is marked read-only or system.
+  SetFileAttributesW(Utf8ToWide(dir / "own icon").c_str(), FILE_ATTRIBUTE_READONLY);
+  WriteFileText(dir / "text.txt", "x");
+  ShellListForm view;
+  view.List->Folder().SetPath(dir.Path());
+  ASSERT_EQ(3, view.List->Items().Count()) << ::testing::PrintToString(view.Names());
+
+  for (const char *name : {"plain", "own icon", "text"}) {
+    const int row = view.RowOf(name);
+    ASSERT_GE(row, 0) << name;
+    TKdIdListPtr list;
+    ASSERT_EQ(S_OK, ParseDisplayNameToIdList(dir / (std::string(name) + (name[0] == 't' ? ".txt" : "")), list));
+    EXPECT_EQ(GetIdListIconIndex(list.get(), SHGFI_SMALLICON), view.Image(row)) << name;
+  }
+  EXPECT_NE(view.Image(view.RowOf("plain")), view.Image(view.RowOf("own icon")));
+  SetFileAttributesW(Utf8ToWide(dir / "own icon").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(ShellListFill, TheFilterKeepsFoldersAndTheFilesOfAnyPatternAndLeavesVirtualFoldersAlone) {

@@ -201,6 +201,15 @@ public:
     return -1;
   }
 
+  // The system image list index the control draws a row with.
+  int Image(int row) const {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageW(List->Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+  }
+
   UINT State(int row, UINT mask) const {
     return static_cast<UINT>(SendMessageW(List->Handle(), LVM_GETITEMSTATE, row, mask));
   }
