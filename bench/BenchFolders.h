@@ -41,15 +41,19 @@ inline int CountEntries(const std::wstring &dir) {
   return count;
 }
 
-// The folder of count files, made unless a previous run left it complete.
-inline void MakeFolder(const std::wstring &dir, int count) {
+// The folder of count files (or subfolders, named without an extension), made unless a previous run left it
+// complete.
+inline void MakeFolder(const std::wstring &dir, int count, bool subfolders = false) {
   CreateDirectoryW(dir.c_str(), nullptr);
   if (CountEntries(dir) == count)
     return;
-  std::printf("  making %d files (kept for the next run)...\n", count);
+  std::printf("  making %d %s (kept for the next run)...\n", count, subfolders ? "subfolders" : "files");
   std::fflush(stdout);
   for (int i = 0; i < count; ++i)
-    CreateEmptyFile(FileName(dir, i));
+    if (subfolders)
+      CreateDirectoryW(FileName(dir, i).substr(0, FileName(dir, i).size() - 4).c_str(), nullptr);
+    else
+      CreateEmptyFile(FileName(dir, i));
 }
 
 // The floor: every item of the folder enumerated and asked for its attributes once, as the list's admission
