@@ -49,11 +49,15 @@ inline void MakeFolder(const std::wstring &dir, int count, bool subfolders = fal
     return;
   std::printf("  making %d %s (kept for the next run)...\n", count, subfolders ? "subfolders" : "files");
   std::fflush(stdout);
-  for (int i = 0; i < count; ++i)
-    if (subfolders)
-      CreateDirectoryW(FileName(dir, i).substr(0, FileName(dir, i).size() - 4).c_str(), nullptr);
-    else
-      CreateEmptyFile(FileName(dir, i));
+  for (int i = 0; i < count; ++i) {
+    std::wstring name = FileName(dir, i);
+    if (!subfolders) {
+      CreateEmptyFile(name);
+      continue;
+    }
+    name.resize(name.size() - 4); // without ".txt"
+    CreateDirectoryW(name.c_str(), nullptr);
+  }
 }
 
 // The floor: every item of the folder enumerated and asked for its attributes once, as the list's admission
