@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -235,12 +234,10 @@ int PlainFolderIconIndex(IShellFolder *parent, LPCITEMIDLIST item) {
   // folder with one is the shell's to answer for. Looking for the file is part of what the shell's answer
   // costs: microseconds in a small folder, tens of milliseconds in one of 100,000 items (Wine looks through
   // the folder for the name in any case).
-  STRRET path = {};
-  path.uType = STRRET_WSTR;
-  wchar_t desktopIni[MAX_PATH + 16] = {};
-  if (FAILED(parent->GetDisplayNameOf(item, SHGDN_FORPARSING, &path)) ||
-      FAILED(StrRetToBufW(&path, item, desktopIni, MAX_PATH)) || wcslen(desktopIni) >= MAX_PATH - 1 ||
-      !PathAppendW(desktopIni, L"desktop.ini") || GetFileAttributesW(desktopIni) != INVALID_FILE_ATTRIBUTES)
+  // Anything but a plain "not there" (a path too long, access refused) leaves it to the shell as well.
+  const std::string path = GetItemDisplayName(parent, item, dnForParsing);
+  if (path.empty() || GetFileAttributesW(Utf8ToWide(path + "\\desktop.ini").c_str()) != INVALID_FILE_ATTRIBUTES ||
+      GetLastError() != ERROR_FILE_NOT_FOUND)
     return -1;
   static const int folderIcon = [] {
     SHFILEINFOW info = {};
